@@ -1,0 +1,65 @@
+// The error trap of the main window's three trapped procedures: steps carry
+// fixed line numbers, a failing step is reported in the error report box and
+// the procedure goes on with the next step. Pure logic: the box itself is a
+// callback, so the resume rules are unit-tested natively.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace inboxhop {
+
+inline constexpr std::wstring_view kBuildTag = L"Mailvane2021/08/31";
+inline constexpr std::wstring_view kFormName = L"Form1";
+inline constexpr std::wstring_view kSupportAddress = L"support@kestrelon.com";
+inline constexpr std::wstring_view kErrorBoxTitle = L"Application Error";
+
+// A failure raised by an operation, with its description as the system
+// words it. Operations throw it; only a trap catches it.
+class Failure : public std::exception {
+public:
+    explicit Failure(std::wstring description) : description_(std::move(description)) {}
+    const std::wstring& description() const { return description_; }
+    const char* what() const noexcept override { return "inboxhop::Failure"; }
+
+private:
+    std::wstring description_;
+};
+
+// The text of the error report box for a failure in `procedure` at `line`.
+std::wstring ErrorReportText(std::wstring_view description, std::wstring_view procedure, int line);
+
+// The description of whatever exception is in flight; call only from a catch
+// block.
+std::wstring DescribeCurrentException();
+
+class Trap {
+public:
+    // Shows the report text to the user and returns when it was dismissed.
+    using Reporter = std::function<void(const std::wstring& text)>;
+
+    Trap(std::wstring_view procedure, Reporter reporter)
+        : procedure_(procedure), reporter_(std::move(reporter)) {}
+
+    // Runs one numbered step. A failure is reported under `line`; the caller
+    // then goes on with the next step. Returns whether the step succeeded.
+    bool Step(int line, const std::function<void()>& action);
+
+    // Evaluates the condition of a numbered test. A failure is reported under
+    // `line` and answers true: the procedure goes on with the step that the
+    // test guards.
+    bool Test(int line, const std::function<bool()>& condition);
+
+    int failures() const { return failures_; }
+
+private:
+    void Report(int line);
+
+    std::wstring procedure_;
+    Reporter reporter_;
+    int failures_ = 0;
+};
+
+}  // namespace inboxhop

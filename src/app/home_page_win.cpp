@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include <random>
+
+#include "app/home_page.h"
+#include "app/system_error.h"
+
+namespace inboxhop {
+
+void VisitHomePage() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    unsigned seed = ((now.wHour * 60u + now.wMinute) * 60u + now.wSecond) * 1000u + now.wMilliseconds;
+    std::mt19937 generator(seed ^ GetTickCount());
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    if (!IsHomePageDraw(HomePageDraw(uniform(generator)))) return;
+
+    std::wstring command = HomePageCommand();
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ThrowSystemError(GetLastError());
+    }
+    // Not waited for: the explorer hands the address to the browser on its own.
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace inboxhop

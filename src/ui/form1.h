@@ -1,0 +1,119 @@
+// The main window: a frame of four service buttons, a push button that
+// registers the program as the mail handler, and a text box kept out of
+// sight that holds the focus when the window opens.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inboxhop {
+
+// Child window identifiers, also used by automation and tests.
+enum ControlId : int {
+    kText1Id = 1,
+    kFrame1Id = 2,
+    kOption1Id = 11,  // Option1 to Option4 are 11 to 14
+    kPushButton1Id = 20,
+};
+
+// Window classes.
+inline constexpr wchar_t kForm1Class[] = L"InboxhopForm1";
+
+// Pointer styles of the window.
+enum PointerStyle : int { kPointerDefault = 0, kPointerBusy = 11, kPointerCustom = 99 };
+
+// The window keeps its pointer style in this window property, so that the
+// style is part of the window's visible state.
+inline constexpr wchar_t kPointerStyleProp[] = L"Inboxhop.PointerStyle";
+
+enum class ControlKind { TextBox, Frame, OptionButton, PushButton };
+
+struct Control {
+    const wchar_t* name;
+    ControlKind kind;
+    HWND hwnd;
+    COLORREF backColor;
+};
+
+class Form1 {
+public:
+    static constexpr int kOptionCount = 4;
+
+    explicit Form1(HINSTANCE instance) : instance_(instance) {}
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Creates the window and its controls, hidden. Returns false when the
+    // system refuses.
+    bool Create();
+    HWND hwnd() const { return hwnd_; }
+
+    // The start-up sequence. Returns when the window is to be shown; a mail
+    // link start ends the program inside it.
+    void Form_Load();
+
+    // Shows the window and runs its message loop; returns the exit code.
+    int Run(int showCommand);
+
+    // Service buttons, 0 to 3 for Option1 to Option4.
+    bool IsOptionSelected(int index) const;
+    // Selects a service button as a user's click does, running its
+    // selection handler. Throws Failure when the handler fails.
+    void SelectOption(int index);
+
+    // Appearance.
+    void SetCaption(std::wstring_view caption);
+    void SetBackColor(COLORREF color);               // the window's own
+    void SetControlBackColor(Control& control, COLORREF color);
+    std::vector<Control>& Controls() { return controls_; }
+    const Control* FindControl(int id) const;
+    void SetCustomPointer(HCURSOR cursor);  // takes ownership
+    int PointerStyle() const;
+    void SetPointerStyle(int style);
+
+    // Message boxes under the application title, and the error report box.
+    int ShowMessage(std::wstring_view text, UINT type = MB_OK);
+    void ShowErrorReport(const std::wstring& text);
+
+    // The click procedure of PushButton1: registers the mail handler.
+    void PushButton1_Click();
+    // The close handler: lets waiting messages run; never refuses.
+    void Form_QueryUnload();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate();
+    void CreateControls();
+    void LayoutControls();
+    void OnCommand(int id, int code, HWND control);
+    void OnOptionClicked(int index);
+    void OptionSelected(int index);
+    void HoverRule(int style);
+    bool OnSetCursor(HWND over, int hitTest);
+    LRESULT OnCtlColor(HDC hdc, HWND control);
+    void OnPaintBackground(HDC hdc);
+    void OnClose();
+    void OnNextDialogControl(WPARAM wParam, LPARAM lParam);
+
+    int Scale(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    HBRUSH BrushFor(COLORREF color);
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    HFONT font_ = nullptr;        // Arial 9 pt bold: text box, frame, service buttons
+    HFONT buttonFont_ = nullptr;  // Arial 11.25 pt bold: the push button
+    COLORREF backColor_ = RGB(255, 255, 255);
+    std::vector<Control> controls_;
+    std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
+    HCURSOR customPointer_ = nullptr;
+    int selectedOption_ = -1;  // the service button whose handler ran last
+};
+
+}  // namespace inboxhop

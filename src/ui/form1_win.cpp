@@ -1,0 +1,382 @@
+#include "ui/form1.h"
+
+#include <exception>
+
+#include "app/error_trap.h"
+#include "settings/settings_store.h"
+#include "ui/appearance.h"
+#include "ui/push_button.h"
+
+namespace inboxhop {
+
+namespace {
+
+// Layout in twips (1440 per inch), relative to the client area.
+struct Placement {
+    int id;
+    int left, top, width, height;
+};
+
+constexpr int kClientWidth = 8040;
+constexpr int kClientHeight = 1530;
+constexpr int kFrameLeft = 120;
+constexpr int kFrameTop = 120;
+
+constexpr Placement kLayout[] = {
+    {kText1Id, 1440, 1650, 1215, 525},
+    {kFrame1Id, kFrameLeft, kFrameTop, 7800, 750},
+    {kOption1Id + 0, kFrameLeft + 240, kFrameTop + 300, 1140, 285},
+    {kOption1Id + 1, kFrameLeft + 1305, kFrameTop + 300, 1365, 285},
+    {kOption1Id + 2, kFrameLeft + 2835, kFrameTop + 300, 2310, 285},
+    {kOption1Id + 3, kFrameLeft + 5355, kFrameTop + 300, 1140, 285},
+    {kPushButton1Id, 120, 1000, 7800, 405},
+};
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+
+constexpr wchar_t kOptionCaptions[Form1::kOptionCount][24] = {
+    L"Gmail", L" Yahoo! Mail", L" Windows Live Hotmail", L"AOL Mail"};
+
+HFONT CreateArialBold(int hundredthsOfPoint, int dpi) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -MulDiv(hundredthsOfPoint, dpi, 7200);
+    lf.lfWeight = FW_BOLD;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+Form1::~Form1() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (buttonFont_) DeleteObject(buttonFont_);
+    for (auto& entry : brushes_) DeleteObject(entry.second);
+    if (customPointer_) DestroyCursor(customPointer_);
+}
+
+bool Form1::Create() {
+    if (!RegisterPushButtonClass(instance_)) return false;
+
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance_;
+    wc.hCursor = nullptr;  // the pointer follows the window's pointer style
+    wc.lpszClassName = kForm1Class;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    dpi_ = SystemDpi();
+    RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, x, y, width, height, nullptr, nullptr,
+                    instance_, this);
+    return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form1* self;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // No exception may leave the window procedure: the system's code is
+    // between here and the message loop.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        // Over the background, or over the frame, which lets the pointer through.
+        HoverRule(kPointerDefault);
+        return 0;
+    case WM_SETCURSOR:
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+        break;
+    case WM_ERASEBKGND:
+        OnPaintBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NEXTDLGCTL:
+        OnNextDialogControl(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_DESTROY:
+        RemovePropW(hwnd_, kPointerStyleProp);
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Form1::OnCreate() {
+    SetPropW(hwnd_, kPointerStyleProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPointerDefault)));
+    font_ = CreateArialBold(900, dpi_);
+    buttonFont_ = CreateArialBold(1125, dpi_);
+    CreateControls();
+    LayoutControls();
+    // No focus mark until the user works the keyboard.
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+void Form1::CreateControls() {
+    const COLORREF white = RGB(255, 255, 255);
+    auto child = [&](const wchar_t* name, ControlKind kind, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
+                     DWORD style, int id) {
+        HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(kind == ControlKind::PushButton ? buttonFont_ : font_),
+                     FALSE);
+        controls_.push_back({name, kind, hwnd, white});
+    };
+    // Creation order is the tab order. The frame comes first so that the
+    // service buttons are drawn over it; it takes no focus.
+    child(L"Frame1", ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX, kFrame1Id);
+    child(L"Text1", ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1",
+          WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kText1Id);
+    static const wchar_t* const names[kOptionCount] = {L"Option1", L"Option2", L"Option3", L"Option4"};
+    for (int i = 0; i < kOptionCount; ++i) {
+        // The group starts at Option1; a checked button takes the group's tab stop.
+        DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+        child(names[i], ControlKind::OptionButton, 0, L"BUTTON", kOptionCaptions[i], style, kOption1Id + i);
+    }
+    child(L"PushButton1", ControlKind::PushButton, 0, kPushButtonClass, L"Mailvane", WS_TABSTOP | WS_GROUP,
+          kPushButton1Id);
+    if (const Control* button = FindControl(kPushButton1Id)) {
+        SendMessageW(button->hwnd, kPushButtonSetTextColor, CLR_INVALID, 0);
+        SendMessageW(button->hwnd, kPushButtonSetBackColor, white, 0);
+    }
+}
+
+void Form1::LayoutControls() {
+    for (const Placement& p : kLayout) {
+        if (const Control* c = FindControl(p.id)) {
+            MoveWindow(c->hwnd, Scale(p.left), Scale(p.top), Scale(p.width), Scale(p.height), FALSE);
+        }
+    }
+}
+
+const Control* Form1::FindControl(int id) const {
+    for (const Control& c : controls_) {
+        if (c.hwnd && GetDlgCtrlID(c.hwnd) == id) return &c;
+    }
+    return nullptr;
+}
+
+void Form1::OnCommand(int id, int code, HWND) {
+    if (id >= kOption1Id && id < kOption1Id + kOptionCount && code == BN_CLICKED) {
+        OnOptionClicked(id - kOption1Id);
+    } else if (id == kPushButton1Id && code == BN_CLICKED) {
+        PushButton1_Click();
+    } else if (id == kPushButton1Id && code == kPushButtonMouseMove) {
+        HoverRule(kPointerCustom);
+    }
+}
+
+bool Form1::IsOptionSelected(int index) const {
+    const Control* c = FindControl(kOption1Id + index);
+    return c && SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1::SelectOption(int index) {
+    CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
+    OptionSelected(index);
+}
+
+void Form1::OptionSelected(int index) {
+    // The handler runs when the button becomes the selected one; clicking
+    // the selected button again stores nothing.
+    if (index == selectedOption_) return;
+    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServiceCodes[index]);
+    selectedOption_ = index;
+}
+
+void Form1::OnOptionClicked(int index) {
+    if (!IsOptionSelected(index)) return;
+    // A selection the user made: a store that fails is reported and the
+    // window stays open.
+    try {
+        OptionSelected(index);
+    } catch (...) {
+        ShowMessage(DescribeCurrentException(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void Form1::HoverRule(int style) {
+    if (PointerStyle() == kPointerBusy) return;
+    SetPointerStyle(style);
+}
+
+int Form1::PointerStyle() const {
+    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd_, kPointerStyleProp)));
+}
+
+void Form1::SetPointerStyle(int style) {
+    SetPropW(hwnd_, kPointerStyleProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(style)));
+    // Show the new pointer at once when it is over the window.
+    POINT pt;
+    if (GetCursorPos(&pt) && GetForegroundWindow() == hwnd_) {
+        HWND under = WindowFromPoint(pt);
+        if (under == hwnd_ || IsChild(hwnd_, under)) {
+            SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        }
+    }
+}
+
+bool Form1::OnSetCursor(HWND, int hitTest) {
+    // The style covers the whole client area, the controls included.
+    if (hitTest != HTCLIENT) return false;
+    HCURSOR cursor;
+    switch (PointerStyle()) {
+    case kPointerBusy:
+        cursor = LoadCursorW(nullptr, IDC_WAIT);
+        break;
+    case kPointerCustom:
+        cursor = customPointer_ ? customPointer_ : LoadCursorW(nullptr, IDC_ARROW);
+        break;
+    default:
+        cursor = LoadCursorW(nullptr, IDC_ARROW);
+        break;
+    }
+    SetCursor(cursor);
+    return true;
+}
+
+void Form1::SetCustomPointer(HCURSOR cursor) {
+    if (customPointer_) DestroyCursor(customPointer_);
+    customPointer_ = cursor;
+}
+
+HBRUSH Form1::BrushFor(COLORREF color) {
+    for (auto& entry : brushes_) {
+        if (entry.first == color) return entry.second;
+    }
+    HBRUSH brush = CreateSolidBrush(color);
+    brushes_.emplace_back(color, brush);
+    return brush;
+}
+
+void Form1::OnPaintBackground(HDC hdc) {
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    FillRect(hdc, &rc, BrushFor(backColor_));
+}
+
+LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
+    COLORREF color = backColor_;
+    for (const Control& c : controls_) {
+        if (c.hwnd == control) color = c.backColor;
+    }
+    SetBkColor(hdc, color);
+    SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+    return reinterpret_cast<LRESULT>(BrushFor(color));
+}
+
+void Form1::SetBackColor(COLORREF color) {
+    backColor_ = color;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form1::SetControlBackColor(Control& control, COLORREF color) {
+    control.backColor = color;
+    if (control.kind == ControlKind::PushButton) SendMessageW(control.hwnd, kPushButtonSetBackColor, color, 0);
+    InvalidateRect(control.hwnd, nullptr, TRUE);
+}
+
+void Form1::SetCaption(std::wstring_view caption) {
+    std::wstring text(caption);
+    if (!SetWindowTextW(hwnd_, text.c_str())) throw Failure(L"The window caption could not be set");
+}
+
+void Form1::OnNextDialogControl(WPARAM wParam, LPARAM lParam) {
+    // The dialog manager asks the window to move the focus (Tab, arrows).
+    HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                               : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+    if (next) SetFocus(next);
+}
+
+int Form1::ShowMessage(std::wstring_view text, UINT type) {
+    std::wstring body(text);
+    return MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, body.c_str(), ApplicationTitle().c_str(), type);
+}
+
+void Form1::ShowErrorReport(const std::wstring& text) {
+    std::wstring title(kErrorBoxTitle);
+    MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void Form1::Form_QueryUnload() {
+    Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { ShowErrorReport(text); });
+    trap.Step(100, [] {
+        // One pass over the messages that are waiting.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    });
+}
+
+void Form1::OnClose() {
+    Form_QueryUnload();
+    // The close always goes ahead; the window's end ends the program.
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+int Form1::Run(int showCommand) {
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    if (const Control* text = FindControl(kText1Id)) SetFocus(text->hwnd);
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) return 1;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace inboxhop

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: the portable code natively, the
+# program and its Windows layer under Wine. Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh || exit 1
+
+# Configures and builds one preset quietly; shows the output when it fails.
+build() {
+  local log
+  log=$(mktemp)
+  if ! { cmake --preset "$1" && cmake --build --preset "$1"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Build of preset '$1' failed." >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+failed=0
+build native
+ctest --preset native || failed=1
+
+build windows
+tools/ctest-wine.sh || failed=1
+
+[ $failed -eq 0 ] || echo "Some tests failed." >&2
+exit $failed

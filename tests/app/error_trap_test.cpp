@@ -1,0 +1,89 @@
+#include "app/error_trap.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace inboxhop {
+namespace {
+
+TEST(ErrorReportText, IsWordedExactly) {
+    EXPECT_EQ(ErrorReportText(L"File not found", L"Form_Load", 108),
+              L"File not found\r\nin Mailvane2021/08/31.Form1.Form_Load at line 108\r\r"
+              L"Please email screenshot of this message to support@kestrelon.com");
+    EXPECT_EQ(ErrorReportText(L"", L"PushButton1_Click", 100),
+              L"\r\nin Mailvane2021/08/31.Form1.PushButton1_Click at line 100\r\r"
+              L"Please email screenshot of this message to support@kestrelon.com");
+}
+
+// Records the report texts a trap shows.
+struct Reports {
+    std::vector<std::wstring> texts;
+    Trap::Reporter reporter() {
+        return [this](const std::wstring& text) { texts.push_back(text); };
+    }
+};
+
+TEST(Trap, AFailingStepIsReportedOnceAndTheNextStepRuns) {
+    Reports reports;
+    Trap trap(L"Form_Load", reports.reporter());
+    std::vector<int> ran;
+    EXPECT_TRUE(trap.Step(100, [&] { ran.push_back(100); }));
+    EXPECT_FALSE(trap.Step(104, [&] {
+        ran.push_back(104);
+        throw Failure(L"Access is denied.");
+        ran.push_back(-1);  // never reached: the rest of a failed step is skipped
+    }));
+    EXPECT_TRUE(trap.Step(106, [&] { ran.push_back(106); }));
+    EXPECT_EQ(ran, (std::vector<int>{100, 104, 106}));
+    ASSERT_EQ(reports.texts.size(), 1u);
+    EXPECT_EQ(reports.texts[0], ErrorReportText(L"Access is denied.", L"Form_Load", 104));
+    EXPECT_EQ(trap.failures(), 1);
+}
+
+TEST(Trap, TheThreeActionsOfOneLineEachRunAndEachReport) {
+    Reports reports;
+    Trap trap(L"Form_Load", reports.reporter());
+    std::vector<int> ran;
+    trap.Step(104, [&] { throw Failure(L"caption"); });
+    trap.Step(104, [&] { ran.push_back(2); });
+    trap.Step(104, [&] { throw Failure(L"title"); });
+    trap.Step(106, [&] { ran.push_back(4); });
+    EXPECT_EQ(ran, (std::vector<int>{2, 4}));
+    ASSERT_EQ(reports.texts.size(), 2u);
+    EXPECT_EQ(reports.texts[0], ErrorReportText(L"caption", L"Form_Load", 104));
+    EXPECT_EQ(reports.texts[1], ErrorReportText(L"title", L"Form_Load", 104));
+}
+
+TEST(Trap, AFailingTestGoesOnWithTheStepItGuards) {
+    Reports reports;
+    Trap trap(L"PushButton1_Click", reports.reporter());
+    EXPECT_TRUE(trap.Test(106, []() -> bool { throw Failure(L"Path not found"); }));
+    EXPECT_FALSE(trap.Test(130, [] { return false; }));
+    EXPECT_TRUE(trap.Test(132, [] { return true; }));
+    ASSERT_EQ(reports.texts.size(), 1u);
+    EXPECT_EQ(reports.texts[0], ErrorReportText(L"Path not found", L"PushButton1_Click", 106));
+}
+
+TEST(Trap, DescribesFailuresOfTheLanguageToo) {
+    Reports reports;
+    Trap trap(L"Form_QueryUnload", reports.reporter());
+    trap.Step(100, [] { throw std::bad_alloc(); });
+    trap.Step(100, [] { throw std::runtime_error("boom"); });
+    trap.Step(100, [] { throw 42; });
+    ASSERT_EQ(reports.texts.size(), 3u);
+    EXPECT_EQ(reports.texts[0].substr(0, 15), L"Out of memory\r\n");
+    EXPECT_EQ(reports.texts[1].substr(0, 6), L"boom\r\n");
+    EXPECT_EQ(reports.texts[2].substr(0, 20), L"Unexpected failure\r\n");
+}
+
+TEST(Trap, AReporterThatFailsDoesNotStopTheProcedure) {
+    Trap trap(L"Form_Load", [](const std::wstring&) { throw Failure(L"no box"); });
+    int ran = 0;
+    trap.Step(100, [] { throw Failure(L"x"); });
+    trap.Step(102, [&] { ++ran; });
+    EXPECT_EQ(ran, 1);
+}
+
+}  // namespace
+}  // namespace inboxhop

@@ -1,0 +1,22 @@
+// The log that the stand-in browser writes: one record per start, each the
+// byte length of its UTF-8 text, a colon, the text and a line feed, so that
+// any text (line breaks included) survives.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+inline constexpr wchar_t kRecorderLogVariable[] = L"INBOXHOP_RECORDER_LOG";
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+
+// Appends one record; returns false when the log cannot be written.
+bool AppendRecord(const std::wstring& logPath, const std::wstring& text);
+
+// All records of the log, oldest first; none when it does not exist.
+std::vector<std::wstring> ReadRecords(const std::wstring& logPath);
+
+}  // namespace testing_support

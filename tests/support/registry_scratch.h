@@ -1,0 +1,79 @@
+// Registry state for tests: values put back as they were when a test ends,
+// and direct reads that do not go through the code under test.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct RawValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name);
+// A REG_SZ value as text (without its NUL); nothing when absent or of another type.
+std::optional<std::wstring> ReadText(HKEY root, const std::wstring& path, const std::wstring& name);
+bool WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
+bool WriteText(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text);
+bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
+bool KeyExists(HKEY root, const std::wstring& path);
+bool DeleteTree(HKEY root, const std::wstring& path);
+
+// Remembers one value and puts it back (or removes it) when destroyed.
+class ScratchValue {
+public:
+    ScratchValue(HKEY root, std::wstring path, std::wstring name);
+    ~ScratchValue();
+    ScratchValue(const ScratchValue&) = delete;
+    ScratchValue& operator=(const ScratchValue&) = delete;
+
+    bool Set(const std::wstring& text) { return WriteText(root_, path_, name_, text); }
+    bool SetRaw(const RawValue& value) { return WriteRaw(root_, path_, name_, value); }
+    bool Remove() { return DeleteValue(root_, path_, name_); }
+    std::optional<std::wstring> Read() const { return ReadText(root_, path_, name_); }
+    std::optional<RawValue> ReadRawValue() const { return ReadRaw(root_, path_, name_); }
+
+private:
+    HKEY root_;
+    std::wstring path_;
+    std::wstring name_;
+    std::optional<RawValue> saved_;
+};
+
+// The user's stored service choice.
+inline constexpr wchar_t kSettingsSectionPath[] = L"Software\\VB and VBA Program Settings\\Kestrelon\\Inboxhop";
+class ScratchOption : public ScratchValue {
+public:
+    ScratchOption() : ScratchValue(HKEY_CURRENT_USER, kSettingsSectionPath, L"Option") {}
+};
+
+// Makes the stand-in browser the http and https handler for the life of the
+// object, logging to a fresh file.
+class RecorderAsBrowser {
+public:
+    RecorderAsBrowser();
+    ~RecorderAsBrowser();
+    RecorderAsBrowser(const RecorderAsBrowser&) = delete;
+    RecorderAsBrowser& operator=(const RecorderAsBrowser&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::wstring& logPath() const { return logPath_; }
+    // The addresses the browser was asked to open, in order: each start's
+    // argument with the quotes that enclose it removed.
+    std::vector<std::wstring> Addresses() const;
+    // Waits until at least `count` addresses arrived; false on time-out.
+    bool WaitForAddresses(size_t count, DWORD timeoutMs) const;
+
+private:
+    bool ok_ = false;
+    std::wstring logPath_;
+    std::vector<std::unique_ptr<ScratchValue>> saved_;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,48 @@
+// Starting the real program with an exact command line, watching it and
+// cleaning up everything it started.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+// The folder of the running test program, where the built programs are.
+std::wstring BuildFolder();
+// A fresh, empty folder for one test, below the system's temporary folder.
+std::wstring NewScratchFolder(const std::wstring& name);
+bool CopyProgram(const std::wstring& from, const std::wstring& to);
+
+// A process started inside its own job, so that it and everything it starts
+// can be waited for and ended together.
+class StartedProcess {
+public:
+    // Starts `program` with exactly `commandLine` (nothing is quoted or
+    // escaped). The working directory is the program's folder.
+    StartedProcess(const std::wstring& program, const std::wstring& commandLine);
+    ~StartedProcess();  // ends whatever is still running
+    StartedProcess(const StartedProcess&) = delete;
+    StartedProcess& operator=(const StartedProcess&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    DWORD pid() const { return pid_; }
+    HANDLE handle() const { return process_; }
+
+    // Waits for the program itself to end, calling `onTick` every few
+    // milliseconds meanwhile. Returns its exit code, nothing on time-out.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs, const std::function<void()>& onTick = {});
+    // Waits until no process of the job runs any more (the program and what
+    // it started through the shell). False on time-out.
+    bool WaitForJobToEmpty(DWORD timeoutMs);
+    void Terminate();
+
+private:
+    HANDLE job_ = nullptr;
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the Windows tests under Wine: one warm wineserver for the whole run,
+# and a virtual display when there is none (windows need one).
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$here/tools/wine-prefix.sh" "$WINEPREFIX"
+
+if [ -z "${INBOXHOP_IN_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then
+  INBOXHOP_IN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1
+cd "$here"
+ctest --preset windows "$@"
+status=$?
+wineserver -k 2>/dev/null
+exit $status

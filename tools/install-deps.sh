@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, from Debian's packages; skips
+# what is already there.
+set -euo pipefail
+
+missing=()
+need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
+need cmake cmake
+need g++ g++
+need make make
+need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
+need xvfb-run xvfb
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+if ! command -v wine >/dev/null 2>&1 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+  missing+=(wine wine32:i386)
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+if [[ " ${missing[*]} " == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
