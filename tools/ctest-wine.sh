@@ -14,7 +14,13 @@ fi
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1
 cd "$here"
-ctest --preset windows "$@"
+# INBOXHOP_WINDOWS_BUILD names another build folder of the windows preset
+# (for example one configured with `cmake --preset windows -B build/other`).
+if [ -n "${INBOXHOP_WINDOWS_BUILD:-}" ]; then
+  ctest --test-dir "$INBOXHOP_WINDOWS_BUILD" -j1 --timeout 120 --output-on-failure "$@"
+else
+  ctest --preset windows "$@"
+fi
 status=$?
 wineserver -k 2>/dev/null
 exit $status
