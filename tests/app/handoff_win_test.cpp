@@ -4,6 +4,9 @@
 
 #include "program_run.h"
 #include "registry_scratch.h"
+#include "ui/form1.h"
+#include "wine_process.h"
+#include "windows_seen.h"
 
 namespace {
 
@@ -37,9 +40,123 @@ protected:
     RecorderAsBrowser browser_;
 };
 
+std::wstring Gmail(const std::wstring& recipient) { return kGmail + recipient + kGmailAfter; }
+
 TEST_F(HandOff, OpensTheChosenServicesComposePage) {
+    const struct {
+        const wchar_t* choice;
+        const wchar_t* address;
+    } services[] = {
+        {L"1", L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1"},
+        {L"2", L"http://compose.mail.yahoo.com/?To=someone@example.com&subj="},
+        {L"3", L"http://mail.live.com/default.aspx?rru=compose?to=someone@example.com"},
+        {L"4", L"http://mail.aol.com/30361-111/aol-1/en-us/compose-message.aspx?to=someone@example.com&subject="},
+    };
+    for (const auto& service : services) {
+        SCOPED_TRACE(testing::Message() << "choice " << service.choice);
+        option_.Set(service.choice);
+        ExpectOpens(L" \"mailto:someone@example.com\"", service.address);
+        // The start stores the choice again, unchanged.
+        EXPECT_EQ(option_.Read(), service.choice);
+    }
+}
+
+TEST_F(HandOff, CleansTheLinkIntoTheRecipient) {
     option_.Set(L"1");
-    ExpectOpens(L" \"mailto:someone@example.com\"", std::wstring(kGmail) + L"someone@example.com" + kGmailAfter);
+    const struct {
+        const wchar_t* arguments;
+        std::wstring address;
+    } cases[] = {
+        {L" \"MAILTO:someone@example.com\"", Gmail(L"someone@example.com")},
+        {L" MailTo:someone@example.com", Gmail(L"someone@example.com")},
+        // A query stays in the recipient; the service's own subject stays empty.
+        {L" \"mailto:someone@example.com?subject=Hello\"", Gmail(L"someone@example.com?subject=Hello")},
+        {L" \"mailto:a@b.c?cc=mailto:d@e.f\"", Gmail(L"a@b.c?cc=d@e.f")},
+        // Nothing left: the page opens with no recipient.
+        {L" \"mailto:\"", Gmail(L"")},
+        {L" \"\"", Gmail(L"")},
+        // Spaces at the ends go, inside or outside the quotes; a space within stays.
+        {L"  \"  mailto:some one@example.com  \"  ", Gmail(L"some one@example.com")},
+        // Not a mail link: the text is the recipient all the same.
+        {L" hello", Gmail(L"hello")},
+        // A scheme word formed by a removal, or split by a quote, stays.
+        {L" \"mamailto:ilto:x@y.z\"", Gmail(L"mailto:x@y.z")},
+        {L" \"mail\"to:x@y.z\"", Gmail(L"mailto:x@y.z")},
+    };
+    for (const auto& c : cases) ExpectOpens(c.arguments, c.address);
+}
+
+TEST_F(HandOff, AnEmptyRecipientUnderHotmailEndsWithTheQueryKey) {
+    option_.Set(L"3");
+    ExpectOpens(L" \"mailto:\"", L"http://mail.live.com/default.aspx?rru=compose?to=");
+}
+
+TEST_F(HandOff, TextBeyondTheAnsiCodePageReachesTheBrowserUnchanged) {
+    option_.Set(L"2");
+    ExpectOpens(L" \"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn\"",
+                L"http://compose.mail.yahoo.com/?To=\u6d4b\u8bd5@\u4f8b\u5b50.cn&subj=");
+}
+
+TEST_F(HandOff, ALongLinkIsPassedWhole) {
+    option_.Set(L"1");
+    // Kept under 900 characters: Wine's own shell fails on longer links.
+    std::wstring recipient = L"someone@example.com?body=" + std::wstring(800, L'x');
+    ExpectOpens(L" \"mailto:" + recipient + L"\"", Gmail(recipient));
+}
+
+TEST_F(HandOff, AChoiceThatIsNoServiceCodeOpensNothingAndIsKept) {
+    for (const wchar_t* choice : {L"", L"0", L"5", L" 1", L"1 ", L"01"}) {
+        SCOPED_TRACE(testing::Message() << "choice \"" << choice << "\"");
+        option_.Set(choice);
+        ExpectOpens(L" \"mailto:someone@example.com\"", L"");
+        EXPECT_EQ(option_.Read(), choice);
+    }
+}
+
+TEST_F(HandOff, NoStoredChoiceMeansGmailAndStoresIt) {
+    option_.Remove();
+    ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
+    EXPECT_EQ(option_.Read(), L"1");
+}
+
+TEST_F(HandOff, AFailingStepIsReportedAndTheStartGoesOn) {
+    // A choice stored as a number cannot be read as text: the read fails.
+    RawValue number;
+    number.type = REG_DWORD;
+    number.data = {1, 0, 0, 0};
+    option_.SetRaw(number);
+    ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"");
+    ASSERT_TRUE(run.exitCode.has_value());
+    EXPECT_EQ(*run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].title, L"Application Error");
+    const std::wstring tail =
+        L"\r\nin Mailvane2021/08/31.Form1.Form_Load at line 128\r\r"
+        L"Please email screenshot of this message to support@kestrelon.com";
+    const std::wstring& text = run.boxes[0].text;
+    ASSERT_GT(text.size(), tail.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    // The choice stayed empty: nothing is opened, and the value is not repaired.
+    EXPECT_TRUE(run.addresses.empty());
+    EXPECT_EQ(option_.ReadRawValue()->type, static_cast<DWORD>(REG_DWORD));
+}
+
+TEST(Start, WithoutALinkShowsTheWindowUntilItIsClosed) {
+    ScratchOption option;
+    option.Remove();
+    const std::wstring program = ProgramPath();
+    StartedProcess process(program, L"\"" + program + L"\"");
+    ASSERT_TRUE(process.started());
+    HWND window = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"Inboxhop", 20000);
+    ASSERT_NE(window, nullptr) << "the main window did not appear";
+    // Gmail is marked and stored at start-up.
+    EXPECT_EQ(SendMessageW(GetDlgItem(window, inboxhop::kOption1Id), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(option.Read(), L"1");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    auto code = process.WaitForExit(20000);
+    ASSERT_TRUE(code.has_value()) << "closing the window did not end the program";
+    EXPECT_EQ(*code, 0u);
 }
 
 }  // namespace

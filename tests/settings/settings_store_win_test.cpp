@@ -1,0 +1,65 @@
+// The settings store against the real registry, in a scratch application
+// key of its own.
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "app/error_trap.h"
+#include "registry_scratch.h"
+
+namespace inboxhop {
+namespace {
+
+using testing_support::DeleteTree;
+using testing_support::RawValue;
+using testing_support::ReadText;
+using testing_support::WriteRaw;
+
+constexpr wchar_t kApp[] = L"InboxhopSettingsTest";
+constexpr wchar_t kAppPath[] = L"Software\\VB and VBA Program Settings\\InboxhopSettingsTest";
+constexpr wchar_t kSectionPath[] = L"Software\\VB and VBA Program Settings\\InboxhopSettingsTest\\Section";
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteTree(HKEY_CURRENT_USER, kAppPath); }
+    void TearDown() override { DeleteTree(HKEY_CURRENT_USER, kAppPath); }
+};
+
+TEST_F(SettingsStore, MissingApplicationSectionOrValueReadsAsTheDefault) {
+    EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"1");
+    ASSERT_TRUE(testing_support::WriteText(HKEY_CURRENT_USER, kSectionPath, L"Other", L"x"));
+    EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"1");
+    EXPECT_EQ(GetSetting(kApp, L"Missing", L"Option", L"1"), L"1");
+}
+
+TEST_F(SettingsStore, SaveCreatesTheKeysAndStoresTextThatReadsBackUnchanged) {
+    for (const wchar_t* text : {L"2", L"", L" 1", L"01", L"5", L"\u6d4b\u8bd5", L"a longer text with blanks"}) {
+        SaveSetting(kApp, L"Section", L"Option", text);
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kSectionPath, L"Option"), text);
+        EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), text);
+    }
+}
+
+TEST_F(SettingsStore, AValueStoredWithoutItsTerminatingNulIsReadWhole) {
+    RawValue value;
+    value.type = REG_SZ;
+    value.data = {'3', 0};  // "3" in UTF-16, no NUL after it
+    ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
+    EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"3");
+}
+
+TEST_F(SettingsStore, AValueThatIsNotTextIsAFailure) {
+    RawValue value;
+    value.type = REG_DWORD;
+    value.data = {1, 0, 0, 0};
+    ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
+    try {
+        GetSetting(kApp, L"Section", L"Option", L"1");
+        FAIL() << "a number was read as text";
+    } catch (const Failure& failure) {
+        EXPECT_FALSE(failure.description().empty());
+    }
+}
+
+}  // namespace
+}  // namespace inboxhop
