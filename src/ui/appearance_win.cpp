@@ -7,6 +7,7 @@
 #include "app/system_error.h"
 #include "ui/app_title.h"
 #include "ui/form1.h"
+#include "ui/skin_framework.h"
 
 namespace inboxhop {
 
@@ -17,27 +18,96 @@ std::wstring& ApplicationTitleStorage() {
     return title;
 }
 
+// The main window's skin component. It lives as long as the process, like
+// the skin it applies.
+SkinFramework& SkinFramework1() {
+    static SkinFramework component;
+    return component;
+}
+
+// A directory match for normal files: true when `path` names a file that is
+// neither a folder nor hidden nor a system file. Any failure of the search
+// counts as no match.
+bool MatchesNormalFile(const std::wstring& path) {
+    if (path.find(L'\0') != std::wstring::npos) return false;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    bool found = false;
+    do {
+        found = (data.dwFileAttributes & kNotNormal) == 0;
+    } while (!found && FindNextFileW(find, &data));
+    FindClose(find);
+    return found;
+}
+
 }  // namespace
 
 const std::wstring& ApplicationTitle() { return ApplicationTitleStorage(); }
 
 void SetApplicationTitle() { ApplicationTitleStorage() = ShortenApplicationTitle(kProductTitle); }
 
-void ApplySkin(Form1&) {
-    // The skin arrives with the appearance work; without a skin file the
-    // window keeps its plain look.
+void ApplySkin(Form1& form) {
+    const std::wstring path = ProgramFolder() + std::wstring(kSkinFile);
+    if (!MatchesNormalFile(path)) return;
+
+    // The window, the frame and the service buttons take the button-face
+    // colour first (the text box and the push button keep theirs); the skin
+    // then paints over that as it says.
+    const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
+    form.SetBackColor(buttonFace);
+    for (Control& control : form.Controls()) {
+        if (control.kind == ControlKind::OptionButton || control.kind == ControlKind::Frame) {
+            form.SetControlBackColor(control, buttonFace);
+        }
+    }
+
+    // The skin component's five steps; the first failure ends the routine.
+    SkinFramework& skin = SkinFramework1();
+    skin.LoadSkin(path, L"");
+    skin.SetOptions(skin.Options() | SkinFramework::kSkinControls);
+    skin.SetApplyFonts(true);
+    skin.SetApplyCaption(true);
+    skin.ApplyWindow(form.hwnd());
 }
 
-void SetProgramIcon(Form1&) {}
+void SetProgramIcon(Form1& form) { SetWindowIcons(form.hwnd(), GetModuleHandleW(nullptr), kProgramIconId); }
+
+void SetWindowIcons(HWND window, HMODULE module, int id) {
+    auto load = [&](int sizeMetric) {
+        SetLastError(ERROR_SUCCESS);
+        int size = GetSystemMetrics(sizeMetric);
+        // Shared: the system keeps the icon for as long as the module lives.
+        HANDLE icon = LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED);
+        if (!icon) {
+            DWORD error = GetLastError();
+            ThrowSystemError(error != ERROR_SUCCESS ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
+        }
+        return reinterpret_cast<LPARAM>(icon);
+    };
+    LPARAM big = load(SM_CXICON);
+    LPARAM smallIcon = load(SM_CXSMICON);
+    SendMessageW(window, WM_SETICON, ICON_BIG, big);
+    SendMessageW(window, WM_SETICON, ICON_SMALL, smallIcon);
+}
 
 bool PathExists(std::wstring_view path) {
-    std::wstring text(path);
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExW(text.c_str(), GetFileExInfoStandard, &data) != FALSE;
+    try {
+        std::wstring text(path);
+        // A NUL would end the path early and test another one.
+        if (text.empty() || text.find(L'\0') != std::wstring::npos) return false;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        return GetFileAttributesExW(text.c_str(), GetFileExInfoStandard, &data) != FALSE;
+    } catch (...) {
+        return false;
+    }
 }
 
 void LoadPointerFile(Form1& form, std::wstring_view path) {
     std::wstring text(path);
+    if (text.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
+    SetLastError(ERROR_SUCCESS);
     HANDLE cursor = LoadImageW(nullptr, text.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
     if (!cursor) {
         DWORD code = GetLastError();

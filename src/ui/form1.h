@@ -100,6 +100,7 @@ private:
     void OnPaintBackground(HDC hdc);
     void OnClose();
     void OnNextDialogControl(WPARAM wParam, LPARAM lParam);
+    bool OnActivate(int state, bool minimized);
 
     int Scale(int twips) const { return MulDiv(twips, dpi_, 1440); }
     HBRUSH BrushFor(COLORREF color);
@@ -114,6 +115,7 @@ private:
     std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
     HCURSOR customPointer_ = nullptr;
     int selectedOption_ = -1;  // the service button whose handler ran last
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };
 
 }  // namespace inboxhop

@@ -32,7 +32,9 @@ constexpr Placement kLayout[] = {
     {kPushButton1Id, 120, 1000, 7800, 405},
 };
 
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: a group box draws only its line and caption, so the
+// window paints the background inside the frame, as dialogs do.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
 
 constexpr wchar_t kOptionCaptions[Form1::kOptionCount][24] = {
@@ -132,8 +134,24 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NEXTDLGCTL:
         OnNextDialogControl(wParam, lParam);
         return 0;
+    case WM_ACTIVATE:
+        if (OnActivate(LOWORD(wParam), HIWORD(wParam) != 0)) return 0;
+        break;
+    case WM_SYSCOMMAND:
+        // The window has no maximize button, and the command is refused
+        // from every other source too (system menu, taskbar, other programs).
+        if ((wParam & 0xFFF0) == SC_MAXIMIZE) return 0;
+        break;
     case WM_CLOSE:
         OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Windows shuts down or the user logs off: the close handler runs
+        // and never refuses.
+        Form_QueryUnload();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam && hwnd_) DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:
         RemovePropW(hwnd_, kPointerStyleProp);
@@ -166,9 +184,11 @@ void Form1::CreateControls() {
                      FALSE);
         controls_.push_back({name, kind, hwnd, white});
     };
-    // Creation order is the tab order. The frame comes first so that the
-    // service buttons are drawn over it; it takes no focus.
-    child(L"Frame1", ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX, kFrame1Id);
+    // Creation order is the tab order. The frame comes first, so that screen
+    // readers meet its caption before the service buttons; it takes no focus,
+    // and as a group of its own it keeps the arrow keys from moving the focus
+    // from the push button onto it.
+    child(L"Frame1", ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX | WS_GROUP, kFrame1Id);
     child(L"Text1", ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1",
           WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kText1Id);
     static const wchar_t* const names[kOptionCount] = {L"Option1", L"Option2", L"Option3", L"Option4"};
@@ -297,6 +317,14 @@ void Form1::OnPaintBackground(HDC hdc) {
     RECT rc;
     GetClientRect(hwnd_, &rc);
     FillRect(hdc, &rc, BrushFor(backColor_));
+    // The frame's inside shows the frame's own colour.
+    for (const Control& c : controls_) {
+        if (c.kind != ControlKind::Frame || !c.hwnd) continue;
+        RECT frame;
+        GetWindowRect(c.hwnd, &frame);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+        FillRect(hdc, &frame, BrushFor(c.backColor));
+    }
 }
 
 LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
@@ -318,11 +346,39 @@ void Form1::SetControlBackColor(Control& control, COLORREF color) {
     control.backColor = color;
     if (control.kind == ControlKind::PushButton) SendMessageW(control.hwnd, kPushButtonSetBackColor, color, 0);
     InvalidateRect(control.hwnd, nullptr, TRUE);
+    if (control.kind == ControlKind::Frame) {
+        // The window paints the frame's inside, and the controls over it
+        // repaint with it.
+        RECT frame;
+        GetWindowRect(control.hwnd, &frame);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+        InvalidateRect(hwnd_, &frame, TRUE);
+    }
 }
 
 void Form1::SetCaption(std::wstring_view caption) {
     std::wstring text(caption);
     if (!SetWindowTextW(hwnd_, text.c_str())) throw Failure(L"The window caption could not be set");
+}
+
+bool Form1::OnActivate(int state, bool minimized) {
+    // A plain window gives the focus to itself when it becomes active; like
+    // a dialog, this one gives it back to the control that had it (at first
+    // the text box), for instance after a message box closes.
+    if (state == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return false;
+    }
+    if (minimized) return false;
+    HWND target = lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : nullptr;
+    if (!target) {
+        const Control* text = FindControl(kText1Id);
+        target = text ? text->hwnd : nullptr;
+    }
+    if (!target) return false;
+    SetFocus(target);
+    return true;
 }
 
 void Form1::OnNextDialogControl(WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <new>
+#include <string>
 
 namespace inboxhop {
 
@@ -69,23 +70,190 @@ void Paint(HWND hwnd, ButtonState& s) {
     EndPaint(hwnd, &ps);
 }
 
-// Screen readers and UI automation see the control as a standard push
-// button. The accessibility library is loaded only when someone asks.
+// A library from the system folder only: a file of that name beside the
+// program must not be loaded in its place.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    std::wstring path(folder, length);
+    path += L'\\';
+    path += name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// The functions of the accessibility libraries that the button uses. They
+// are loaded the first time an accessibility tool asks for the button.
+struct AccessibilityFunctions {
+    HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
+    LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
+    BSTR(WINAPI* sysAllocString)(const OLECHAR*) = nullptr;
+
+    bool ok() const { return createStdAccessibleObject && lresultFromObject && sysAllocString; }
+};
+
+template <typename Fn>
+void Resolve(HMODULE module, const char* name, Fn& fn) {
+    if (module) fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const AccessibilityFunctions& Accessibility() {
+    static const AccessibilityFunctions functions = [] {
+        AccessibilityFunctions f;
+        HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
+        HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll");
+        Resolve(oleacc, "CreateStdAccessibleObject", f.createStdAccessibleObject);
+        Resolve(oleacc, "LresultFromObject", f.lresultFromObject);
+        Resolve(oleaut, "SysAllocString", f.sysAllocString);
+        return f;
+    }();
+    return functions;
+}
+
+bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+
+// What screen readers and UI automation see of the button: the system's
+// standard object for a window's client area, told that it is a push button
+// named by its caption, with "Press" as its default action. (The system's
+// ready-made button proxy is not used: some systems lack it.)
+class ButtonAccessible final : public IAccessible, public IOleWindow {
+public:
+    ButtonAccessible(HWND hwnd, IAccessible* standard) : hwnd_(hwnd), standard_(standard) {}
+    ButtonAccessible(const ButtonAccessible&) = delete;
+    ButtonAccessible& operator=(const ButtonAccessible&) = delete;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
+            *object = static_cast<IAccessible*>(this);
+        } else if (riid == IID_IOleWindow) {
+            *object = static_cast<IOleWindow*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    // IDispatch: no type information; tools use the IAccessible methods.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+
+    // IAccessible: what makes it a push button, and the rest from the
+    // standard object.
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
+        if (!IsSelf(child)) return standard_->get_accRole(child, role);
+        if (!role) return E_POINTER;
+        role->vt = VT_I4;
+        role->lVal = ROLE_SYSTEM_PUSHBUTTON;
+        return S_OK;
+    }
+    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
+        if (!IsSelf(child)) return standard_->get_accName(child, name);
+        if (!name) return E_POINTER;
+        int length = GetWindowTextLengthW(hwnd_);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
+        *name = Accessibility().sysAllocString(text.c_str());
+        return *name ? S_OK : E_OUTOFMEMORY;
+    }
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        HRESULT hr = standard_->get_accState(child, state);
+        if (FAILED(hr) || !IsSelf(child) || state->vt != VT_I4) return hr;
+        state->lVal |= STATE_SYSTEM_FOCUSABLE;
+        if (SendMessageW(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED) state->lVal |= STATE_SYSTEM_PRESSED;
+        return hr;
+    }
+    STDMETHODIMP get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (!IsSelf(child)) return standard_->get_accDefaultAction(child, action);
+        if (!action) return E_POINTER;
+        *action = Accessibility().sysAllocString(L"Press");
+        return *action ? S_OK : E_OUTOFMEMORY;
+    }
+    STDMETHODIMP accDoDefaultAction(VARIANT child) override {
+        if (!IsSelf(child)) return standard_->accDoDefaultAction(child);
+        if (!IsWindowEnabled(hwnd_)) return E_FAIL;
+        // Posted, so that the tool is not held up by what the press does.
+        return PostMessageW(hwnd_, BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    STDMETHODIMP get_accChildCount(long* count) override { return standard_->get_accChildCount(count); }
+    STDMETHODIMP get_accChild(VARIANT child, IDispatch** object) override {
+        return standard_->get_accChild(child, object);
+    }
+    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override { return standard_->get_accValue(child, value); }
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) override {
+        return standard_->get_accDescription(child, text);
+    }
+    STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override { return standard_->get_accHelp(child, help); }
+    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+        return standard_->get_accKeyboardShortcut(child, shortcut);
+    }
+    STDMETHODIMP get_accFocus(VARIANT* focus) override { return standard_->get_accFocus(focus); }
+    STDMETHODIMP get_accSelection(VARIANT* selection) override { return standard_->get_accSelection(selection); }
+    STDMETHODIMP accSelect(long flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+    STDMETHODIMP accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
+        return standard_->accLocation(left, top, width, height, child);
+    }
+    STDMETHODIMP accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        return standard_->accNavigate(direction, start, end);
+    }
+    STDMETHODIMP accHitTest(long x, long y, VARIANT* child) override { return standard_->accHitTest(x, y, child); }
+    STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+    // IOleWindow: tools find the window behind the object with it.
+    STDMETHODIMP GetWindow(HWND* hwnd) override {
+        if (!hwnd) return E_POINTER;
+        *hwnd = hwnd_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    ~ButtonAccessible() { standard_->Release(); }
+
+    LONG refs_ = 1;
+    HWND hwnd_;
+    IAccessible* standard_;
+};
+
+// The answer to WM_GETOBJECT for the button's client area; 0 lets the system
+// answer instead.
 LRESULT AccessibleObject(HWND hwnd, WPARAM wParam) {
-    static HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
-    if (!oleacc) return 0;
-    using ProxyFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LONG, REFIID, void**);
-    using ResultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-    auto createProxy = reinterpret_cast<ProxyFn>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleProxyW")));
-    auto resultFromObject = reinterpret_cast<ResultFn>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
-    if (!createProxy || !resultFromObject) return 0;
-    IAccessible* accessible = nullptr;
-    if (FAILED(createProxy(hwnd, L"Button", OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&accessible)))) {
+    const AccessibilityFunctions& api = Accessibility();
+    if (!api.ok()) return 0;
+    IAccessible* standard = nullptr;
+    if (FAILED(api.createStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IAccessible,
+                                             reinterpret_cast<void**>(&standard))) ||
+        !standard) {
         return 0;
     }
-    LRESULT result = resultFromObject(IID_IAccessible, wParam, accessible);
+    auto* accessible = new (std::nothrow) ButtonAccessible(hwnd, standard);
+    if (!accessible) {
+        standard->Release();
+        return 0;
+    }
+    LRESULT result = api.lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(accessible));
     accessible->Release();
     return result;
 }
@@ -210,6 +378,13 @@ LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case BM_CLICK:
         Click(hwnd);
         return 0;
+    case BM_GETSTATE: {
+        // As the system's buttons answer it; accessibility reads it.
+        LRESULT state = 0;
+        if (LooksPressed(*s)) state |= BST_PUSHED;
+        if (GetFocus() == hwnd) state |= BST_FOCUS;
+        return state;
+    }
     case WM_GETOBJECT:
         if (static_cast<LONG>(lParam) == OBJID_CLIENT) return AccessibleObject(hwnd, wParam);
         break;

@@ -1,0 +1,113 @@
+#include "registry/mail_handler_keys.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "registry/registry_data.h"
+#include "ui/app_title.h"
+
+namespace inboxhop {
+
+namespace {
+
+using enum KeyAction;
+
+constexpr HandlerStep kSteps[] = {
+    {104, Write, kLocalMachineRoot, kMailtoCommandKey, KeyValue::LinkCommand},
+    {106, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\", KeyValue::None},
+    {108, Write, kLocalMachineRoot, kClientKey, KeyValue::ProductTitle},
+    {110, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command\\",
+     KeyValue::None},
+    {112, Write, kLocalMachineRoot, kClientProtocolCommandKey, KeyValue::LinkCommand},
+    {114, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\\", KeyValue::None},
+    {116, Write, kLocalMachineRoot, kClientShellCommandKey, KeyValue::PlainCommand},
+};
+
+std::wstring_view RootName(std::uint32_t root) {
+    switch (root) {
+    case kClassesRoot:
+        return L"HKEY_CLASSES_ROOT";
+    case kCurrentUserRoot:
+        return L"HKEY_CURRENT_USER";
+    case kLocalMachineRoot:
+        return L"HKEY_LOCAL_MACHINE";
+    default:
+        return L"HKEY";
+    }
+}
+
+// Key names are compared as the registry compares them: without regard to
+// case.
+bool SameKeyName(std::wstring_view a, std::wstring_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
+}
+
+}  // namespace
+
+std::wstring ExecutablePath(std::wstring_view programFolder) {
+    std::wstring path(programFolder);
+    path += L'\\';
+    path += kProductTitle;
+    path += L".exe";
+    return path;
+}
+
+std::wstring LinkCommand(std::wstring_view programFolder) {
+    return L"\"" + ExecutablePath(programFolder) + L"\" \"%1\"";
+}
+
+std::wstring PlainCommand(std::wstring_view programFolder) { return L"\"" + ExecutablePath(programFolder) + L"\""; }
+
+std::span<const HandlerStep> MailHandlerSteps() { return kSteps; }
+
+bool UsesProgramFolder(KeyValue value) { return value == KeyValue::LinkCommand || value == KeyValue::PlainCommand; }
+
+std::wstring ValueText(KeyValue value, std::wstring_view programFolder) {
+    switch (value) {
+    case KeyValue::LinkCommand:
+        return LinkCommand(programFolder);
+    case KeyValue::PlainCommand:
+        return PlainCommand(programFolder);
+    case KeyValue::ProductTitle:
+        return std::wstring(kProductTitle);
+    case KeyValue::None:
+        break;
+    }
+    return std::wstring();
+}
+
+std::wstring FullKeyName(std::uint32_t root, std::wstring_view path) {
+    std::wstring name(RootName(root));
+    std::wstring_view rest = KeyPathWithoutTrailingBackslash(path);
+    if (!rest.empty()) {
+        name += L'\\';
+        name += rest;
+    }
+    return name;
+}
+
+void RegistrationOutcome::Refused(std::uint32_t root, std::wstring_view path, std::wstring reason) {
+    std::wstring key = FullKeyName(root, path);
+    for (const RefusedKey& seen : refused_) {
+        if (SameKeyName(seen.key, key)) return;
+    }
+    refused_.push_back({std::move(key), std::move(reason)});
+}
+
+std::wstring RegistrationWarningText(const std::vector<RefusedKey>& refused) {
+    std::wstring text(kProductTitle);
+    text += L" could not be registered as the mail handler. These registry keys were refused:\r\n";
+    for (const RefusedKey& entry : refused) {
+        text += L"\r\n";
+        text += entry.key;
+        text += L"\r\n    ";
+        text += entry.reason;
+    }
+    text += L"\r\n\r\nStart ";
+    text += kProductTitle;
+    text += L" as administrator (right-click it and choose \"Run as administrator\") and press the button again.";
+    return text;
+}
+
+}  // namespace inboxhop

@@ -1,0 +1,92 @@
+// The keys that make Inboxhop the mail handler, as data: which key each
+// numbered step of the push button creates or writes, and the value it
+// writes. Also the texts the press ends with. Pure text, no Windows.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inboxhop {
+
+// Registry roots by their predefined handle values.
+inline constexpr std::uint32_t kClassesRoot = 0x80000000;
+inline constexpr std::uint32_t kCurrentUserRoot = 0x80000001;
+inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
+
+// The command the shell runs for mailto: links. It is only written into,
+// never created: the system's own class key must be there.
+inline constexpr std::wstring_view kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
+// Its parent's default value names the machine's preferred mail client; the
+// setup never touches it.
+inline constexpr std::wstring_view kMailClientsKey = L"SOFTWARE\\Clients\\Mail";
+inline constexpr std::wstring_view kClientKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
+inline constexpr std::wstring_view kClientProtocolCommandKey =
+    L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command";
+inline constexpr std::wstring_view kClientShellCommandKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command";
+
+// The executable the commands name: always Inboxhop.exe in the program
+// folder, whatever the running file is called.
+std::wstring ExecutablePath(std::wstring_view programFolder);
+// "<folder>\Inboxhop.exe" "%1": the shell puts the link in place of %1.
+std::wstring LinkCommand(std::wstring_view programFolder);
+// "<folder>\Inboxhop.exe"
+std::wstring PlainCommand(std::wstring_view programFolder);
+
+enum class KeyAction { Create, Write };
+enum class KeyValue { None, LinkCommand, ProductTitle, PlainCommand };
+
+// One numbered step of the setup. Writes go to the default (unnamed) value,
+// as REG_SZ.
+struct HandlerStep {
+    int line;
+    KeyAction action;
+    std::uint32_t root;
+    std::wstring_view path;
+    KeyValue value;
+};
+
+// The steps in the order they run. Each create names its key with a trailing
+// backslash and the write after it names the same key without one.
+std::span<const HandlerStep> MailHandlerSteps();
+
+// Whether the value is built from the program folder.
+bool UsesProgramFolder(KeyValue value);
+// The text a step writes.
+std::wstring ValueText(KeyValue value, std::wstring_view programFolder);
+
+// Step numbers of the press outside the table.
+inline constexpr int kLineCheckService = 100;
+inline constexpr int kLineNoService = 102;
+inline constexpr int kLineResult = 138;
+
+inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
+inline constexpr std::wstring_view kDoneMessage = L"Done.";
+
+// "HKEY_LOCAL_MACHINE\<path>", without a trailing backslash.
+std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);
+
+struct RefusedKey {
+    std::wstring key;     // full name, see FullKeyName
+    std::wstring reason;  // the system's own words
+};
+
+// What one press achieved: every key the registry refused, once each, with
+// the first reason given for it (a refused create explains the refused write
+// that follows it).
+class RegistrationOutcome {
+public:
+    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason);
+    bool complete() const { return refused_.empty(); }
+    const std::vector<RefusedKey>& refused() const { return refused_; }
+
+private:
+    std::vector<RefusedKey> refused_;
+};
+
+// The warning shown instead of "Done." when some key was refused.
+std::wstring RegistrationWarningText(const std::vector<RefusedKey>& refused);
+
+}  // namespace inboxhop

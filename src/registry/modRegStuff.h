@@ -1,0 +1,60 @@
+// The program's way into the machine-wide registry: create a key, write one
+// value into an existing key, write one value into an open key. Every
+// operation opens at most one key and closes it again before it returns.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "registry/registry_data.h"
+
+namespace inboxhop {
+
+// Every create and open asks for the key-specific rights only:
+// KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_ENUMERATE_SUB_KEYS,
+// KEY_NOTIFY and KEY_CREATE_LINK.
+inline constexpr REGSAM kRegistryAccess = 0x3F;
+
+// Creates the key and every missing key above it. A key that exists already
+// is only opened: neither it nor its values change. Returns the registry's
+// status (ERROR_SUCCESS when the key is there now); callers may ignore it.
+LONG CreateRegistryKey(HKEY root, std::wstring_view path);
+
+// Opens an existing key (never creates one) and writes one value into it.
+// The empty value name is the key's default value. Returns the status of the
+// open, or of the write when the open succeeded; callers may ignore it.
+// Throws Failure when the value cannot be converted to `type`.
+LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
+                        DWORD type);
+
+// Writes one value into an open key: REG_SZ as the whole text with its
+// terminating NUL, REG_DWORD as a signed 32-bit number. Any other type writes
+// nothing and answers 0. Returns the status of the write. Throws Failure when
+// the value cannot be converted to `type`.
+LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value);
+
+// The four registry calls the layer makes. The system's own unless a test
+// puts a stand-in in their place.
+struct RegistryApi {
+    decltype(&::RegCreateKeyExW) createKey;
+    decltype(&::RegOpenKeyExW) openKey;
+    decltype(&::RegSetValueExW) setValue;
+    decltype(&::RegCloseKey) closeKey;
+};
+
+const RegistryApi& SystemRegistryApi();
+
+// Puts `api` in place of the system's calls for the life of the object.
+class RegistryApiOverride {
+public:
+    explicit RegistryApiOverride(const RegistryApi& api);
+    ~RegistryApiOverride();
+    RegistryApiOverride(const RegistryApiOverride&) = delete;
+    RegistryApiOverride& operator=(const RegistryApiOverride&) = delete;
+
+private:
+    const RegistryApi* previous_;
+};
+
+}  // namespace inboxhop

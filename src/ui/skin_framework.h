@@ -1,0 +1,64 @@
+// The skin component SkinFramework1: reads a skin file (see skin_format.h)
+// and draws a window and its controls in the skin's colours and fonts.
+//
+// It is used in five steps, in this order:
+//   LoadSkin(path, scheme)   reads and checks the file; an empty scheme name
+//                            means the file's first scheme. Fails on a file
+//                            that cannot be read or is no skin; a skin loaded
+//                            before stays loaded then.
+//   Options / SetOptions     a word of option bits. kSkinControls: skin the
+//                            window's controls (frame, option buttons, text
+//                            box, push button), not only the window's own
+//                            background. The other bits are kept as written
+//                            and mean nothing yet.
+//   SetApplyFonts(true)      give the skinned controls the skin's fonts too;
+//                            without it they keep their own.
+//   SetApplyCaption(true)    colour the title bar as the skin says, where the
+//                            system lets a program colour it (Windows 11);
+//                            elsewhere nothing happens.
+//   ApplyWindow(window)      from now on draws the window in the loaded skin,
+//                            for the window's life. Applying again replaces
+//                            the skin in force.
+//
+// The component hooks the window's message handling: it paints the
+// background and answers the controls' colour requests itself, and hands
+// every other message to the window. A skinned window carries the window
+// property kSkinAppliedProp, so tools and tests can tell it is skinned.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "ui/skin_format.h"
+
+namespace inboxhop {
+
+inline constexpr wchar_t kSkinAppliedProp[] = L"Inboxhop.Skin";
+
+class SkinFramework {
+public:
+    static constexpr std::int32_t kSkinControls = 1;
+
+    void LoadSkin(std::wstring_view path, std::wstring_view scheme);
+    std::int32_t Options() const { return options_; }
+    void SetOptions(std::int32_t options) { options_ = options; }
+    void SetApplyFonts(bool apply) { applyFonts_ = apply; }
+    void SetApplyCaption(bool apply) { applyCaption_ = apply; }
+    void ApplyWindow(HWND window);
+
+    const std::optional<Skin>& skin() const { return skin_; }
+
+private:
+    std::optional<Skin> skin_;
+    std::int32_t options_ = 0;
+    bool applyFonts_ = false;
+    bool applyCaption_ = false;
+};
+
+// The colour a skin colour stands for.
+inline COLORREF ToColorRef(const SkinColor& color) { return RGB(color.red, color.green, color.blue); }
+
+}  // namespace inboxhop

@@ -1,0 +1,297 @@
+#include "ui/skin_framework.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/error_trap.h"
+#include "app/system_error.h"
+#include "ui/push_button.h"
+
+namespace inboxhop {
+
+namespace {
+
+// Title bar colours, understood by Windows 11 and ignored before it.
+constexpr DWORD kDwmCaptionColor = 35;
+constexpr DWORD kDwmTextColor = 36;
+
+// What the component keeps for one skinned window, for the window's life.
+struct SkinnedWindow {
+    WNDPROC previous = nullptr;  // the window's own message handling
+    Skin skin;
+    bool controls = false;
+    std::vector<std::pair<COLORREF, HBRUSH>> brushes;
+    std::vector<HFONT> fonts;  // fonts handed to controls, freed with the window
+
+    SkinnedWindow() = default;
+    SkinnedWindow(const SkinnedWindow&) = delete;
+    SkinnedWindow& operator=(const SkinnedWindow&) = delete;
+    ~SkinnedWindow() {
+        for (auto& entry : brushes) DeleteObject(entry.second);
+        for (HFONT font : fonts) DeleteObject(font);
+    }
+
+    // Brushes are made when the skin is applied, so that painting never
+    // allocates.
+    void AddBrush(const std::optional<SkinColor>& color) {
+        if (!color || Brush(ToColorRef(*color))) return;
+        HBRUSH brush = CreateSolidBrush(ToColorRef(*color));
+        if (!brush) ThrowSystemError(GetLastError());
+        brushes.emplace_back(ToColorRef(*color), brush);
+    }
+    HBRUSH Brush(COLORREF color) const {
+        for (const auto& entry : brushes) {
+            if (entry.first == color) return entry.second;
+        }
+        return nullptr;
+    }
+};
+
+SkinnedWindow* StateOf(HWND window) { return static_cast<SkinnedWindow*>(GetPropW(window, kSkinAppliedProp)); }
+
+// A function of a system library, loaded from the system folder only, or
+// null when this version of Windows lacks it.
+FARPROC SystemFunction(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+// Turns the system's visual style off for a control, so that it draws its
+// text and background in the colours the skin gives it.
+void DrawWithoutVisualStyle(HWND control) {
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static auto setWindowTheme =
+        reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(SystemFunction(L"uxtheme.dll", "SetWindowTheme")));
+    if (setWindowTheme) setWindowTheme(control, L"", L"");
+}
+
+void ColorTitleBar(HWND window, const SkinStyle& caption) {
+    using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static auto setAttribute = reinterpret_cast<SetAttributeFn>(
+        reinterpret_cast<void*>(SystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute")));
+    if (!setAttribute) return;
+    if (caption.back) {
+        COLORREF color = ToColorRef(*caption.back);
+        setAttribute(window, kDwmCaptionColor, &color, sizeof(color));
+    }
+    if (caption.text) {
+        COLORREF color = ToColorRef(*caption.text);
+        setAttribute(window, kDwmTextColor, &color, sizeof(color));
+    }
+}
+
+// Which part of the skin styles a control, told from its window class and
+// style. Nothing for controls the skin does not know.
+std::optional<SkinPart> PartOf(HWND control) {
+    wchar_t name[64];
+    if (!GetClassNameW(control, name, 64)) return std::nullopt;
+    if (lstrcmpiW(name, kPushButtonClass) == 0) return SkinPart::Button;
+    if (lstrcmpiW(name, L"Edit") == 0) return SkinPart::TextBox;
+    if (lstrcmpiW(name, L"Button") == 0) {
+        switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+        case BS_GROUPBOX:
+            return SkinPart::Frame;
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+            return SkinPart::Option;
+        }
+    }
+    return std::nullopt;
+}
+
+struct FramePaint {
+    HWND window;
+    HDC hdc;
+    HBRUSH brush;
+};
+
+// A frame draws only its line and caption; the window paints its inside.
+BOOL CALLBACK PaintFrameInside(HWND control, LPARAM param) {
+    auto* paint = reinterpret_cast<FramePaint*>(param);
+    if (GetParent(control) != paint->window || PartOf(control) != SkinPart::Frame) return TRUE;
+    RECT rc;
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, paint->window, reinterpret_cast<POINT*>(&rc), 2);
+    FillRect(paint->hdc, &rc, paint->brush);
+    return TRUE;
+}
+
+LRESULT CALLBACK SkinnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SkinnedWindow* state = StateOf(window);
+    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    WNDPROC previous = state->previous;
+
+    switch (message) {
+    case WM_ERASEBKGND: {
+        HDC hdc = reinterpret_cast<HDC>(wParam);
+        LRESULT erased = 1;
+        if (const auto& back = state->skin.Own(SkinPart::Window).back) {
+            RECT rc;
+            GetClientRect(window, &rc);
+            FillRect(hdc, &rc, state->Brush(ToColorRef(*back)));
+        } else {
+            erased = CallWindowProcW(previous, window, message, wParam, lParam);
+        }
+        const auto& frameBack = state->skin.StyleOf(SkinPart::Frame).back;
+        if (state->controls && frameBack) {
+            FramePaint paint{window, hdc, state->Brush(ToColorRef(*frameBack))};
+            EnumChildWindows(window, PaintFrameInside, reinterpret_cast<LPARAM>(&paint));
+        }
+        return erased;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT: {
+        // The window answers first; the skin then overrides what it sets.
+        LRESULT answer = CallWindowProcW(previous, window, message, wParam, lParam);
+        if (!state->controls) return answer;
+        std::optional<SkinPart> part = PartOf(reinterpret_cast<HWND>(lParam));
+        if (!part) return answer;
+        SkinStyle style = state->skin.StyleOf(*part);
+        HDC hdc = reinterpret_cast<HDC>(wParam);
+        if (style.text) SetTextColor(hdc, ToColorRef(*style.text));
+        if (style.back) {
+            SetBkColor(hdc, ToColorRef(*style.back));
+            return reinterpret_cast<LRESULT>(state->Brush(ToColorRef(*style.back)));
+        }
+        return answer;
+    }
+    case WM_NCDESTROY:
+        // The window is going: give it back its own handling and let go.
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        RemovePropW(window, kSkinAppliedProp);
+        delete state;
+        break;
+    }
+    return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+HFONT MakeFont(const SkinFont& font, int dpi) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = font.italic ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, font.face.c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+struct ControlPass {
+    SkinnedWindow* state;
+    bool fonts;
+    int dpi;
+};
+
+BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
+    auto* pass = reinterpret_cast<ControlPass*>(param);
+    std::optional<SkinPart> part = PartOf(control);
+    if (!part) return TRUE;
+    SkinStyle style = pass->state->skin.StyleOf(*part);
+    if (pass->fonts && style.font) {
+        HFONT font = MakeFont(*style.font, pass->dpi);
+        if (font) {
+            pass->state->fonts.push_back(font);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+    if (*part == SkinPart::Button) {
+        // The push button keeps its colours itself.
+        if (style.back) SendMessageW(control, kPushButtonSetBackColor, ToColorRef(*style.back), 0);
+        if (style.text) SendMessageW(control, kPushButtonSetTextColor, ToColorRef(*style.text), 0);
+    } else if ((*part == SkinPart::Frame || *part == SkinPart::Option) && (style.back || style.text)) {
+        DrawWithoutVisualStyle(control);
+    }
+    InvalidateRect(control, nullptr, TRUE);
+    return TRUE;
+}
+
+int DpiOf(HWND window) {
+    HDC hdc = GetDC(window);
+    int dpi = hdc ? GetDeviceCaps(hdc, LOGPIXELSY) : 96;
+    if (hdc) ReleaseDC(window, hdc);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+void SkinFramework::LoadSkin(std::wstring_view path, std::wstring_view scheme) {
+    std::wstring file(path);
+    if (file.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) ThrowSystemError(GetLastError());
+    // One byte beyond the limit is enough to tell that a file is too large.
+    std::string bytes(kMaxSkinFileBytes + 1, '\0');
+    size_t got = 0;
+    DWORD error = ERROR_SUCCESS;
+    while (got < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &read, nullptr)) {
+            error = GetLastError();
+            break;
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    CloseHandle(handle);
+    if (error != ERROR_SUCCESS) ThrowSystemError(error);
+    bytes.resize(got);
+    // A skin loaded before stays in force until this one is read whole.
+    skin_ = ParseSkin(bytes, scheme);
+}
+
+void SkinFramework::ApplyWindow(HWND window) {
+    if (!skin_) throw Failure(L"No skin is loaded");
+    if (!IsWindow(window)) ThrowSystemError(ERROR_INVALID_WINDOW_HANDLE);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != GetCurrentProcessId()) ThrowSystemError(ERROR_ACCESS_DENIED);
+
+    auto fresh = std::make_unique<SkinnedWindow>();
+    fresh->skin = *skin_;
+    fresh->controls = (options_ & kSkinControls) != 0;
+    fresh->AddBrush(fresh->skin.Own(SkinPart::Window).back);
+    for (SkinPart part : {SkinPart::Frame, SkinPart::Option, SkinPart::TextBox}) {
+        fresh->AddBrush(fresh->skin.StyleOf(part).back);
+    }
+
+    SkinnedWindow* state = StateOf(window);
+    if (state) {
+        // Skinned before: the new skin takes the old one's place. The old
+        // fonts stay with the window, as controls may still use them; the
+        // old brushes go with `fresh`.
+        std::swap(state->skin, fresh->skin);
+        std::swap(state->controls, fresh->controls);
+        std::swap(state->brushes, fresh->brushes);
+    } else {
+        if (!SetPropW(window, kSkinAppliedProp, fresh.get())) ThrowSystemError(GetLastError());
+        SetLastError(ERROR_SUCCESS);
+        LONG_PTR previous =
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SkinnedWindowProc));
+        if (!previous) {
+            DWORD error = GetLastError();
+            RemovePropW(window, kSkinAppliedProp);
+            ThrowSystemError(error != ERROR_SUCCESS ? error : ERROR_INVALID_WINDOW_HANDLE);
+        }
+        fresh->previous = reinterpret_cast<WNDPROC>(previous);
+        state = fresh.release();
+    }
+
+    if (state->controls) {
+        ControlPass pass{state, applyFonts_, DpiOf(window)};
+        EnumChildWindows(window, SkinControl, reinterpret_cast<LPARAM>(&pass));
+    }
+    if (applyCaption_) ColorTitleBar(window, state->skin.Own(SkinPart::Caption));
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+}  // namespace inboxhop

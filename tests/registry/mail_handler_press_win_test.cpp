@@ -1,0 +1,183 @@
+// The push button's procedure run in this process against the stand-in
+// registry: what it writes, and that it says "Done." only when every key was
+// registered and otherwise names the keys that were refused.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/error_trap.h"
+#include "app/system_error.h"
+#include "registry/mail_handler_keys.h"
+#include "registry_result_box.h"
+#include "registry_stand_in.h"
+#include "ui/form1.h"
+#include "wine_process.h"
+
+namespace {
+
+using namespace inboxhop;
+using namespace testing_support;
+
+class MailHandlerPress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<Form1>(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(form_->Create());
+        // The system's own mailto class is there, as on every Windows.
+        registry_.AddKey(std::wstring(kMailtoCommandKey));
+        registry_.AddKey(std::wstring(kMailClientsKey));
+    }
+    void TearDown() override {
+        form_.reset();
+        // Destroying the window posts a quit message; take it off this
+        // thread's queue, or the next test's message boxes would close at once.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    // Marks a service button without running its handler (which would store
+    // the choice for the user), or marks none with -1.
+    void Mark(int option) {
+        for (int i = 0; i < Form1::kOptionCount; ++i) {
+            HWND button = GetDlgItem(form_->hwnd(), kOption1Id + i);
+            SendMessageW(button, BM_SETCHECK, i == option ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+
+    std::vector<ResultBox> Press() {
+        BoxAnswerer answerer;
+        form_->PushButton1_Click();
+        return answerer.boxes();
+    }
+
+    void ExpectWarning(const std::vector<ResultBox>& boxes, const std::vector<RefusedKey>& refused) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].title, L"Inboxhop");
+        EXPECT_EQ(boxes[0].text, RegistrationWarningText(refused));
+        EXPECT_EQ(boxes[0].icon, LoadIconW(nullptr, IDI_WARNING));
+    }
+
+    static std::wstring Hklm(std::wstring_view path) { return FullKeyName(kLocalMachineRoot, path); }
+
+    StandInRegistry registry_;
+    std::unique_ptr<Form1> form_;
+    const std::wstring folder_ = BuildFolder();
+};
+
+TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
+    Mark(2);
+    std::vector<ResultBox> boxes = Press();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"Inboxhop");
+    EXPECT_EQ(boxes[0].text, L"Done.");
+    EXPECT_EQ(boxes[0].icon, nullptr);
+
+    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Classes\\mailto\\shell\\open\\command"), link);
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop"), L"Inboxhop");
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command"), link);
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command"),
+              L"\"" + folder_ + L"\\Inboxhop.exe\"");
+    // Nothing else: the preferred client in particular stays as it was.
+    EXPECT_EQ(registry_.ValueCount(), 4u);
+    EXPECT_FALSE(registry_.ValueOf(std::wstring(kMailClientsKey), L"").has_value());
+
+    for (const auto& call : registry_.calls()) {
+        if (call.kind == StandInRegistry::Call::Set) {
+            EXPECT_TRUE(call.valueName.empty());
+        }
+        if (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) {
+            EXPECT_EQ(call.root, HKEY_LOCAL_MACHINE);
+        }
+    }
+    EXPECT_EQ(registry_.OpenHandles(), 0u);
+}
+
+TEST_F(MailHandlerPress, WithNoServiceSelectedWritesNothing) {
+    Mark(-1);
+    std::vector<ResultBox> boxes = Press();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"Inboxhop");
+    EXPECT_EQ(boxes[0].text, L"You must select a least one default email.");
+    EXPECT_EQ(boxes[0].icon, nullptr);
+    EXPECT_TRUE(registry_.calls().empty());
+}
+
+TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
+    StandInRegistry bare;  // the mailto class key is not there
+    bare.AddKey(std::wstring(kMailClientsKey));
+    Mark(0);
+    std::vector<ResultBox> boxes = Press();
+    ExpectWarning(boxes, {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_FILE_NOT_FOUND)}});
+    EXPECT_FALSE(bare.HasKey(std::wstring(kMailtoCommandKey)));
+    EXPECT_FALSE(bare.HasKey(L"SOFTWARE\\Classes\\mailto"));
+    // The client keys are still registered.
+    EXPECT_EQ(bare.TextOf(std::wstring(kClientKey)), L"Inboxhop");
+    EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), L"\"" + folder_ + L"\\Inboxhop.exe\"");
+}
+
+TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillRuns) {
+    struct Case {
+        const char* name;
+        std::function<void(StandInRegistry&)> stage;
+        std::vector<RefusedKey> refused;
+        size_t valuesWritten;
+    };
+    const Case cases[] = {
+        {"refused create of the client key",
+         [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); },
+         // Creating the keys below it makes it exist, so only its own value
+         // is missing; the create's reason is the one given.
+         {{Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+         3},
+        {"refused write of the plain command",
+         [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); },
+         {{Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+         3},
+        {"no right to write under the local machine",
+         [](StandInRegistry& r) {
+             r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
+             for (const HandlerStep& step : MailHandlerSteps()) {
+                 if (step.action == KeyAction::Create) r.RefuseCreate(std::wstring(step.path), ERROR_ACCESS_DENIED);
+             }
+         },
+         {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StandInRegistry registry;
+        registry.AddKey(std::wstring(kMailtoCommandKey));
+        c.stage(registry);
+        Mark(0);
+        ExpectWarning(Press(), c.refused);
+        EXPECT_EQ(registry.ValueCount(), c.valuesWritten);
+        // Every step ran: three creates and four opens were asked for.
+        int asked = 0;
+        for (const auto& call : registry.calls()) {
+            asked += call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open;
+        }
+        EXPECT_EQ(asked, 7);
+        EXPECT_EQ(registry.OpenHandles(), 0u);
+    }
+}
+
+TEST_F(MailHandlerPress, AFailingStepIsReportedUnderItsLineAndTheEndIsNoSuccess) {
+    registry_.ThrowOnOpen(std::wstring(kClientProtocolCommandKey), L"Bad DLL calling convention");
+    Mark(3);
+    std::vector<ResultBox> boxes = Press();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].title, L"Application Error");
+    EXPECT_EQ(boxes[0].text, ErrorReportText(L"Bad DLL calling convention", L"PushButton1_Click", 112));
+    EXPECT_EQ(boxes[1].text,
+              RegistrationWarningText({{Hklm(kClientProtocolCommandKey), L"Bad DLL calling convention"}}));
+    // The steps after the failing one still wrote their keys.
+    EXPECT_EQ(registry_.TextOf(std::wstring(kClientShellCommandKey)), L"\"" + folder_ + L"\\Inboxhop.exe\"");
+    EXPECT_EQ(registry_.OpenHandles(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+// End to end: the real program started with an empty command line, its push
+// button pressed with the mouse, the box it answers with, the keys it leaves
+// in the registry, and a mail link that another program then opens through
+// the shell. Every registry key touched is put back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/compose_link.h"
+#include "app/home_page.h"
+#include "app/system_error.h"
+#include "mouse_input.h"
+#include "program_run.h"
+#include "registry/mail_handler_keys.h"
+#include "registry_result_box.h"
+#include "registry_scratch.h"
+#include "registry_tree.h"
+#include "ui/form1.h"
+#include "wine_process.h"
+#include "windows_seen.h"
+
+namespace {
+
+using namespace inboxhop;
+using namespace testing_support;
+
+constexpr DWORD kWaitMs = 15000;
+
+std::vector<BYTE> StoredText(const std::wstring& text) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::optional<RawValue> DefaultValue(std::wstring_view path) {
+    return ReadRaw(HKEY_LOCAL_MACHINE, std::wstring(path), L"");
+}
+
+class MailHandlerSetup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser";
+        ASSERT_TRUE(mailtoClass_.saved().has_value()) << "the system's mailto class is missing";
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+        // A preferred client of the machine's own, which the setup must leave alone.
+        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L"", L"Native Mail Client"));
+    }
+
+    // Starts the program with an empty command line and waits for its window.
+    HWND StartShown(StartedProcess& process) {
+        if (!process.started()) return nullptr;
+        return WaitForWindow(process.pid(), kForm1Class, L"", kWaitMs);
+    }
+
+    // Clicks a control of the window with the mouse, as a user does.
+    static void Click(HWND form, int id) {
+        HWND control = GetDlgItem(form, id);
+        ASSERT_NE(control, nullptr) << id;
+        ASSERT_TRUE(ClickWithMouse(control)) << "the click did not reach control " << id;
+    }
+
+    // Presses the push button and reads the box the press ends with, then
+    // answers it.
+    static ResultBox PressAndReadBox(HWND form, DWORD pid) {
+        Click(form, kPushButton1Id);
+        HWND box = WaitForMessageBox(pid, kWaitMs);
+        if (!box) {
+            ADD_FAILURE() << "no message box after the press";
+            return {};
+        }
+        ResultBox seen = ReadResultBox(box);
+        PressOk(box);
+        EXPECT_TRUE(WaitForWindowToGo(box, kWaitMs));
+        return seen;
+    }
+
+    static void CloseAndWait(HWND form, StartedProcess& process) {
+        PostMessageW(form, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(process.WaitForExit(kWaitMs).has_value()) << "the program did not end after closing";
+    }
+
+    void ExpectPreferredClientUntouched() {
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
+    }
+
+    ScratchOption option_;
+    RecorderAsBrowser browser_;
+    ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
+    ScratchTree mailClients_{HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey)};
+};
+
+// The folder's name is the parameter: one with spaces, one that the ANSI
+// code page cannot hold.
+class MailHandlerSetupInFolder : public MailHandlerSetup, public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLinksReachTheService) {
+    const std::wstring folder = NewScratchFolder(GetParam());
+    const std::wstring other = folder + L"\\Mail helper 2.exe";
+    ASSERT_TRUE(CopyProgram(ProgramPath(), other));
+    ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
+    ASSERT_TRUE(option_.Set(L"1"));
+
+    StartedProcess process(other, L"\"" + other + L"\"");
+    HWND form = StartShown(process);
+    ASSERT_NE(form, nullptr) << "the window did not appear";
+
+    ResultBox box = PressAndReadBox(form, process.pid());
+    EXPECT_EQ(box.title, L"Inboxhop");
+    EXPECT_EQ(box.text, L"Done.");
+    EXPECT_EQ(box.icon, nullptr);
+
+    // The running file's own name appears nowhere: the commands name
+    // Inboxhop.exe beside it, inside the quotes, spaces and all.
+    const std::wstring link = L"\"" + folder + L"\\Inboxhop.exe\" \"%1\"";
+    const std::wstring plain = L"\"" + folder + L"\\Inboxhop.exe\"";
+    const std::pair<std::wstring_view, std::wstring> expected[] = {
+        {kMailtoCommandKey, link},
+        {kClientKey, L"Inboxhop"},
+        {kClientProtocolCommandKey, link},
+        {kClientShellCommandKey, plain},
+    };
+    for (const auto& [key, text] : expected) {
+        auto raw = DefaultValue(key);
+        ASSERT_TRUE(raw.has_value()) << std::wstring(key);
+        EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ)) << std::wstring(key);
+        EXPECT_EQ(raw->data, StoredText(text)) << std::wstring(key);
+    }
+    ExpectPreferredClientUntouched();
+    const auto clientAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey));
+    const auto mailtoAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto");
+
+    // Another service, another press: the same keys.
+    Click(form, kOption1Id + 3);
+    // The click arrives through the input queue: wait for the choice to be stored.
+    DWORD start = GetTickCount();
+    while (option_.Read() != L"4" && GetTickCount() - start < kWaitMs) Sleep(10);
+    ASSERT_EQ(option_.Read(), L"4");
+    box = PressAndReadBox(form, process.pid());
+    EXPECT_EQ(box.text, L"Done.");
+    EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)) == clientAfterFirst);
+    EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoAfterFirst);
+    ExpectPreferredClientUntouched();
+    CloseAndWait(form, process);
+
+    // Another program opens a mail link: the shell runs the registered
+    // command, and the chosen service's compose page reaches the browser.
+    size_t before = browser_.Addresses().size();
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);
+    ASSERT_GT(reinterpret_cast<INT_PTR>(result), 32) << "the shell refused the mail link";
+    std::wstring compose = BuildComposeLink(L"4", L"someone@example.com").value();
+    compose = compose.substr(1, compose.size() - 2);  // without its enclosing quotes
+    std::wstring arrived;
+    for (size_t wanted = before + 1; arrived.empty() && browser_.WaitForAddresses(wanted, kWaitMs); ++wanted) {
+        // One start in a hundred also visits the maker's home page.
+        if (browser_.Addresses()[wanted - 1] != kHomePage) arrived = browser_.Addresses()[wanted - 1];
+    }
+    EXPECT_EQ(arrived, compose);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
+                         ::testing::Values(L"Inbox hop tools", L"\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6 tools"),
+                         [](const ::testing::TestParamInfo<const wchar_t*>& info) {
+                             return info.index == 0 ? std::string("WithSpaces") : std::string("BeyondTheAnsiCodePage");
+                         });
+
+TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
+    ASSERT_TRUE(option_.Set(L"5"));
+    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
+    HWND form = StartShown(process);
+    ASSERT_NE(form, nullptr) << "the window did not appear";
+
+    ResultBox box = PressAndReadBox(form, process.pid());
+    EXPECT_EQ(box.title, L"Inboxhop");
+    EXPECT_EQ(box.text, L"You must select a least one default email.");
+    EXPECT_EQ(box.icon, nullptr);
+    CloseAndWait(form, process);
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+    EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass_.saved());
+    ExpectPreferredClientUntouched();
+}
+
+TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
+    ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
+    ASSERT_TRUE(option_.Set(L"2"));
+    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
+    HWND form = StartShown(process);
+    ASSERT_NE(form, nullptr) << "the window did not appear";
+
+    ResultBox box = PressAndReadBox(form, process.pid());
+    EXPECT_EQ(box.title, L"Inboxhop");
+    EXPECT_EQ(box.text, RegistrationWarningText({{FullKeyName(kLocalMachineRoot, kMailtoCommandKey),
+                                                  SystemMessage(ERROR_FILE_NOT_FOUND)}}));
+    EXPECT_NE(box.icon, nullptr);
+    CloseAndWait(form, process);
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientShellCommandKey), L""),
+              L"\"" + BuildFolder() + L"\\Inboxhop.exe\"");
+}
+
+}  // namespace

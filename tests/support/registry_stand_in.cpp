@@ -1,0 +1,162 @@
+#include "registry_stand_in.h"
+
+#include <cwctype>
+
+#include "app/error_trap.h"
+
+namespace testing_support {
+
+namespace {
+
+StandInRegistry* g_current = nullptr;
+
+}  // namespace
+
+StandInRegistry::StandInRegistry()
+    : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
+           &StandInRegistry::CloseKey},
+      previous_(g_current) {
+    g_current = this;
+    override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
+}
+
+StandInRegistry::~StandInRegistry() {
+    override_.reset();
+    g_current = previous_;
+}
+
+// Keys compare without regard to case; a trailing backslash names the same
+// key, as it does in the system's registry.
+std::wstring StandInRegistry::Normal(const std::wstring& path) {
+    std::wstring key;
+    for (wchar_t c : path) key.push_back(static_cast<wchar_t>(std::towupper(c)));
+    while (!key.empty() && key.back() == L'\\') key.pop_back();
+    return key;
+}
+
+void StandInRegistry::AddKey(const std::wstring& path) {
+    std::wstring key = Normal(path);
+    for (size_t at = key.find(L'\\'); at != std::wstring::npos; at = key.find(L'\\', at + 1)) {
+        keys_.insert(key.substr(0, at));
+    }
+    keys_.insert(key);
+}
+
+void StandInRegistry::RefuseCreate(const std::wstring& path, LONG status) { refuseCreate_[Normal(path)] = status; }
+void StandInRegistry::RefuseOpen(const std::wstring& path, LONG status) { refuseOpen_[Normal(path)] = status; }
+void StandInRegistry::RefuseWrite(const std::wstring& path, LONG status) { refuseWrite_[Normal(path)] = status; }
+void StandInRegistry::ThrowOnOpen(const std::wstring& path, const std::wstring& description) {
+    throwOnOpen_[Normal(path)] = description;
+}
+
+bool StandInRegistry::HasKey(const std::wstring& path) const { return keys_.count(Normal(path)) != 0; }
+
+std::optional<StandInRegistry::Value> StandInRegistry::ValueOf(const std::wstring& path,
+                                                               const std::wstring& name) const {
+    auto it = values_.find({Normal(path), Normal(name)});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::wstring> StandInRegistry::TextOf(const std::wstring& path, const std::wstring& name) const {
+    auto value = ValueOf(path, name);
+    if (!value || value->type != REG_SZ || value->data.size() % 2 != 0 || value->data.size() < 2) return std::nullopt;
+    std::wstring text(reinterpret_cast<const wchar_t*>(value->data.data()), value->data.size() / 2);
+    if (text.back() != L'\0') return std::nullopt;  // stored without its NUL
+    text.pop_back();
+    return text;
+}
+
+HKEY StandInRegistry::NewHandle(const std::wstring& key) {
+    HKEY handle = reinterpret_cast<HKEY>(nextHandle_);
+    nextHandle_ += 4;
+    handles_[handle] = key;
+    return handle;
+}
+
+LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR, DWORD options, REGSAM access,
+                                          LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+    StandInRegistry& self = *g_current;
+    Call call;
+    call.kind = Call::Create;
+    call.root = root;
+    call.path = path ? path : L"";
+    call.options = options;
+    call.access = access;
+    std::wstring key = Normal(call.path);
+    auto refused = self.refuseCreate_.find(key);
+    if (refused != self.refuseCreate_.end()) {
+        call.status = refused->second;
+    } else {
+        bool existed = self.HasKey(key);
+        self.AddKey(key);
+        *result = self.NewHandle(key);
+        if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    }
+    self.calls_.push_back(call);
+    return call.status;
+}
+
+LSTATUS WINAPI StandInRegistry::OpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result) {
+    StandInRegistry& self = *g_current;
+    Call call;
+    call.kind = Call::Open;
+    call.root = root;
+    call.path = path ? path : L"";
+    call.options = options;
+    call.access = access;
+    std::wstring key = Normal(call.path);
+    auto throws = self.throwOnOpen_.find(key);
+    if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
+    auto refused = self.refuseOpen_.find(key);
+    if (refused != self.refuseOpen_.end()) {
+        call.status = refused->second;
+    } else if (!self.HasKey(key)) {
+        call.status = ERROR_FILE_NOT_FOUND;
+    } else {
+        *result = self.NewHandle(key);
+    }
+    self.calls_.push_back(call);
+    return call.status;
+}
+
+LSTATUS WINAPI StandInRegistry::SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
+    StandInRegistry& self = *g_current;
+    Call call;
+    call.kind = Call::Set;
+    call.valueName = name ? name : L"";
+    call.type = type;
+    call.data.assign(data, data + size);
+    auto it = self.handles_.find(handle);
+    if (it == self.handles_.end()) {
+        call.status = ERROR_INVALID_HANDLE;
+    } else {
+        call.path = it->second;
+        auto refused = self.refuseWrite_.find(it->second);
+        if (refused != self.refuseWrite_.end()) {
+            call.status = refused->second;
+        } else {
+            self.values_[{it->second, Normal(call.valueName)}] = {type, call.data};
+        }
+    }
+    self.calls_.push_back(call);
+    return call.status;
+}
+
+LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
+    StandInRegistry& self = *g_current;
+    Call call;
+    call.kind = Call::Close;
+    auto it = self.handles_.find(handle);
+    if (it == self.handles_.end()) {
+        ++self.badCloses_;
+        call.status = ERROR_INVALID_HANDLE;
+    } else {
+        call.path = it->second;
+        self.handles_.erase(it);
+    }
+    self.calls_.push_back(call);
+    return call.status;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,84 @@
+// A registry kept in memory that takes the place of the system's four calls
+// (create, open, set value, close) while it lives, so that refusals can be
+// staged and every call the code under test makes can be checked.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registry/modRegStuff.h"
+
+namespace testing_support {
+
+class StandInRegistry {
+public:
+    struct Call {
+        enum Kind { Create, Open, Set, Close } kind = Create;
+        HKEY root = nullptr;         // Create and Open
+        std::wstring path;           // Create and Open: as passed; Set and Close: the handle's key
+        DWORD options = 0;           // Create and Open
+        REGSAM access = 0;           // Create and Open
+        std::wstring valueName;      // Set
+        DWORD type = 0;              // Set
+        std::vector<BYTE> data;      // Set
+        LONG status = ERROR_SUCCESS; // what the stand-in answered
+    };
+    struct Value {
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+
+    StandInRegistry();
+    ~StandInRegistry();
+    StandInRegistry(const StandInRegistry&) = delete;
+    StandInRegistry& operator=(const StandInRegistry&) = delete;
+
+    // Makes the key (and the keys above it) exist.
+    void AddKey(const std::wstring& path);
+    // The next creates, opens or writes of this key answer `status`.
+    void RefuseCreate(const std::wstring& path, LONG status);
+    void RefuseOpen(const std::wstring& path, LONG status);
+    void RefuseWrite(const std::wstring& path, LONG status);
+    // The next opens of this key fail as a call that cannot be made does:
+    // they throw Failure with this description.
+    void ThrowOnOpen(const std::wstring& path, const std::wstring& description);
+
+    bool HasKey(const std::wstring& path) const;
+    std::optional<Value> ValueOf(const std::wstring& path, const std::wstring& name) const;
+    std::optional<std::wstring> TextOf(const std::wstring& path, const std::wstring& name = L"") const;
+    size_t ValueCount() const { return values_.size(); }
+
+    const std::vector<Call>& calls() const { return calls_; }
+    size_t OpenHandles() const { return handles_.size(); }
+    // Closes of handles the stand-in never gave out, or gave out and saw closed.
+    int BadCloses() const { return badCloses_; }
+
+private:
+    static LSTATUS WINAPI CreateKey(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
+    static LSTATUS WINAPI OpenKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+    static LSTATUS WINAPI SetValue(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+    static LSTATUS WINAPI CloseKey(HKEY);
+
+    static std::wstring Normal(const std::wstring& path);
+    HKEY NewHandle(const std::wstring& key);
+
+    inboxhop::RegistryApi api_;
+    std::unique_ptr<inboxhop::RegistryApiOverride> override_;
+    std::set<std::wstring> keys_;
+    std::map<std::pair<std::wstring, std::wstring>, Value> values_;
+    std::map<std::wstring, LONG> refuseCreate_, refuseOpen_, refuseWrite_;
+    std::map<std::wstring, std::wstring> throwOnOpen_;
+    StandInRegistry* previous_;
+    std::map<HKEY, std::wstring> handles_;
+    std::vector<Call> calls_;
+    UINT_PTR nextHandle_ = 0x5000;
+    int badCloses_ = 0;
+};
+
+}  // namespace testing_support

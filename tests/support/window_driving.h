@@ -1,0 +1,55 @@
+// Driving another process's window as a user would: real mouse and keyboard
+// input through SendInput, and reading back what the window shows (client
+// rectangles, control lookup, focus, window properties).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+
+namespace testing_support {
+
+// The client rectangle of a window, origin at 0,0.
+RECT ClientRect(HWND window);
+// A child's window rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child);
+// The screen point of a point in a window's client area.
+POINT ClientToScreenPoint(HWND window, POINT client);
+// The centre of a control's rectangle, in its parent's client coordinates.
+POINT CentreInParent(HWND child);
+
+// The child of `window` with this control identifier; null when none.
+HWND ControlById(HWND window, int id);
+
+// The window that has the keyboard focus on `window`'s thread; null when
+// that thread has none.
+HWND FocusOf(HWND window);
+
+// Makes a top-level window the foreground window; false when it did not
+// become so in time.
+bool BringToForeground(HWND window, DWORD timeoutMs = 3000);
+
+// Real input. Points are in `window`'s client coordinates.
+void MoveMouseTo(HWND window, POINT client);
+void ClickAt(HWND window, POINT client);
+// Presses the keys down in the order given and releases them in reverse
+// order, e.g. {VK_MENU, VK_F4} for Alt+F4.
+void PressKeys(std::initializer_list<WORD> keys);
+inline void PressKey(WORD key) { PressKeys({key}); }
+
+// Lets the thread of `window` work through what has been sent to it: two
+// message round trips with a short pause between them. Use before checking
+// that something did NOT happen.
+void Settle(HWND window);
+
+// Calls `condition` until it holds, calling `onTick` (when given) between
+// tries; false when `timeoutMs` passed first.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000,
+               const std::function<void()>& onTick = {});
+
+// A window property that holds a small number (GetPropW works across
+// processes); 0 when absent.
+int NumberProperty(HWND window, const wchar_t* name);
+
+}  // namespace testing_support
