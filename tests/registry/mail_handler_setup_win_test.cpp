@@ -10,7 +10,6 @@
 #include "app/compose_link.h"
 #include "app/home_page.h"
 #include "app/system_error.h"
-#include "mouse_input.h"
 #include "program_run.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_result_box.h"
@@ -18,6 +17,7 @@
 #include "registry_tree.h"
 #include "ui/form1.h"
 #include "wine_process.h"
+#include "window_driving.h"
 #include "windows_seen.h"
 
 namespace {
@@ -56,7 +56,8 @@ protected:
     static void Click(HWND form, int id) {
         HWND control = GetDlgItem(form, id);
         ASSERT_NE(control, nullptr) << id;
-        ASSERT_TRUE(ClickWithMouse(control)) << "the click did not reach control " << id;
+        ASSERT_TRUE(BringToForeground(form)) << "the window did not come to the front";
+        ClickAt(form, CentreInParent(control));
     }
 
     // Presses the push button and reads the box the press ends with, then

@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "recorder_log.h"
+#include "registry_tree.h"
 #include "wine_process.h"
 
 namespace testing_support {
@@ -93,7 +94,9 @@ RecorderAsBrowser::RecorderAsBrowser() {
         std::wstring base = std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open";
         saved_.push_back(std::make_unique<ScratchValue>(HKEY_LOCAL_MACHINE, base + L"\\command", L""));
         ok_ = saved_.back()->Set(command) && ok_;
-        // A DDE conversation would bypass the command.
+        // A DDE conversation would bypass the command: set it aside while
+        // the recorder stands in, and put it back afterwards.
+        savedTrees_.push_back(std::make_unique<ScratchTree>(HKEY_LOCAL_MACHINE, base + L"\\ddeexec"));
         DeleteTree(HKEY_LOCAL_MACHINE, base + L"\\ddeexec");
     }
 }

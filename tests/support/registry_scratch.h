@@ -53,6 +53,8 @@ public:
     ScratchOption() : ScratchValue(HKEY_CURRENT_USER, kSettingsSectionPath, L"Option") {}
 };
 
+class ScratchTree;
+
 // Makes the stand-in browser the http and https handler for the life of the
 // object, logging to a fresh file.
 class RecorderAsBrowser {
@@ -74,6 +76,7 @@ private:
     bool ok_ = false;
     std::wstring logPath_;
     std::vector<std::unique_ptr<ScratchValue>> saved_;
+    std::vector<std::unique_ptr<ScratchTree>> savedTrees_;
 };
 
 }  // namespace testing_support
