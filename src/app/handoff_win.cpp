@@ -10,8 +10,18 @@ namespace inboxhop {
 void OpenComposeLink(HWND owner, std::wstring_view link) {
     std::wstring file(link);
     // Wide entry point: the link reaches the shell without loss, whatever
-    // the ANSI code page can represent.
-    ShellExecuteW(owner, nullptr, file.c_str(), nullptr, L"C:\\", SW_SHOW);
+    // the ANSI code page can represent. The program ends as soon as this
+    // returns, so the shell must finish handing the link over first (an
+    // association served through DDE or a background thread would otherwise
+    // be cut off).
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOASYNC;
+    info.hwnd = owner;
+    info.lpFile = file.c_str();
+    info.lpDirectory = L"C:\\";
+    info.nShow = SW_SHOW;
+    ShellExecuteExW(&info);
 }
 
 void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {

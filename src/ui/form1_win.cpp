@@ -157,9 +157,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RemovePropW(hwnd_, kPointerStyleProp);
         PostQuitMessage(0);
         return 0;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
+        HWND hwnd = hwnd_;
         hwnd_ = nullptr;
-        break;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -244,8 +246,10 @@ void Form1::OptionSelected(int index) {
     // The handler runs when the button becomes the selected one; clicking
     // the selected button again stores nothing.
     if (index == selectedOption_) return;
-    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServiceCodes[index]);
+    // The button is the selected one from now on, whether or not the store
+    // below succeeds: clicking it again is no new selection.
     selectedOption_ = index;
+    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServiceCodes[index]);
 }
 
 void Form1::OnOptionClicked(int index) {

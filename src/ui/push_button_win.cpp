@@ -167,10 +167,15 @@ public:
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
         if (!IsSelf(child)) return standard_->get_accName(child, name);
         if (!name) return E_POINTER;
-        int length = GetWindowTextLengthW(hwnd_);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
-        *name = Accessibility().sysAllocString(text.c_str());
+        // No exception may leave a COM method.
+        try {
+            int length = GetWindowTextLengthW(hwnd_);
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
+            *name = Accessibility().sysAllocString(text.c_str());
+        } catch (...) {
+            *name = nullptr;
+        }
         return *name ? S_OK : E_OUTOFMEMORY;
     }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
@@ -258,7 +263,7 @@ LRESULT AccessibleObject(HWND hwnd, WPARAM wParam) {
     return result;
 }
 
-LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleButtonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     ButtonState* s = StateOf(hwnd);
     switch (message) {
     case WM_NCCREATE: {
@@ -390,6 +395,16 @@ LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // No exception may leave the window procedure: the system's code is
+    // between here and the message loop.
+    try {
+        return HandleButtonMessage(hwnd, message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
 }
 
 }  // namespace

@@ -124,9 +124,7 @@ BOOL CALLBACK PaintFrameInside(HWND control, LPARAM param) {
     return TRUE;
 }
 
-LRESULT CALLBACK SkinnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SkinnedWindow* state = StateOf(window);
-    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC previous = state->previous;
 
     switch (message) {
@@ -174,6 +172,19 @@ LRESULT CALLBACK SkinnedWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK SkinnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SkinnedWindow* state = StateOf(window);
+    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    WNDPROC previous = state->previous;
+    // No exception may leave the window procedure; the window's own
+    // handling answers instead.
+    try {
+        return HandleSkinnedMessage(window, state, message, wParam, lParam);
+    } catch (...) {
+        return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+}
+
 HFONT MakeFont(const SkinFont& font, int dpi) {
     LOGFONTW lf = {};
     lf.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
@@ -191,10 +202,9 @@ struct ControlPass {
     int dpi;
 };
 
-BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
-    auto* pass = reinterpret_cast<ControlPass*>(param);
+void SkinOneControl(HWND control, ControlPass* pass) {
     std::optional<SkinPart> part = PartOf(control);
-    if (!part) return TRUE;
+    if (!part) return;
     SkinStyle style = pass->state->skin.StyleOf(*part);
     if (pass->fonts && style.font) {
         HFONT font = MakeFont(*style.font, pass->dpi);
@@ -211,6 +221,15 @@ BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
         DrawWithoutVisualStyle(control);
     }
     InvalidateRect(control, nullptr, TRUE);
+}
+
+BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
+    // No exception may leave a callback of the system: a control that
+    // cannot be skinned keeps its look.
+    try {
+        SkinOneControl(control, reinterpret_cast<ControlPass*>(param));
+    } catch (...) {
+    }
     return TRUE;
 }
 
