@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/com_win.h"
 #include "app/compose_link.h"
 #include "app/error_trap.h"
 
@@ -14,6 +15,8 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
     // returns, so the shell must finish handing the link over first (an
     // association served through DDE or a background thread would otherwise
     // be cut off).
+    // The shell may hand the link to extensions that need COM.
+    EnsureComInitialized();
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOASYNC;

@@ -1,14 +1,11 @@
 // Entry point: the main window is the program's start-up object.
 #include <windows.h>
-#include <objbase.h>
 
 #include "ui/form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Nothing may leave the entry point as an exception.
     try {
-        // The shell may hand the compose link to extensions that need COM.
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         inboxhop::Form1 form(instance);
         if (!form.Create()) return 1;
         form.Form_Load();

@@ -1,5 +1,7 @@
 #include "ui/push_button.h"
 
+#include "app/com_win.h"
+
 #include <oleacc.h>
 
 #include <new>
@@ -245,6 +247,8 @@ private:
 // The answer to WM_GETOBJECT for the button's client area; 0 lets the system
 // answer instead.
 LRESULT AccessibleObject(HWND hwnd, WPARAM wParam) {
+    // Handing the object out goes through COM.
+    EnsureComInitialized();
     const AccessibilityFunctions& api = Accessibility();
     if (!api.ok()) return 0;
     IAccessible* standard = nullptr;
