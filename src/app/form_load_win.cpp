@@ -46,7 +46,10 @@ void Form1::Form_Load() {
     std::wstring commandText;
     trap.Step(148, [&] { commandText = CommandLineText(GetCommandLineW()); });
     if (trap.Test(150, [&] { return commandText.empty(); })) return;
-    HandOffMailLink(trap, hwnd_, choice, std::move(commandText));
+    // The shell may show its own dialogs over the window; a message-only
+    // window cannot own them.
+    HWND owner = GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr;
+    HandOffMailLink(trap, owner, choice, std::move(commandText));
 }
 
 }  // namespace inboxhop

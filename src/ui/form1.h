@@ -47,10 +47,23 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // Creates the window and its controls, hidden. Returns false when the
-    // system refuses.
-    bool Create();
+    // What the window is made for. A start with a mail link hands it on and
+    // ends inside the load, never showing the window: it gets a message-only
+    // window without controls, which costs the system a fraction of a
+    // top-level window with its seven controls. The service choice is then
+    // kept by the window alone.
+    enum class Purpose { Show, HandOff };
+
+    // Creates the window hidden, with its controls when it is to be shown.
+    // Returns false when the system refuses.
+    bool Create(Purpose purpose = Purpose::Show);
     HWND hwnd() const { return hwnd_; }
+    bool HasControls() const { return !controls_.empty(); }
+
+    // Turns a window made for a hand-off into one that can be shown: a
+    // top-level window, centred, with its controls and the service choice
+    // marked. Nothing to do for a window made to be shown.
+    void MakeShowable();
 
     // The start-up sequence. Returns when the window is to be shown; a mail
     // link start ends the program inside it.
@@ -89,6 +102,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void OnCreate();
+    void BuildControls();
     void CreateControls();
     void LayoutControls();
     void OnCommand(int id, int code, HWND control);
@@ -114,7 +128,8 @@ private:
     std::vector<Control> controls_;
     std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
     HCURSOR customPointer_ = nullptr;
-    int selectedOption_ = -1;  // the service button whose handler ran last
+    int selectedOption_ = -1;  // the selected service button; -1: none
+    POINT origin_ = {};        // the centred position of the window
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };
 

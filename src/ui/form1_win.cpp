@@ -67,7 +67,7 @@ Form1::~Form1() {
     if (customPointer_) DestroyCursor(customPointer_);
 }
 
-bool Form1::Create() {
+bool Form1::Create(Purpose purpose) {
     if (!RegisterPushButtonClass(instance_)) return false;
 
     WNDCLASSEXW wc = {};
@@ -83,11 +83,12 @@ bool Form1::Create() {
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    origin_ = {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
 
-    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, x, y, width, height, nullptr, nullptr,
-                    instance_, this);
+    HWND parent = purpose == Purpose::HandOff ? HWND_MESSAGE : nullptr;
+    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, origin_.x, origin_.y, width, height, parent,
+                    nullptr, instance_, this);
+    if (hwnd_ && purpose == Purpose::Show) BuildControls();
     return hwnd_ != nullptr;
 }
 
@@ -168,6 +169,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Form1::OnCreate() {
     SetPropW(hwnd_, kPointerStyleProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPointerDefault)));
+}
+
+void Form1::BuildControls() {
     font_ = CreateArialBold(900, dpi_);
     buttonFont_ = CreateArialBold(1125, dpi_);
     CreateControls();
@@ -234,12 +238,23 @@ void Form1::OnCommand(int id, int code, HWND) {
 
 bool Form1::IsOptionSelected(int index) const {
     const Control* c = FindControl(kOption1Id + index);
-    return c && SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (!c) return index == selectedOption_;  // no controls: the window keeps the choice
+    return SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Form1::SelectOption(int index) {
-    CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
+    if (HasControls()) CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
     OptionSelected(index);
+}
+
+void Form1::MakeShowable() {
+    if (HasControls() || !hwnd_) return;
+    SetParent(hwnd_, nullptr);
+    SetWindowPos(hwnd_, nullptr, origin_.x, origin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildControls();
+    if (selectedOption_ >= 0) {
+        CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + selectedOption_);
+    }
 }
 
 void Form1::OptionSelected(int index) {
@@ -425,6 +440,7 @@ void Form1::OnClose() {
 }
 
 int Form1::Run(int showCommand) {
+    MakeShowable();
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
     if (const Control* text = FindControl(kText1Id)) SetFocus(text->hwnd);
