@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both presets and runs every test: the portable code natively, the
-# program and its Windows layer under Wine. Exits non-zero on any failure.
+# Builds both presets and runs every test: the portable code natively (and a
+# short fuzzing pass over it), the program and its Windows layer under Wine.
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh || exit 1
@@ -21,6 +22,8 @@ build() {
 failed=0
 build native
 ctest --preset native || failed=1
+# A short, bounded pass of the command-line fuzzer (tools/fuzz.sh runs longer ones).
+tools/fuzz.sh 5 || failed=1
 
 build windows
 tools/ctest-wine.sh || failed=1

@@ -11,6 +11,12 @@ need make make
 need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
 need xvfb-run xvfb
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+# The fuzzer: clang with its libFuzzer and sanitizer runtimes.
+if ! command -v clang++ >/dev/null 2>&1; then
+  missing+=(clang libclang-rt-14-dev)
+elif ! ls "$(clang++ -print-resource-dir)"/lib/linux/libclang_rt.fuzzer-*.a >/dev/null 2>&1; then
+  missing+=("libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev")
+fi
 if ! command -v wine >/dev/null 2>&1 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   missing+=(wine wine32:i386)
 fi

@@ -18,12 +18,18 @@ ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& argu
     run.exitCode = process.WaitForExit(timeoutMs, [&] { watcher.Tick(); });
     // What the shell started (the browser) finishes on its own.
     process.WaitForJobToEmpty(10000);
+    run.processes = process.ProcessesStarted();
+    run.programs = process.ProgramsStarted();
     run.windowShown = watcher.SawVisible(inboxhop::kForm1Class);
     run.boxes = watcher.boxes();
     std::vector<std::wstring> all = browser.Addresses();
     for (size_t i = before; i < all.size(); ++i) {
         // One start in a hundred also visits the maker's home page.
-        if (all[i] != inboxhop::kHomePage) run.addresses.push_back(all[i]);
+        if (all[i] != inboxhop::kHomePage) {
+            run.addresses.push_back(all[i]);
+        } else {
+            run.homePageVisited = true;
+        }
     }
     return run;
 }

@@ -19,6 +19,9 @@ struct ProgramRun {
     bool windowShown = false;       // the main window became visible
     std::vector<WindowWatcher::Box> boxes;
     std::vector<std::wstring> addresses;  // the maker's home page left out
+    bool homePageVisited = false;
+    DWORD processes = 0;  // the program and all it started; 0: unknown
+    std::vector<std::wstring> programs;  // their file names, where they could be read
 };
 
 // The built program.

@@ -30,6 +30,11 @@ bool CopyProgram(const std::wstring& from, const std::wstring& to) { return Copy
 
 StartedProcess::StartedProcess(const std::wstring& program, const std::wstring& commandLine) {
     job_ = CreateJobObjectW(nullptr, nullptr);
+    port_ = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+    if (job_ && port_) {
+        JOBOBJECT_ASSOCIATE_COMPLETION_PORT notices = {job_, port_};
+        SetInformationJobObject(job_, JobObjectAssociateCompletionPortInformation, &notices, sizeof(notices));
+    }
     std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
@@ -51,12 +56,14 @@ StartedProcess::~StartedProcess() {
     Terminate();
     if (process_) CloseHandle(process_);
     if (job_) CloseHandle(job_);
+    if (port_) CloseHandle(port_);
 }
 
 std::optional<DWORD> StartedProcess::WaitForExit(DWORD timeoutMs, const std::function<void()>& onTick) {
     if (!process_) return std::nullopt;
     DWORD start = GetTickCount();
     for (;;) {
+        CollectNewProcesses();
         if (onTick) onTick();
         DWORD wait = WaitForSingleObject(process_, 5);
         if (wait == WAIT_OBJECT_0) break;
@@ -75,9 +82,44 @@ bool StartedProcess::WaitForJobToEmpty(DWORD timeoutMs) {
         if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr)) {
             return false;
         }
+        CollectNewProcesses();
         if (info.ActiveProcesses == 0) return true;
         if (GetTickCount() - start > timeoutMs) return false;
         Sleep(10);
+    }
+}
+
+DWORD StartedProcess::ProcessesStarted() const {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    if (!job_ || !QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr)) {
+        return 0;
+    }
+    return info.TotalProcesses;
+}
+
+std::vector<std::wstring> StartedProcess::ProgramsStarted() {
+    CollectNewProcesses();
+    return programs_;
+}
+
+void StartedProcess::CollectNewProcesses() {
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED data = nullptr;
+    while (port_ && GetQueuedCompletionStatus(port_, &message, &key, &data, 0)) {
+        if (message != JOB_OBJECT_MSG_NEW_PROCESS) continue;
+        std::wstring name = L"?";
+        HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data)));
+        if (p) {
+            wchar_t path[MAX_PATH * 2];
+            DWORD size = static_cast<DWORD>(std::size(path));
+            if (QueryFullProcessImageNameW(p, 0, path, &size)) {
+                std::wstring full(path, size);
+                name = full.substr(full.find_last_of(L"\\/") + 1);
+            }
+            CloseHandle(p);
+        }
+        programs_.push_back(name);
     }
 }
 

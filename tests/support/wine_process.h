@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -37,12 +38,22 @@ public:
     // Waits until no process of the job runs any more (the program and what
     // it started through the shell). False on time-out.
     bool WaitForJobToEmpty(DWORD timeoutMs);
+    // How many processes the job has held so far: the program and every
+    // process started from it. Zero when it cannot be told.
+    DWORD ProcessesStarted() const;
+    // The file names of those processes, as far as they could be read while
+    // each ran ("?" for one that ended too soon), in the order they started.
+    std::vector<std::wstring> ProgramsStarted();
     void Terminate();
 
 private:
+    void CollectNewProcesses();
+
     HANDLE job_ = nullptr;
+    HANDLE port_ = nullptr;  // the job's notices of processes joining it
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
+    std::vector<std::wstring> programs_;
 };
 
 }  // namespace testing_support
