@@ -1,5 +1,7 @@
 #include "window_driving.h"
 
+#include "ui/push_button.h"
+
 #include <vector>
 
 namespace testing_support {
@@ -113,6 +115,19 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, const st
 
 int NumberProperty(HWND window, const wchar_t* name) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, name)));
+}
+
+HWND CreateTestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, int width, int height) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!inboxhop::RegisterPushButtonClass(instance)) return nullptr;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+    return CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr, nullptr, instance,
+                           nullptr);
 }
 
 }  // namespace testing_support

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/push_button.h"
+#include "window_driving.h"
 
 namespace {
 
@@ -28,15 +29,7 @@ class PushButton : public ::testing::Test {
 protected:
     void SetUp() override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(inboxhop::RegisterPushButtonClass(instance));
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kParentClass;
-        RegisterClassExW(&wc);
-        parent_ = CreateWindowExW(0, kParentClass, L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr, nullptr,
-                                  instance, nullptr);
+        parent_ = testing_support::CreateTestWindow(kParentClass, ParentProc, L"parent", 400, 200);
         ASSERT_NE(parent_, nullptr);
         button_ = CreateWindowExW(0, kPushButtonClass, L"Mailvane", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 200,
                                   30, parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), instance,

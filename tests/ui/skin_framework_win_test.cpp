@@ -8,6 +8,7 @@
 #include "app/error_trap.h"
 #include "ui/push_button.h"
 #include "ui/skin_framework.h"
+#include "window_driving.h"
 #include "wine_process.h"
 
 namespace {
@@ -66,15 +67,7 @@ class SkinComponent : public ::testing::Test {
 protected:
     void SetUp() override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(inboxhop::RegisterPushButtonClass(instance));
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = TestWindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kTestWindowClass;
-        RegisterClassExW(&wc);
-        window_ = CreateWindowExW(0, kTestWindowClass, L"skin test", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                  nullptr, instance, nullptr);
+        window_ = testing_support::CreateTestWindow(kTestWindowClass, TestWindowProc, L"skin test", 300, 200);
         ASSERT_NE(window_, nullptr);
         auto child = [&](const wchar_t* cls, DWORD style) {
             return CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | style, 0, 0, 50, 20, window_, nullptr,
