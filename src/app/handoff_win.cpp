@@ -10,13 +10,13 @@ namespace inboxhop {
 
 void OpenComposeLink(HWND owner, std::wstring_view link) {
     std::wstring file(link);
+    // The shell may hand the link to extensions that need COM.
+    EnsureComInitialized();
     // Wide entry point: the link reaches the shell without loss, whatever
     // the ANSI code page can represent. The program ends as soon as this
     // returns, so the shell must finish handing the link over first (an
     // association served through DDE or a background thread would otherwise
     // be cut off).
-    // The shell may hand the link to extensions that need COM.
-    EnsureComInitialized();
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOASYNC;

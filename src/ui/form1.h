@@ -108,6 +108,8 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
     void OptionSelected(int index);
+    void CheckOption(int index);             // checks one service button, clears the others
+    RECT RectInClient(HWND control) const;   // a control's rectangle in client coordinates
     void HoverRule(int style);
     bool OnSetCursor(HWND over, int hitTest);
     LRESULT OnCtlColor(HDC hdc, HWND control);

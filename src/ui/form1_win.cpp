@@ -243,8 +243,19 @@ bool Form1::IsOptionSelected(int index) const {
 }
 
 void Form1::SelectOption(int index) {
-    if (HasControls()) CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
+    if (HasControls()) CheckOption(index);
     OptionSelected(index);
+}
+
+void Form1::CheckOption(int index) {
+    CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
+}
+
+RECT Form1::RectInClient(HWND control) const {
+    RECT rc;
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
 }
 
 void Form1::MakeShowable() {
@@ -252,9 +263,7 @@ void Form1::MakeShowable() {
     SetParent(hwnd_, nullptr);
     SetWindowPos(hwnd_, nullptr, origin_.x, origin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     BuildControls();
-    if (selectedOption_ >= 0) {
-        CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + selectedOption_);
-    }
+    if (selectedOption_ >= 0) CheckOption(selectedOption_);
 }
 
 void Form1::OptionSelected(int index) {
@@ -339,9 +348,7 @@ void Form1::OnPaintBackground(HDC hdc) {
     // The frame's inside shows the frame's own colour.
     for (const Control& c : controls_) {
         if (c.kind != ControlKind::Frame || !c.hwnd) continue;
-        RECT frame;
-        GetWindowRect(c.hwnd, &frame);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+        RECT frame = RectInClient(c.hwnd);
         FillRect(hdc, &frame, BrushFor(c.backColor));
     }
 }
@@ -368,9 +375,7 @@ void Form1::SetControlBackColor(Control& control, COLORREF color) {
     if (control.kind == ControlKind::Frame) {
         // The window paints the frame's inside, and the controls over it
         // repaint with it.
-        RECT frame;
-        GetWindowRect(control.hwnd, &frame);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+        RECT frame = RectInClient(control.hwnd);
         InvalidateRect(hwnd_, &frame, TRUE);
     }
 }
