@@ -1,6 +1,7 @@
 #include "ui/push_button.h"
 
 #include "app/com_win.h"
+#include "app/system_library.h"
 
 #include <oleacc.h>
 
@@ -70,18 +71,6 @@ void Paint(HWND hwnd, ButtonState& s) {
         DrawFocusRect(hdc, &focus);
     }
     EndPaint(hwnd, &ps);
-}
-
-// A library from the system folder only: a file of that name beside the
-// program must not be loaded in its place.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    std::wstring path(folder, length);
-    path += L'\\';
-    path += name;
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // The functions of the accessibility libraries that the button uses. They

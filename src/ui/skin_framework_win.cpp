@@ -8,6 +8,7 @@
 
 #include "app/error_trap.h"
 #include "app/system_error.h"
+#include "app/system_library.h"
 #include "ui/push_button.h"
 
 namespace inboxhop {
@@ -55,8 +56,7 @@ SkinnedWindow* StateOf(HWND window) { return static_cast<SkinnedWindow*>(GetProp
 // A function of a system library, loaded from the system folder only, or
 // null when this version of Windows lacks it.
 FARPROC SystemFunction(const wchar_t* library, const char* name) {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadSystemLibrary(library);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
