@@ -20,6 +20,7 @@ build() {
 }
 
 failed=0
+tools/check-layers.sh || failed=1
 build native
 ctest --preset native || failed=1
 # A short, bounded pass of the command-line fuzzer (tools/fuzz.sh runs longer ones).

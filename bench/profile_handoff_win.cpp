@@ -24,7 +24,7 @@
 #include "app/compose_link.h"
 #include "app/handoff.h"
 #include "app/home_page.h"
-#include "app/program_folder.h"
+#include "base/program_folder.h"
 #include "settings/settings_store.h"
 #include "ui/app_title.h"
 #include "ui/appearance.h"
@@ -159,7 +159,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     });
     Step("134 mark the service (stores it)", [&] {
         for (int i = 0; i < Form1::kOptionCount; ++i) {
-            if (choice == kServiceCodes[i]) form.SelectOption(i);
+            if (choice == kServices[i].code) form.SelectOption(i);
         }
     });
     std::wstring text;

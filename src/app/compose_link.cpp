@@ -1,15 +1,10 @@
 #include "app/compose_link.h"
 
+#include "base/services.h"
+
 namespace inboxhop {
 
 namespace {
-
-constexpr ComposeTemplate kTemplates[kServiceCount] = {
-    {L"1", 156, L"https://", kGmailHost, L"/mail/?view=cm&tf=0&to=", L"&su=&fs=1"},
-    {L"2", 160, L"http://", kYahooComposeHost, L"/?To=", L"&subj="},
-    {L"3", 164, L"http://", kHotmailHost, L"/default.aspx?rru=compose?to=", L""},
-    {L"4", 168, L"http://", kAolHost, L"/30361-111/aol-1/en-us/compose-message.aspx?to=", L"&subject="},
-};
 
 constexpr std::wstring_view kScheme = L"mailto:";
 
@@ -26,15 +21,6 @@ bool SchemeAt(std::wstring_view text, size_t pos) {
 }
 
 }  // namespace
-
-const ComposeTemplate* ComposeTemplates() { return kTemplates; }
-
-const ComposeTemplate* FindComposeTemplate(std::wstring_view choice) {
-    for (const ComposeTemplate& t : kTemplates) {
-        if (choice == t.code) return &t;
-    }
-    return nullptr;
-}
 
 std::wstring CleanMailArgument(std::wstring_view text) {
     // Pass 1: drop the scheme word wherever it stands. The scan continues
@@ -65,7 +51,7 @@ std::wstring CleanMailArgument(std::wstring_view text) {
 }
 
 std::optional<std::wstring> BuildComposeLink(std::wstring_view choice, std::wstring_view recipient) {
-    const ComposeTemplate* t = FindComposeTemplate(choice);
+    const Service* t = FindService(choice);
     if (!t) return std::nullopt;
     std::wstring link;
     link.reserve(2 + t->scheme.size() + t->host.size() + t->path.size() + recipient.size() + t->after.size());

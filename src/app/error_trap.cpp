@@ -1,6 +1,6 @@
 #include "app/error_trap.h"
 
-#include <new>
+#include "base/product.h"
 
 namespace inboxhop {
 
@@ -16,33 +16,18 @@ std::wstring ErrorReportText(std::wstring_view description, std::wstring_view pr
     text += procedure;
     text += L' ';
     text += L"at line ";
-    text += std::to_wstring(line);
+    text += DecimalText(line);
     text += L"\r\r";
     text += L"Please email screenshot of this message to ";
     text += kSupportAddress;
     return text;
 }
 
-std::wstring DescribeCurrentException() {
-    try {
-        throw;
-    } catch (const Failure& f) {
-        return f.description();
-    } catch (const std::bad_alloc&) {
-        return L"Out of memory";
-    } catch (const std::exception& e) {
-        std::wstring text;
-        for (const char* p = e.what(); *p; ++p) text.push_back(static_cast<unsigned char>(*p));
-        return text;
-    } catch (...) {
-        return L"Unexpected failure";
-    }
-}
-
 void Trap::Report(int line) {
     ++failures_;
     std::wstring text = ErrorReportText(DescribeCurrentException(), procedure_, line);
-    // A reporter that fails itself must not take the procedure down with it.
+    // A reporter that fails itself must not take the procedure down with it;
+    // there is nowhere left to report that failure.
     try {
         if (reporter_) reporter_(text);
     } catch (...) {

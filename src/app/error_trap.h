@@ -5,35 +5,18 @@
 #pragma once
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "base/failure.h"
 
 namespace inboxhop {
 
 inline constexpr std::wstring_view kBuildTag = L"Mailvane2021/08/31";
 inline constexpr std::wstring_view kFormName = L"Form1";
-inline constexpr std::wstring_view kSupportAddress = L"support@kestrelon.com";
-inline constexpr std::wstring_view kErrorBoxTitle = L"Application Error";
-
-// A failure raised by an operation, with its description as the system
-// words it. Operations throw it; only a trap catches it.
-class Failure : public std::exception {
-public:
-    explicit Failure(std::wstring description) : description_(std::move(description)) {}
-    const std::wstring& description() const { return description_; }
-    const char* what() const noexcept override { return "inboxhop::Failure"; }
-
-private:
-    std::wstring description_;
-};
 
 // The text of the error report box for a failure in `procedure` at `line`.
 std::wstring ErrorReportText(std::wstring_view description, std::wstring_view procedure, int line);
-
-// The description of whatever exception is in flight; call only from a catch
-// block.
-std::wstring DescribeCurrentException();
 
 class Trap {
 public:

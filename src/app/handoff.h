@@ -1,5 +1,5 @@
 // The mail-link hand-off: clean the link, build the chosen service's
-// compose address, have the shell open it, end the program.
+// compose address, have the shell open it.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +15,8 @@ class Trap;
 // scheme. Fire and forget: the result is not examined.
 void OpenComposeLink(HWND owner, std::wstring_view link);
 
-// Runs the hand-off steps under the start-up's trap and ends the program.
-[[noreturn]] void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText);
+// Runs the hand-off steps under the start-up's trap. The program is to end
+// when it returns, without showing its window.
+void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText);
 
 }  // namespace inboxhop

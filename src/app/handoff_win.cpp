@@ -2,15 +2,17 @@
 
 #include <shellapi.h>
 
-#include "app/com_win.h"
 #include "app/compose_link.h"
 #include "app/error_trap.h"
+#include "base/com_win.h"
+#include "base/services.h"
 
 namespace inboxhop {
 
 void OpenComposeLink(HWND owner, std::wstring_view link) {
     std::wstring file(link);
-    // The shell may hand the link to extensions that need COM.
+    // The shell may hand the link to extensions that need COM. Without COM it
+    // can still open a plain address, so the call goes ahead either way.
     EnsureComInitialized();
     // Wide entry point: the link reaches the shell without loss, whatever
     // the ANSI code page can represent. The program ends as soon as this
@@ -29,20 +31,16 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
 
 void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
     trap.Step(152, [&] { commandText = CleanMailArgument(commandText); });
-    const ComposeTemplate* templates = ComposeTemplates();
-    for (int i = 0; i < kServiceCount; ++i) {
-        const ComposeTemplate& t = templates[i];
-        // Lines 154, 158, 162 and 166 test the choice; each guards its
-        // service's build-and-open step two lines on.
-        if (trap.Test(t.line - 2, [&] { return choice == t.code; })) {
-            trap.Step(t.line, [&] {
-                if (auto link = BuildComposeLink(t.code, commandText)) OpenComposeLink(owner, *link);
+    for (const Service& service : Services()) {
+        // Each service's test guards its build-and-open step.
+        if (trap.Test(service.handOffTestLine, [&] { return choice == service.code; })) {
+            trap.Step(service.handOffOpenLine, [&] {
+                if (auto link = BuildComposeLink(service.code, commandText)) OpenComposeLink(owner, *link);
             });
             break;
         }
     }
-    // Line 170: end at once, without showing the window.
-    ExitProcess(0);
+    // Line 170, the end of the program, is the caller's.
 }
 
 }  // namespace inboxhop

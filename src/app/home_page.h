@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace inboxhop {
+#include "base/product.h"
 
-inline constexpr std::wstring_view kHomePage = L"https://www.kestrelon.com/";
+namespace inboxhop {
 
 // The number drawn for a start, 1 to 100, from a uniform draw in [0, 1).
 int HomePageDraw(double uniform);

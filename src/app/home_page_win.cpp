@@ -3,7 +3,8 @@
 #include <random>
 
 #include "app/home_page.h"
-#include "app/system_error.h"
+#include "base/scoped_win.h"
+#include "base/system_error.h"
 
 namespace inboxhop {
 
@@ -32,8 +33,8 @@ void VisitHomePage() {
         ThrowSystemError(GetLastError());
     }
     // Not waited for: the explorer hands the address to the browser on its own.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ScopedHandle thread(process.hThread);
+    ScopedHandle started(process.hProcess);
 }
 
 }  // namespace inboxhop

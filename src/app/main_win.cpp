@@ -5,14 +5,20 @@
 #include "ui/form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // Nothing may leave the entry point as an exception.
+    using inboxhop::Form1;
+    // Nothing may leave the entry point as an exception; with no window
+    // left to show anything in, the exit code is all that can tell.
     try {
-        // A start with a mail link never shows the window (the load hands
-        // the link on and ends the program), so it needs no visible window.
-        bool handOff = !inboxhop::CommandLineText(GetCommandLineW()).empty();
-        inboxhop::Form1 form(instance);
-        if (!form.Create(handOff ? inboxhop::Form1::Purpose::HandOff : inboxhop::Form1::Purpose::Show)) return 1;
-        form.Form_Load();
+        // A start with a mail link never shows the window, so it needs no
+        // visible window: a message-only one without controls will do.
+        const std::wstring commandText = inboxhop::CommandLineText(GetCommandLineW());
+        Form1 form(instance);
+        if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff)) return 1;
+        if (form.Form_Load(commandText) == Form1::AfterLoad::EndProgram) {
+            // The mail link is handed on: end at once, without showing the
+            // window or running its closing handlers.
+            ExitProcess(0);
+        }
         return form.Run(showCommand);
     } catch (...) {
         return 1;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "base/product.h"
 #include "registry/registry_data.h"
-#include "ui/app_title.h"
 
 namespace inboxhop {
 

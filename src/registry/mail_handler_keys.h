@@ -1,6 +1,7 @@
 // The keys that make Inboxhop the mail handler, as data: which key each
 // numbered step of the push button creates or writes, and the value it
-// writes. Also the texts the press ends with. Pure text, no Windows.
+// writes, and the warning that names what the registry refused. Pure text,
+// no Windows.
 #pragma once
 
 #include <cstdint>
@@ -56,14 +57,6 @@ std::span<const HandlerStep> MailHandlerSteps();
 bool UsesProgramFolder(KeyValue value);
 // The text a step writes.
 std::wstring ValueText(KeyValue value, std::wstring_view programFolder);
-
-// Step numbers of the press outside the table.
-inline constexpr int kLineCheckService = 100;
-inline constexpr int kLineNoService = 102;
-inline constexpr int kLineResult = 138;
-
-inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
-inline constexpr std::wstring_view kDoneMessage = L"Done.";
 
 // "HKEY_LOCAL_MACHINE\<path>", without a trailing backslash.
 std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);

@@ -43,8 +43,6 @@ struct RegistryApi {
     decltype(&::RegCloseKey) closeKey;
 };
 
-const RegistryApi& SystemRegistryApi();
-
 // Puts `api` in place of the system's calls for the life of the object.
 class RegistryApiOverride {
 public:

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/scoped_win.h"
+
 namespace inboxhop {
 
 namespace {
@@ -10,40 +12,45 @@ const RegistryApi kSystemApi = {&::RegCreateKeyExW, &::RegOpenKeyExW, &::RegSetV
 
 const RegistryApi* g_api = &kSystemApi;
 
+// A key opened through the layer's calls is closed through them too, so that
+// a stand-in sees every handle it gave out come back.
+struct LayerKeyTraits {
+    using Handle = HKEY;
+    static Handle None() { return nullptr; }
+    static void Close(Handle key) { g_api->closeKey(key); }
+};
+using LayerKey = Scoped<LayerKeyTraits>;
+
 // The path as the registry is given it: without trailing backslashes, so
 // that "A\B\" and "A\B" name the same key.
 std::wstring KeyPath(std::wstring_view path) { return std::wstring(KeyPathWithoutTrailingBackslash(path)); }
 
 }  // namespace
 
-const RegistryApi& SystemRegistryApi() { return kSystemApi; }
-
 RegistryApiOverride::RegistryApiOverride(const RegistryApi& api) : previous_(g_api) { g_api = &api; }
 
 RegistryApiOverride::~RegistryApiOverride() { g_api = previous_; }
 
 LONG CreateRegistryKey(HKEY root, std::wstring_view path) {
-    HKEY key = nullptr;
+    LayerKey key;
     DWORD disposition = 0;
-    LONG status = g_api->createKey(root, KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kRegistryAccess,
-                                   nullptr, &key, &disposition);
-    if (status != ERROR_SUCCESS) return status;
-    g_api->closeKey(key);
-    return ERROR_SUCCESS;
+    LONG status = g_api->createKey(root, KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   kRegistryAccess, nullptr, key.put(), &disposition);
+    if (status != ERROR_SUCCESS) key.release();  // nothing was opened
+    return status;
 }
 
 LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
                         DWORD type) {
-    HKEY key = nullptr;
-    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, kRegistryAccess, &key);
-    if (status != ERROR_SUCCESS) return status;
     // The key is closed whatever the write does, a conversion failure
     // included.
-    struct Closer {
-        HKEY key;
-        ~Closer() { g_api->closeKey(key); }
-    } closer{key};
-    return SetOpenKeyValue(key, valueName, type, value);
+    LayerKey key;
+    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, kRegistryAccess, key.put());
+    if (status != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return status;
+    }
+    return SetOpenKeyValue(key.get(), valueName, type, value);
 }
 
 LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value) {

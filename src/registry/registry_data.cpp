@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/error_trap.h"
+#include "base/failure.h"
 
 namespace inboxhop {
 
@@ -24,8 +24,9 @@ std::int32_t ParseNumber(std::wstring_view text) {
         text.remove_prefix(1);
     }
     if (text.empty()) throw Failure(L"Type mismatch");
-    // Accumulate as a negative number so that the smallest 32-bit value fits;
-    // stop as soon as the number has left the 32-bit range.
+    // The magnitude fits a long long with room to spare: accumulation stops
+    // as soon as it passes 2^32, well beyond the 32-bit range that Checked
+    // then refuses.
     long long magnitude = 0;
     for (wchar_t c : text) {
         if (c < L'0' || c > L'9') throw Failure(L"Type mismatch");
@@ -44,7 +45,7 @@ std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path) {
 
 std::wstring RegistryValueAsText(const RegistryValue& value) {
     if (const auto* text = std::get_if<std::wstring>(&value)) return *text;
-    return std::to_wstring(std::get<long long>(value));
+    return DecimalText(std::get<long long>(value));
 }
 
 std::int32_t RegistryValueAsNumber(const RegistryValue& value) {

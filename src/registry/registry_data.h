@@ -10,10 +10,6 @@
 
 namespace inboxhop {
 
-// The registry's own numbers for the two value types the layer stores.
-inline constexpr std::uint32_t kRegistryText = 1;    // REG_SZ
-inline constexpr std::uint32_t kRegistryNumber = 4;  // REG_DWORD
-
 // A value to store: text, or a whole number.
 using RegistryValue = std::variant<std::wstring, long long>;
 

@@ -5,16 +5,17 @@
 #include <string>
 #include <string_view>
 
+#include "base/product.h"
+#include "base/services.h"
+
 namespace inboxhop {
 
 inline constexpr std::wstring_view kSettingsRoot = L"Software\\VB and VBA Program Settings";
-inline constexpr std::wstring_view kSettingsApplication = L"Kestrelon";
-inline constexpr std::wstring_view kSettingsSection = L"Inboxhop";
+inline constexpr std::wstring_view kSettingsApplication = kCompanyName;
+inline constexpr std::wstring_view kSettingsSection = kProductTitle;
 inline constexpr std::wstring_view kOptionKey = L"Option";
-inline constexpr std::wstring_view kDefaultOption = L"1";
-
-// The service codes, one per service button, in the order they are tested.
-inline constexpr std::wstring_view kServiceCodes[] = {L"1", L"2", L"3", L"4"};
+// The service chosen until the user picks one: the first.
+inline constexpr std::wstring_view kDefaultOption = kServices[0].code;
 
 // The stored text value, or `defaultValue` when the value, the section or the
 // application key does not exist. Throws Failure when the key cannot be read

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "app/system_error.h"
+#include "base/scoped_win.h"
+#include "base/system_error.h"
 
 namespace inboxhop {
 
@@ -21,8 +22,9 @@ std::wstring SectionPath(std::wstring_view application, std::wstring_view sectio
 
 std::wstring GetSetting(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                         std::wstring_view defaultValue) {
-    HKEY hkey = nullptr;
-    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, &hkey);
+    ScopedRegKey hkey;
+    LONG status =
+        RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, KEY_QUERY_VALUE, hkey.put());
     if (status == ERROR_FILE_NOT_FOUND) return std::wstring(defaultValue);
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
 
@@ -30,13 +32,14 @@ std::wstring GetSetting(std::wstring_view application, std::wstring_view section
     std::wstring value;
     DWORD type = 0;
     DWORD bytes = 0;
-    status = RegQueryValueExW(hkey, name.c_str(), nullptr, &type, nullptr, &bytes);
+    status = RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
     // The value can change between the size query and the read: try again
     // with the new size while it grows.
     while (status == ERROR_SUCCESS && type == REG_SZ) {
         value.resize(bytes / sizeof(wchar_t) + 1);
         DWORD got = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(hkey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &got);
+        status =
+            RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &got);
         if (status == ERROR_MORE_DATA) {
             bytes = got;
             status = ERROR_SUCCESS;
@@ -45,7 +48,7 @@ std::wstring GetSetting(std::wstring_view application, std::wstring_view section
         if (status == ERROR_SUCCESS) value.resize(got / sizeof(wchar_t));
         break;
     }
-    RegCloseKey(hkey);
+    hkey.reset();
 
     if (status == ERROR_FILE_NOT_FOUND) return std::wstring(defaultValue);
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
@@ -58,15 +61,14 @@ std::wstring GetSetting(std::wstring_view application, std::wstring_view section
 
 void SaveSetting(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                  std::wstring_view text) {
-    HKEY hkey = nullptr;
+    ScopedRegKey hkey;
     LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &hkey, nullptr);
+                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, hkey.put(), nullptr);
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
     std::wstring name(key);
     std::wstring data(text);
-    status = RegSetValueExW(hkey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+    status = RegSetValueExW(hkey.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(hkey);
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
 }
 

@@ -4,9 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/product.h"
+
 namespace inboxhop {
 
-inline constexpr std::wstring_view kProductTitle = L"Inboxhop";
 inline constexpr size_t kMaxApplicationTitle = 40;
 
 // Drops whole trailing words (from the last blank on) while the title is

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
-#include "app/error_trap.h"
-#include "app/program_folder.h"
-#include "app/system_error.h"
+#include "base/failure.h"
+#include "base/product.h"
+#include "base/program_folder.h"
+#include "base/scoped_win.h"
+#include "base/system_error.h"
 #include "ui/app_title.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
@@ -31,14 +33,13 @@ SkinFramework& SkinFramework1() {
 bool MatchesNormalFile(const std::wstring& path) {
     if (path.find(L'\0') != std::wstring::npos) return false;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    ScopedFind find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return false;
     constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     bool found = false;
     do {
         found = (data.dwFileAttributes & kNotNormal) == 0;
-    } while (!found && FindNextFileW(find, &data));
-    FindClose(find);
+    } while (!found && FindNextFileW(find.get(), &data));
     return found;
 }
 
@@ -100,6 +101,8 @@ bool PathExists(std::wstring_view path) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         return GetFileAttributesExW(text.c_str(), GetFileExInfoStandard, &data) != FALSE;
     } catch (...) {
+        // Out of memory for the copy: a path that cannot be tested counts as
+        // absent, as the caller asks of it.
         return false;
     }
 }
@@ -114,7 +117,7 @@ void LoadPointerFile(Form1& form, std::wstring_view path) {
         if (code == ERROR_SUCCESS) throw Failure(L"Invalid picture");
         ThrowSystemError(code);
     }
-    form.SetCustomPointer(static_cast<HCURSOR>(cursor));
+    form.SetCustomPointer(ScopedCursor(static_cast<HCURSOR>(cursor)));
 }
 
 }  // namespace inboxhop

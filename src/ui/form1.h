@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/scoped_win.h"
+#include "base/services.h"
+#include "ui/paint_win.h"
+
 namespace inboxhop {
 
 // Child window identifiers, also used by automation and tests.
@@ -19,8 +23,15 @@ enum ControlId : int {
     kPushButton1Id = 20,
 };
 
+// PushButton1 is the system's button, drawn by the window (owner-drawn) in
+// its own font and colours.
+inline constexpr DWORD kPushButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
+
 // Window classes.
 inline constexpr wchar_t kForm1Class[] = L"InboxhopForm1";
+
+// The title of the error report box.
+inline constexpr std::wstring_view kErrorBoxTitle = L"Application Error";
 
 // Pointer styles of the window.
 enum PointerStyle : int { kPointerDefault = 0, kPointerBusy = 11, kPointerCustom = 99 };
@@ -32,7 +43,6 @@ inline constexpr wchar_t kPointerStyleProp[] = L"Inboxhop.PointerStyle";
 enum class ControlKind { TextBox, Frame, OptionButton, PushButton };
 
 struct Control {
-    const wchar_t* name;
     ControlKind kind;
     HWND hwnd;
     COLORREF backColor;
@@ -40,10 +50,12 @@ struct Control {
 
 class Form1 {
 public:
-    static constexpr int kOptionCount = 4;
+    static constexpr int kOptionCount = kServiceCount;  // one service button per service
 
     explicit Form1(HINSTANCE instance) : instance_(instance) {}
-    ~Form1();
+    ~Form1() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -65,9 +77,11 @@ public:
     // marked. Nothing to do for a window made to be shown.
     void MakeShowable();
 
-    // The start-up sequence. Returns when the window is to be shown; a mail
-    // link start ends the program inside it.
-    void Form_Load();
+    // The start-up sequence, given the argument text of the command line.
+    // Returns what follows it: the window is shown, or, after a mail link
+    // was handed on, the program ends without showing it.
+    enum class AfterLoad { ShowWindow, EndProgram };
+    AfterLoad Form_Load(std::wstring_view commandText);
 
     // Shows the window and runs its message loop; returns the exit code.
     int Run(int showCommand);
@@ -84,7 +98,7 @@ public:
     void SetControlBackColor(Control& control, COLORREF color);
     std::vector<Control>& Controls() { return controls_; }
     const Control* FindControl(int id) const;
-    void SetCustomPointer(HCURSOR cursor);  // takes ownership
+    void SetCustomPointer(ScopedCursor cursor);
     int PointerStyle() const;
     void SetPointerStyle(int style);
 
@@ -108,10 +122,10 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
     void OptionSelected(int index);
-    void CheckOption(int index);             // checks one service button, clears the others
-    RECT RectInClient(HWND control) const;   // a control's rectangle in client coordinates
+    void CheckOption(int index);  // checks one service button, clears the others
     void HoverRule(int style);
-    bool OnSetCursor(HWND over, int hitTest);
+    bool OnSetCursor(HWND over, int hitTest, UINT mouseMessage);
+    LRESULT OnDefaultId();
     LRESULT OnCtlColor(HDC hdc, HWND control);
     void OnPaintBackground(HDC hdc);
     void OnClose();
@@ -119,17 +133,16 @@ private:
     bool OnActivate(int state, bool minimized);
 
     int Scale(int twips) const { return MulDiv(twips, dpi_, 1440); }
-    HBRUSH BrushFor(COLORREF color);
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
-    HFONT font_ = nullptr;        // Arial 9 pt bold: text box, frame, service buttons
-    HFONT buttonFont_ = nullptr;  // Arial 11.25 pt bold: the push button
+    ScopedFont font_;        // Arial 9 pt bold: text box, frame, service buttons
+    ScopedFont buttonFont_;  // Arial 11.25 pt bold: the push button
     COLORREF backColor_ = RGB(255, 255, 255);
     std::vector<Control> controls_;
-    std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
-    HCURSOR customPointer_ = nullptr;
+    BrushCache brushes_;
+    ScopedCursor customPointer_;
     int selectedOption_ = -1;  // the selected service button; -1: none
     POINT origin_ = {};        // the centred position of the window
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive

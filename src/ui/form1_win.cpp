@@ -1,11 +1,8 @@
 #include "ui/form1.h"
 
-#include <exception>
-
-#include "app/error_trap.h"
+#include "base/failure.h"
 #include "settings/settings_store.h"
 #include "ui/appearance.h"
-#include "ui/push_button.h"
 
 namespace inboxhop {
 
@@ -37,39 +34,13 @@ constexpr Placement kLayout[] = {
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
 
-constexpr wchar_t kOptionCaptions[Form1::kOptionCount][24] = {
-    L"Gmail", L" Yahoo! Mail", L" Windows Live Hotmail", L"AOL Mail"};
-
-HFONT CreateArialBold(int hundredthsOfPoint, int dpi) {
-    LOGFONTW lf = {};
-    lf.lfHeight = -MulDiv(hundredthsOfPoint, dpi, 7200);
-    lf.lfWeight = FW_BOLD;
-    lf.lfCharSet = ANSI_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
-
-int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
+    return CreateUiFont(L"Arial", hundredthsOfPoint, true, false, ANSI_CHARSET, dpi);
 }
 
 }  // namespace
 
-Form1::~Form1() {
-    if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (buttonFont_) DeleteObject(buttonFont_);
-    for (auto& entry : brushes_) DeleteObject(entry.second);
-    if (customPointer_) DestroyCursor(customPointer_);
-}
-
 bool Form1::Create(Purpose purpose) {
-    if (!RegisterPushButtonClass(instance_)) return false;
-
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
@@ -78,7 +49,7 @@ bool Form1::Create(Purpose purpose) {
     wc.lpszClassName = kForm1Class;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    dpi_ = SystemDpi();
+    dpi_ = ScreenDpi();
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     int width = frame.right - frame.left;
@@ -103,7 +74,8 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     // No exception may leave the window procedure: the system's code is
-    // between here and the message loop.
+    // between here and the message loop. Failures the user must see are
+    // reported inside the handlers; what is left has no one to tell.
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -124,8 +96,16 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HoverRule(kPointerDefault);
         return 0;
     case WM_SETCURSOR:
-        if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam))) return TRUE;
         break;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_BUTTON) break;
+        DrawPushButton(*item);
+        return TRUE;
+    }
+    case DM_GETDEFID:
+        return OnDefaultId();
     case WM_ERASEBKGND:
         OnPaintBackground(reinterpret_cast<HDC>(wParam));
         return 1;
@@ -182,33 +162,31 @@ void Form1::BuildControls() {
 
 void Form1::CreateControls() {
     const COLORREF white = RGB(255, 255, 255);
-    auto child = [&](const wchar_t* name, ControlKind kind, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
-                     DWORD style, int id) {
-        HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+    auto child = [&](ControlKind kind, DWORD exStyle, const wchar_t* cls, std::wstring_view text, DWORD style,
+                     int id) {
+        std::wstring caption(text);
+        HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(kind == ControlKind::PushButton ? buttonFont_ : font_),
-                     FALSE);
-        controls_.push_back({name, kind, hwnd, white});
+        HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        controls_.push_back({kind, hwnd, white});
     };
     // Creation order is the tab order. The frame comes first, so that screen
     // readers meet its caption before the service buttons; it takes no focus,
     // and as a group of its own it keeps the arrow keys from moving the focus
     // from the push button onto it.
-    child(L"Frame1", ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX | WS_GROUP, kFrame1Id);
-    child(L"Text1", ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1",
-          WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kText1Id);
-    static const wchar_t* const names[kOptionCount] = {L"Option1", L"Option2", L"Option3", L"Option4"};
+    child(ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX | WS_GROUP, kFrame1Id);
+    child(ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+          kText1Id);
     for (int i = 0; i < kOptionCount; ++i) {
         // The group starts at Option1; a checked button takes the group's tab stop.
         DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-        child(names[i], ControlKind::OptionButton, 0, L"BUTTON", kOptionCaptions[i], style, kOption1Id + i);
+        child(ControlKind::OptionButton, 0, L"BUTTON", kServices[i].caption, style, kOption1Id + i);
     }
-    child(L"PushButton1", ControlKind::PushButton, 0, kPushButtonClass, L"Mailvane", WS_TABSTOP | WS_GROUP,
-          kPushButton1Id);
-    if (const Control* button = FindControl(kPushButton1Id)) {
-        SendMessageW(button->hwnd, kPushButtonSetTextColor, CLR_INVALID, 0);
-        SendMessageW(button->hwnd, kPushButtonSetBackColor, white, 0);
-    }
+    // The system's button, drawn by the window in its own font and colours;
+    // the system gives it the mouse, Space, focus and screen-reader support.
+    child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kPushButton1Id);
+    if (const Control* button = FindControl(kPushButton1Id)) SetButtonBackColor(button->hwnd, white);
 }
 
 void Form1::LayoutControls() {
@@ -231,8 +209,6 @@ void Form1::OnCommand(int id, int code, HWND) {
         OnOptionClicked(id - kOption1Id);
     } else if (id == kPushButton1Id && code == BN_CLICKED) {
         PushButton1_Click();
-    } else if (id == kPushButton1Id && code == kPushButtonMouseMove) {
-        HoverRule(kPointerCustom);
     }
 }
 
@@ -251,13 +227,6 @@ void Form1::CheckOption(int index) {
     CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
 }
 
-RECT Form1::RectInClient(HWND control) const {
-    RECT rc;
-    GetWindowRect(control, &rc);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 void Form1::MakeShowable() {
     if (HasControls() || !hwnd_) return;
     SetParent(hwnd_, nullptr);
@@ -273,7 +242,7 @@ void Form1::OptionSelected(int index) {
     // The button is the selected one from now on, whether or not the store
     // below succeeds: clicking it again is no new selection.
     selectedOption_ = index;
-    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServiceCodes[index]);
+    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[index].code);
 }
 
 void Form1::OnOptionClicked(int index) {
@@ -288,7 +257,8 @@ void Form1::OnOptionClicked(int index) {
 }
 
 void Form1::HoverRule(int style) {
-    if (PointerStyle() == kPointerBusy) return;
+    int current = PointerStyle();
+    if (current == kPointerBusy || current == style) return;
     SetPointerStyle(style);
 }
 
@@ -303,12 +273,19 @@ void Form1::SetPointerStyle(int style) {
     if (GetCursorPos(&pt) && GetForegroundWindow() == hwnd_) {
         HWND under = WindowFromPoint(pt);
         if (under == hwnd_ || IsChild(hwnd_, under)) {
-            SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            // No mouse message: the pointer did not move, so no hover rule runs.
+            SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, 0));
         }
     }
 }
 
-bool Form1::OnSetCursor(HWND, int hitTest) {
+bool Form1::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
+    // The pointer moving over the push button sets the custom style. (Moves
+    // over the background and the frame, which lets the pointer through,
+    // arrive as the window's own WM_MOUSEMOVE.)
+    if (mouseMessage == WM_MOUSEMOVE && over && GetDlgCtrlID(over) == kPushButton1Id && IsChild(hwnd_, over)) {
+        HoverRule(kPointerCustom);
+    }
     // The style covers the whole client area, the controls included.
     if (hitTest != HTCLIENT) return false;
     HCURSOR cursor;
@@ -317,7 +294,7 @@ bool Form1::OnSetCursor(HWND, int hitTest) {
         cursor = LoadCursorW(nullptr, IDC_WAIT);
         break;
     case kPointerCustom:
-        cursor = customPointer_ ? customPointer_ : LoadCursorW(nullptr, IDC_ARROW);
+        cursor = customPointer_ ? customPointer_.get() : LoadCursorW(nullptr, IDC_ARROW);
         break;
     default:
         cursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -327,29 +304,24 @@ bool Form1::OnSetCursor(HWND, int hitTest) {
     return true;
 }
 
-void Form1::SetCustomPointer(HCURSOR cursor) {
-    if (customPointer_) DestroyCursor(customPointer_);
-    customPointer_ = cursor;
-}
+void Form1::SetCustomPointer(ScopedCursor cursor) { customPointer_ = std::move(cursor); }
 
-HBRUSH Form1::BrushFor(COLORREF color) {
-    for (auto& entry : brushes_) {
-        if (entry.first == color) return entry.second;
-    }
-    HBRUSH brush = CreateSolidBrush(color);
-    brushes_.emplace_back(color, brush);
-    return brush;
+LRESULT Form1::OnDefaultId() {
+    // The dialog manager asks which button Enter presses: the push button
+    // while it has the focus, as a focused push button in a dialog is the
+    // default one. Elsewhere Enter presses nothing.
+    const Control* button = FindControl(kPushButton1Id);
+    if (button && GetFocus() == button->hwnd) return MAKELRESULT(kPushButton1Id, DC_HASDEFID);
+    return 0;
 }
 
 void Form1::OnPaintBackground(HDC hdc) {
     RECT rc;
     GetClientRect(hwnd_, &rc);
-    FillRect(hdc, &rc, BrushFor(backColor_));
+    FillRect(hdc, &rc, brushes_.Get(backColor_));
     // The frame's inside shows the frame's own colour.
     for (const Control& c : controls_) {
-        if (c.kind != ControlKind::Frame || !c.hwnd) continue;
-        RECT frame = RectInClient(c.hwnd);
-        FillRect(hdc, &frame, BrushFor(c.backColor));
+        if (c.kind == ControlKind::Frame && c.hwnd) FillFrameInside(hwnd_, c.hwnd, hdc, brushes_.Get(c.backColor));
     }
 }
 
@@ -360,7 +332,7 @@ LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
     }
     SetBkColor(hdc, color);
     SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-    return reinterpret_cast<LRESULT>(BrushFor(color));
+    return reinterpret_cast<LRESULT>(brushes_.Get(color));
 }
 
 void Form1::SetBackColor(COLORREF color) {
@@ -370,12 +342,12 @@ void Form1::SetBackColor(COLORREF color) {
 
 void Form1::SetControlBackColor(Control& control, COLORREF color) {
     control.backColor = color;
-    if (control.kind == ControlKind::PushButton) SendMessageW(control.hwnd, kPushButtonSetBackColor, color, 0);
+    if (control.kind == ControlKind::PushButton) SetButtonBackColor(control.hwnd, color);
     InvalidateRect(control.hwnd, nullptr, TRUE);
     if (control.kind == ControlKind::Frame) {
         // The window paints the frame's inside, and the controls over it
         // repaint with it.
-        RECT frame = RectInClient(control.hwnd);
+        RECT frame = ChildRectInParent(hwnd_, control.hwnd);
         InvalidateRect(hwnd_, &frame, TRUE);
     }
 }
@@ -420,22 +392,6 @@ int Form1::ShowMessage(std::wstring_view text, UINT type) {
 void Form1::ShowErrorReport(const std::wstring& text) {
     std::wstring title(kErrorBoxTitle);
     MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
-}
-
-void Form1::Form_QueryUnload() {
-    Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { ShowErrorReport(text); });
-    trap.Step(100, [] {
-        // One pass over the messages that are waiting.
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    });
 }
 
 void Form1::OnClose() {

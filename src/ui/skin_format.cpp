@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/error_trap.h"
+#include "base/failure.h"
 
 namespace inboxhop {
 
@@ -14,7 +14,7 @@ constexpr std::wstring_view kPartNames[kSkinPartCount] = {L"window", L"caption",
 [[noreturn]] void Invalid(const std::wstring& why) { throw Failure(L"The skin file is not valid: " + why); }
 
 [[noreturn]] void InvalidAt(size_t line, const std::wstring& why) {
-    Invalid(L"line " + std::to_wstring(line) + L": " + why);
+    Invalid(L"line " + DecimalText(static_cast<long long>(line)) + L": " + why);
 }
 
 // Appends one Unicode code point as the platform's wide characters: UTF-16
@@ -191,7 +191,7 @@ SkinFont ParseFont(size_t line, std::wstring_view text) {
     if (pieces.size() < 2) InvalidAt(line, L"a font is written as: name, size in points[, bold][, italic]");
     SkinFont font;
     if (pieces[0].empty() || pieces[0].size() > kMaxSkinFontFace) {
-        InvalidAt(line, L"a font name has 1 to " + std::to_wstring(kMaxSkinFontFace) + L" characters");
+        InvalidAt(line, L"a font name has 1 to " + DecimalText(kMaxSkinFontFace) + L" characters");
     }
     font.face = std::wstring(pieces[0]);
     std::optional<double> points = ParsePoints(pieces[1]);
@@ -237,7 +237,7 @@ SkinStyle Skin::StyleOf(SkinPart part) const {
 
 Skin ParseSkin(std::string_view bytes, std::wstring_view scheme) {
     if (bytes.size() > kMaxSkinFileBytes) {
-        Invalid(L"it is larger than " + std::to_wstring(kMaxSkinFileBytes / 1024) + L" KB");
+        Invalid(L"it is larger than " + DecimalText(kMaxSkinFileBytes / 1024) + L" KB");
     }
     const std::wstring text = DecodeText(bytes);
     if (text.find(L'\0') != std::wstring::npos) Invalid(L"it is not a text file");

@@ -6,10 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/error_trap.h"
-#include "app/system_error.h"
-#include "app/system_library.h"
-#include "ui/push_button.h"
+#include "base/failure.h"
+#include "base/scoped_win.h"
+#include "base/system_error.h"
+#include "base/system_library.h"
+#include "ui/paint_win.h"
 
 namespace inboxhop {
 
@@ -24,31 +25,15 @@ struct SkinnedWindow {
     WNDPROC previous = nullptr;  // the window's own message handling
     Skin skin;
     bool controls = false;
-    std::vector<std::pair<COLORREF, HBRUSH>> brushes;
-    std::vector<HFONT> fonts;  // fonts handed to controls, freed with the window
-
-    SkinnedWindow() = default;
-    SkinnedWindow(const SkinnedWindow&) = delete;
-    SkinnedWindow& operator=(const SkinnedWindow&) = delete;
-    ~SkinnedWindow() {
-        for (auto& entry : brushes) DeleteObject(entry.second);
-        for (HFONT font : fonts) DeleteObject(font);
-    }
+    BrushCache brushes;
+    std::vector<ScopedFont> fonts;  // fonts handed to controls, freed with the window
 
     // Brushes are made when the skin is applied, so that painting never
     // allocates.
     void AddBrush(const std::optional<SkinColor>& color) {
-        if (!color || Brush(ToColorRef(*color))) return;
-        HBRUSH brush = CreateSolidBrush(ToColorRef(*color));
-        if (!brush) ThrowSystemError(GetLastError());
-        brushes.emplace_back(ToColorRef(*color), brush);
+        if (color && !brushes.Get(ToColorRef(*color))) ThrowSystemError(GetLastError());
     }
-    HBRUSH Brush(COLORREF color) const {
-        for (const auto& entry : brushes) {
-            if (entry.first == color) return entry.second;
-        }
-        return nullptr;
-    }
+    HBRUSH Brush(COLORREF color) { return brushes.Get(color); }
 };
 
 SkinnedWindow* StateOf(HWND window) { return static_cast<SkinnedWindow*>(GetPropW(window, kSkinAppliedProp)); }
@@ -89,10 +74,11 @@ void ColorTitleBar(HWND window, const SkinStyle& caption) {
 std::optional<SkinPart> PartOf(HWND control) {
     wchar_t name[64];
     if (!GetClassNameW(control, name, 64)) return std::nullopt;
-    if (lstrcmpiW(name, kPushButtonClass) == 0) return SkinPart::Button;
     if (lstrcmpiW(name, L"Edit") == 0) return SkinPart::TextBox;
     if (lstrcmpiW(name, L"Button") == 0) {
         switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+        case BS_OWNERDRAW:
+            return SkinPart::Button;  // the push button, drawn by its window
         case BS_GROUPBOX:
             return SkinPart::Frame;
         case BS_RADIOBUTTON:
@@ -116,11 +102,9 @@ struct FramePaint {
 // A frame draws only its line and caption; the window paints its inside.
 BOOL CALLBACK PaintFrameInside(HWND control, LPARAM param) {
     auto* paint = reinterpret_cast<FramePaint*>(param);
-    if (GetParent(control) != paint->window || PartOf(control) != SkinPart::Frame) return TRUE;
-    RECT rc;
-    GetWindowRect(control, &rc);
-    MapWindowPoints(nullptr, paint->window, reinterpret_cast<POINT*>(&rc), 2);
-    FillRect(paint->hdc, &rc, paint->brush);
+    if (GetParent(control) == paint->window && PartOf(control) == SkinPart::Frame) {
+        FillFrameInside(paint->window, control, paint->hdc, paint->brush);
+    }
     return TRUE;
 }
 
@@ -185,17 +169,6 @@ LRESULT CALLBACK SkinnedWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
-HFONT MakeFont(const SkinFont& font, int dpi) {
-    LOGFONTW lf = {};
-    lf.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
-    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = font.italic ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, font.face.c_str(), LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
-
 struct ControlPass {
     SkinnedWindow* state;
     bool fonts;
@@ -207,16 +180,18 @@ void SkinOneControl(HWND control, ControlPass* pass) {
     if (!part) return;
     SkinStyle style = pass->state->skin.StyleOf(*part);
     if (pass->fonts && style.font) {
-        HFONT font = MakeFont(*style.font, pass->dpi);
+        const SkinFont& f = *style.font;
+        ScopedFont font = CreateUiFont(f.face, static_cast<int>(std::lround(f.points * 100)), f.bold, f.italic,
+                                       DEFAULT_CHARSET, pass->dpi);
         if (font) {
-            pass->state->fonts.push_back(font);
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+            pass->state->fonts.push_back(std::move(font));
         }
     }
     if (*part == SkinPart::Button) {
         // The push button keeps its colours itself.
-        if (style.back) SendMessageW(control, kPushButtonSetBackColor, ToColorRef(*style.back), 0);
-        if (style.text) SendMessageW(control, kPushButtonSetTextColor, ToColorRef(*style.text), 0);
+        if (style.back) SetButtonBackColor(control, ToColorRef(*style.back));
+        if (style.text) SetButtonTextColor(control, ToColorRef(*style.text));
     } else if ((*part == SkinPart::Frame || *part == SkinPart::Option) && (style.back || style.text)) {
         DrawWithoutVisualStyle(control);
     }
@@ -224,8 +199,8 @@ void SkinOneControl(HWND control, ControlPass* pass) {
 }
 
 BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
-    // No exception may leave a callback of the system: a control that
-    // cannot be skinned keeps its look.
+    // No exception may leave a callback of the system. A control that cannot
+    // be skinned (out of memory) keeps its look, and the others still get theirs.
     try {
         SkinOneControl(control, reinterpret_cast<ControlPass*>(param));
     } catch (...) {
@@ -233,35 +208,28 @@ BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
     return TRUE;
 }
 
-int DpiOf(HWND window) {
-    HDC hdc = GetDC(window);
-    int dpi = hdc ? GetDeviceCaps(hdc, LOGPIXELSY) : 96;
-    if (hdc) ReleaseDC(window, hdc);
-    return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 void SkinFramework::LoadSkin(std::wstring_view path, std::wstring_view scheme) {
     std::wstring file(path);
     if (file.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) ThrowSystemError(GetLastError());
+    ScopedFile handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) ThrowSystemError(GetLastError());
     // One byte beyond the limit is enough to tell that a file is too large.
     std::string bytes(kMaxSkinFileBytes + 1, '\0');
     size_t got = 0;
     DWORD error = ERROR_SUCCESS;
     while (got < bytes.size()) {
         DWORD read = 0;
-        if (!ReadFile(handle, bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &read, nullptr)) {
+        if (!ReadFile(handle.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &read, nullptr)) {
             error = GetLastError();
             break;
         }
         if (read == 0) break;
         got += read;
     }
-    CloseHandle(handle);
+    handle.reset();
     if (error != ERROR_SUCCESS) ThrowSystemError(error);
     bytes.resize(got);
     // A skin loaded before stays in force until this one is read whole.
@@ -306,7 +274,7 @@ void SkinFramework::ApplyWindow(HWND window) {
     }
 
     if (state->controls) {
-        ControlPass pass{state, applyFonts_, DpiOf(window)};
+        ControlPass pass{state, applyFonts_, ScreenDpi()};
         EnumChildWindows(window, SkinControl, reinterpret_cast<LPARAM>(&pass));
     }
     if (applyCaption_) ColorTitleBar(window, state->skin.Own(SkinPart::Caption));

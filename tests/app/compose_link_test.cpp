@@ -74,15 +74,5 @@ TEST(BuildComposeLink, OnlyTheFourExactCodesSelectAService) {
     EXPECT_FALSE(BuildComposeLink(std::wstring_view(L"1\0", 2), L"x").has_value());
 }
 
-TEST(ComposeTemplates, LinesAndOrderMatchTheServiceCodes) {
-    const ComposeTemplate* t = ComposeTemplates();
-    const int lines[] = {156, 160, 164, 168};
-    for (int i = 0; i < kServiceCount; ++i) {
-        EXPECT_EQ(t[i].code, std::wstring(1, static_cast<wchar_t>(L'1' + i)));
-        EXPECT_EQ(t[i].line, lines[i]);
-        EXPECT_EQ(FindComposeTemplate(t[i].code), &t[i]);
-    }
-}
-
 }  // namespace
 }  // namespace inboxhop

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/error_trap.h"
-#include "app/system_error.h"
+#include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_result_box.h"
 #include "registry_stand_in.h"

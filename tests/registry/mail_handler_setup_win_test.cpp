@@ -9,7 +9,7 @@
 
 #include "app/compose_link.h"
 #include "app/home_page.h"
-#include "app/system_error.h"
+#include "base/system_error.h"
 #include "program_run.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_result_box.h"

@@ -1,7 +1,5 @@
 #include "window_driving.h"
 
-#include "ui/push_button.h"
-
 #include <vector>
 
 namespace testing_support {
@@ -119,7 +117,6 @@ int NumberProperty(HWND window, const wchar_t* name) {
 
 HWND CreateTestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, int width, int height) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!inboxhop::RegisterPushButtonClass(instance)) return nullptr;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = procedure;

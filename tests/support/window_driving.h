@@ -53,8 +53,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000,
 int NumberProperty(HWND window, const wchar_t* name);
 
 // A plain top-level window of this test process, hidden, for controls under
-// test: registers `className` with `procedure` (and the program's push button
-// class) and creates the window. Null when the system refuses.
+// test: registers `className` with `procedure` and creates the window. Null when the system refuses.
 HWND CreateTestWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, int width, int height);
 
 }  // namespace testing_support

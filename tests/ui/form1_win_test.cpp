@@ -7,11 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "app/system_error.h"
+#include "base/system_error.h"
 #include "program_run.h"
 #include "registry_scratch.h"
 #include "ui/form1.h"
-#include "ui/push_button.h"
 #include "window_driving.h"
 #include "windows_seen.h"
 #include "wine_process.h"
@@ -144,7 +143,7 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
         {kOption1Id + 1, L"Button", BS_AUTORADIOBUTTON, {95, 28, 95 + 91, 28 + 19}, L" Yahoo! Mail"},
         {kOption1Id + 2, L"Button", BS_AUTORADIOBUTTON, {197, 28, 197 + 154, 28 + 19}, L" Windows Live Hotmail"},
         {kOption1Id + 3, L"Button", BS_AUTORADIOBUTTON, {365, 28, 365 + 76, 28 + 19}, L"AOL Mail"},
-        {inboxhop::kPushButton1Id, inboxhop::kPushButtonClass, -1, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
+        {inboxhop::kPushButton1Id, L"Button", BS_OWNERDRAW, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);

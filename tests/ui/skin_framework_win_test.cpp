@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/error_trap.h"
-#include "ui/push_button.h"
+#include "ui/form1.h"
 #include "ui/skin_framework.h"
 #include "window_driving.h"
 #include "wine_process.h"
@@ -79,7 +79,7 @@ protected:
         option_ = child(L"BUTTON", BS_AUTORADIOBUTTON);
         edit_ = child(L"EDIT", 0);
         label_ = child(L"STATIC", 0);
-        button_ = child(inboxhop::kPushButtonClass, 0);
+        button_ = child(L"BUTTON", inboxhop::kPushButtonStyle);
         ownColorAnswers = 0;
         countedMessages = 0;
     }

@@ -1,8 +1,9 @@
-#include "app/system_error.h"
+#include "base/system_error.h"
 
 #include <windows.h>
 
-#include "app/error_trap.h"
+#include "base/failure.h"
+#include "base/scoped_win.h"
 
 namespace inboxhop {
 
@@ -11,11 +12,11 @@ std::wstring SystemMessage(unsigned long code) {
     DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                       FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    ScopedLocalMemory owner(buffer);
     std::wstring text;
     if (length && buffer) text.assign(buffer, length);
-    if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    if (text.empty()) text = L"System error " + std::to_wstring(code);
+    if (text.empty()) text = L"System error " + DecimalText(static_cast<long long>(code));
     return text;
 }
 

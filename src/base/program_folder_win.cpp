@@ -1,8 +1,8 @@
-#include "app/program_folder.h"
+#include "base/program_folder.h"
 
 #include <windows.h>
 
-#include "app/system_error.h"
+#include "base/system_error.h"
 
 namespace inboxhop {
 

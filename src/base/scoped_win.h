@@ -1,0 +1,143 @@
+// Owners for Windows handles: each closes its handle, the right way for its
+// kind, when it goes out of scope. Movable, not copyable.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <utility>
+
+namespace inboxhop {
+
+// `Traits` names the handle type, the value that means "none" and how to
+// close one.
+template <typename Traits>
+class Scoped {
+public:
+    using Handle = typename Traits::Handle;
+
+    Scoped() = default;
+    explicit Scoped(Handle handle) : handle_(handle) {}
+    ~Scoped() { reset(); }
+    Scoped(Scoped&& other) noexcept : handle_(other.release()) {}
+    Scoped& operator=(Scoped&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::None(); }
+    Handle release() { return std::exchange(handle_, Traits::None()); }
+    void reset(Handle handle = Traits::None()) {
+        Handle old = std::exchange(handle_, handle);
+        if (old != Traits::None()) Traits::Close(old);
+    }
+    // For functions that hand a new handle out through a pointer.
+    Handle* put() {
+        reset();
+        return &handle_;
+    }
+
+private:
+    Handle handle_ = Traits::None();
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+// Files and find searches answer INVALID_HANDLE_VALUE for "none".
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+template <typename Object>
+struct GdiObjectTraits {
+    using Handle = Object;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+struct CursorTraits {
+    using Handle = HCURSOR;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { DestroyCursor(h); }
+};
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+
+using ScopedHandle = Scoped<KernelHandleTraits>;
+using ScopedFile = Scoped<FileHandleTraits>;
+using ScopedFind = Scoped<FindHandleTraits>;
+using ScopedRegKey = Scoped<RegKeyTraits>;
+using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
+using ScopedBrush = Scoped<GdiObjectTraits<HBRUSH>>;
+using ScopedCursor = Scoped<CursorTraits>;
+using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
+
+// A window's device context, released to its window.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedGetDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A COM interface pointer that releases its reference.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    Interface* get() const { return p_; }
+    Interface* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+    // For CoCreateInstance and friends, which hand the pointer out as void**.
+    void** put_void() {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+
+private:
+    Interface* p_ = nullptr;
+};
+
+}  // namespace inboxhop
