@@ -97,7 +97,10 @@ void Form1::PushButton1_Click() {
                     status = WriteRegistryValue(RootHandle(step.root), step.path, L"", ValueText(step.value, folder),
                                                 REG_SZ);
                 }
-                if (status != ERROR_SUCCESS) outcome.Refused(step.root, step.path, SystemMessage(status));
+                if (status != ERROR_SUCCESS) {
+                    bool missingClass = status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(step.root, step.path);
+                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass);
+                }
             } catch (...) {
                 // The step wrote nothing: its key is not registered either.
                 outcome.Refused(step.root, step.path, DescribeCurrentException());

@@ -18,10 +18,11 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
     // the ANSI code page can represent. The program ends as soon as this
     // returns, so the shell must finish handing the link over first (an
     // association served through DDE or a background thread would otherwise
-    // be cut off).
+    // be cut off). The shell must show no message of its own either: a
+    // hand-off runs unseen, and a box nobody expects would hold the program.
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
     info.lpFile = file.c_str();
     info.lpDirectory = L"C:\\";

@@ -44,52 +44,29 @@ private:
     Handle handle_ = Traits::None();
 };
 
-struct KernelHandleTraits {
-    using Handle = HANDLE;
+// Most handles mean "none" with null; files and find searches use
+// INVALID_HANDLE_VALUE.
+template <typename H, auto CloseFunction>
+struct NullIsNone {
+    using Handle = H;
     static Handle None() { return nullptr; }
-    static void Close(Handle h) { CloseHandle(h); }
+    static void Close(Handle h) { CloseFunction(h); }
 };
-// Files and find searches answer INVALID_HANDLE_VALUE for "none".
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { CloseHandle(h); }
-};
-struct FindHandleTraits {
+template <auto CloseFunction>
+struct InvalidIsNone {
     using Handle = HANDLE;
     static Handle None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
-};
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle None() { return nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
-};
-template <typename Object>
-struct GdiObjectTraits {
-    using Handle = Object;
-    static Handle None() { return nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
-};
-struct CursorTraits {
-    using Handle = HCURSOR;
-    static Handle None() { return nullptr; }
-    static void Close(Handle h) { DestroyCursor(h); }
-};
-struct LocalMemoryTraits {
-    using Handle = HLOCAL;
-    static Handle None() { return nullptr; }
-    static void Close(Handle h) { LocalFree(h); }
+    static void Close(Handle h) { CloseFunction(h); }
 };
 
-using ScopedHandle = Scoped<KernelHandleTraits>;
-using ScopedFile = Scoped<FileHandleTraits>;
-using ScopedFind = Scoped<FindHandleTraits>;
-using ScopedRegKey = Scoped<RegKeyTraits>;
-using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
-using ScopedBrush = Scoped<GdiObjectTraits<HBRUSH>>;
-using ScopedCursor = Scoped<CursorTraits>;
-using ScopedLocalMemory = Scoped<LocalMemoryTraits>;
+using ScopedHandle = Scoped<NullIsNone<HANDLE, &::CloseHandle>>;
+using ScopedFile = Scoped<InvalidIsNone<&::CloseHandle>>;
+using ScopedFind = Scoped<InvalidIsNone<&::FindClose>>;
+using ScopedRegKey = Scoped<NullIsNone<HKEY, &::RegCloseKey>>;
+using ScopedFont = Scoped<NullIsNone<HFONT, &::DeleteObject>>;
+using ScopedBrush = Scoped<NullIsNone<HBRUSH, &::DeleteObject>>;
+using ScopedCursor = Scoped<NullIsNone<HCURSOR, &::DestroyCursor>>;
+using ScopedLocalMemory = Scoped<NullIsNone<HLOCAL, &::LocalFree>>;
 
 // A window's device context, released to its window.
 class ScopedGetDC {

@@ -61,6 +61,17 @@ std::wstring PlainCommand(std::wstring_view programFolder) { return L"\"" + Exec
 
 std::span<const HandlerStep> MailHandlerSteps() { return kSteps; }
 
+bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path) {
+    std::wstring_view key = KeyPathWithoutTrailingBackslash(path);
+    for (const HandlerStep& step : kSteps) {
+        if (step.action == KeyAction::Create && step.root == root &&
+            SameKeyName(KeyPathWithoutTrailingBackslash(step.path), key)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool UsesProgramFolder(KeyValue value) { return value == KeyValue::LinkCommand || value == KeyValue::PlainCommand; }
 
 std::wstring ValueText(KeyValue value, std::wstring_view programFolder) {
@@ -87,23 +98,33 @@ std::wstring FullKeyName(std::uint32_t root, std::wstring_view path) {
     return name;
 }
 
-void RegistrationOutcome::Refused(std::uint32_t root, std::wstring_view path, std::wstring reason) {
+void RegistrationOutcome::Refused(std::uint32_t root, std::wstring_view path, std::wstring reason,
+                                  bool missingClass) {
     std::wstring key = FullKeyName(root, path);
     for (const RefusedKey& seen : refused_) {
         if (SameKeyName(seen.key, key)) return;
     }
-    refused_.push_back({std::move(key), std::move(reason)});
+    refused_.push_back({std::move(key), std::move(reason), missingClass});
 }
 
 std::wstring RegistrationWarningText(const std::vector<RefusedKey>& refused) {
     std::wstring text(kProductTitle);
     text += L" could not be registered as the mail handler. These registry keys were refused:\r\n";
+    bool rightsMayHelp = false;
     for (const RefusedKey& entry : refused) {
         text += L"\r\n";
         text += entry.key;
         text += L"\r\n    ";
-        text += entry.reason;
+        if (entry.missingClass) {
+            text += L"The key does not exist: this machine has no mailto class to register ";
+            text += kProductTitle;
+            text += L" into.";
+        } else {
+            text += entry.reason;
+            rightsMayHelp = true;
+        }
     }
+    if (!rightsMayHelp) return text;
     text += L"\r\n\r\nStart ";
     text += kProductTitle;
     text += L" as administrator (right-click it and choose \"Run as administrator\") and press the button again.";

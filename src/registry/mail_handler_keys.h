@@ -53,6 +53,10 @@ struct HandlerStep {
 // backslash and the write after it names the same key without one.
 std::span<const HandlerStep> MailHandlerSteps();
 
+// Whether the steps only write into this key and never create it (the
+// system's own mailto class key).
+bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path);
+
 // Whether the value is built from the program folder.
 bool UsesProgramFolder(KeyValue value);
 // The text a step writes.
@@ -64,6 +68,8 @@ std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);
 struct RefusedKey {
     std::wstring key;     // full name, see FullKeyName
     std::wstring reason;  // the system's own words
+    // A key the steps only write into was not there: no rights would help.
+    bool missingClass = false;
 };
 
 // What one press achieved: every key the registry refused, once each, with
@@ -71,7 +77,7 @@ struct RefusedKey {
 // that follows it).
 class RegistrationOutcome {
 public:
-    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason);
+    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason, bool missingClass = false);
     bool complete() const { return refused_.empty(); }
     const std::vector<RefusedKey>& refused() const { return refused_; }
 
@@ -79,7 +85,8 @@ private:
     std::vector<RefusedKey> refused_;
 };
 
-// The warning shown instead of "Done." when some key was refused.
+// The warning shown instead of "Done." when some key was refused. It advises
+// administrator rights only when a key other than a missing class was refused.
 std::wstring RegistrationWarningText(const std::vector<RefusedKey>& refused);
 
 }  // namespace inboxhop

@@ -14,12 +14,8 @@ const RegistryApi* g_api = &kSystemApi;
 
 // A key opened through the layer's calls is closed through them too, so that
 // a stand-in sees every handle it gave out come back.
-struct LayerKeyTraits {
-    using Handle = HKEY;
-    static Handle None() { return nullptr; }
-    static void Close(Handle key) { g_api->closeKey(key); }
-};
-using LayerKey = Scoped<LayerKeyTraits>;
+LONG CloseThroughLayer(HKEY key) { return g_api->closeKey(key); }
+using LayerKey = Scoped<NullIsNone<HKEY, &CloseThroughLayer>>;
 
 // The path as the registry is given it: without trailing backslashes, so
 // that "A\B\" and "A\B" name the same key.

@@ -53,9 +53,9 @@ std::wstring GetSetting(std::wstring_view application, std::wstring_view section
     if (status == ERROR_FILE_NOT_FOUND) return std::wstring(defaultValue);
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
     if (type != REG_SZ) ThrowSystemError(ERROR_UNSUPPORTED_TYPE);
-    // The stored string normally ends with its NUL; a value written without
-    // one is taken as it stands.
-    if (!value.empty() && value.back() == L'\0') value.pop_back();
+    // The text ends at its first NUL, as Windows' own tools show a string
+    // value; one written without any NUL is taken whole.
+    if (size_t nul = value.find(L'\0'); nul != std::wstring::npos) value.resize(nul);
     return value;
 }
 

@@ -2,8 +2,11 @@
 // with the stand-in browser recording the address it is asked to open.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "program_run.h"
 #include "registry_scratch.h"
+#include "registry_tree.h"
 #include "ui/form1.h"
 #include "wine_process.h"
 #include "windows_seen.h"
@@ -117,6 +120,37 @@ TEST_F(HandOff, NoStoredChoiceMeansGmailAndStoresIt) {
     option_.Remove();
     ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
     EXPECT_EQ(option_.Read(), L"1");
+}
+
+TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
+    RawValue padded;
+    padded.type = REG_SZ;
+    padded.data = {'1', 0, 0, 0, 0, 0};  // "1" and two NULs: reg query shows "1"
+    option_.SetRaw(padded);
+    ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
+}
+
+TEST_F(HandOff, AShellThatCannotOpenTheAddressShowsNothingAndTheProgramEnds) {
+    // Gmail's address is an https one.
+    const std::wstring https = L"Software\\Classes\\https";
+    const struct {
+        const char* what;
+        std::function<void()> breakHandler;
+    } cases[] = {
+        {"no program for https", [&] { DeleteTree(HKEY_LOCAL_MACHINE, https); }},
+        {"a program that is missing",
+         [&] {
+             WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
+                       L"\"C:\\nowhere\\browser.exe\" \"%1\"");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchTree saved(HKEY_LOCAL_MACHINE, https);
+        c.breakHandler();
+        option_.Set(L"1");
+        ExpectOpens(L" \"mailto:someone@example.com\"", L"");
+    }
 }
 
 TEST_F(HandOff, AFailingStepIsReportedAndTheStartGoesOn) {

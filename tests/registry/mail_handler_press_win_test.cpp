@@ -109,7 +109,13 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
     bare.AddKey(std::wstring(kMailClientsKey));
     Mark(0);
     std::vector<ResultBox> boxes = Press();
-    ExpectWarning(boxes, {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_FILE_NOT_FOUND)}});
+    ExpectWarning(boxes, {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_FILE_NOT_FOUND), true}});
+    // No rights would help here, so none are advised.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              L"Inboxhop could not be registered as the mail handler. These registry keys were refused:\r\n"
+              L"\r\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto\\shell\\open\\command\r\n"
+              L"    The key does not exist: this machine has no mailto class to register Inboxhop into.");
     EXPECT_FALSE(bare.HasKey(std::wstring(kMailtoCommandKey)));
     EXPECT_FALSE(bare.HasKey(L"SOFTWARE\\Classes\\mailto"));
     // The client keys are still registered.

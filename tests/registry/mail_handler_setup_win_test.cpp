@@ -191,7 +191,7 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     ResultBox box = PressAndReadBox(form, process.pid());
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, RegistrationWarningText({{FullKeyName(kLocalMachineRoot, kMailtoCommandKey),
-                                                  SystemMessage(ERROR_FILE_NOT_FOUND)}}));
+                                                  SystemMessage(ERROR_FILE_NOT_FOUND), true}}));
     EXPECT_NE(box.icon, nullptr);
     CloseAndWait(form, process);
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/error_trap.h"
 #include "registry_scratch.h"
 
@@ -40,12 +42,24 @@ TEST_F(SettingsStore, SaveCreatesTheKeysAndStoresTextThatReadsBackUnchanged) {
     }
 }
 
-TEST_F(SettingsStore, AValueStoredWithoutItsTerminatingNulIsReadWhole) {
-    RawValue value;
-    value.type = REG_SZ;
-    value.data = {'3', 0};  // "3" in UTF-16, no NUL after it
-    ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
-    EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"3");
+TEST_F(SettingsStore, AStringValueIsReadUpToItsFirstNul) {
+    const struct {
+        const char* what;
+        std::vector<BYTE> bytes;  // UTF-16 as stored
+        const wchar_t* expected;
+    } cases[] = {
+        {"no NUL after it: taken whole", {'3', 0}, L"3"},
+        {"padded with NULs", {'1', 0, 0, 0, 0, 0}, L"1"},
+        {"text after a NUL", {'1', 0, 0, 0, 'x', 0, 0, 0}, L"1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RawValue value;
+        value.type = REG_SZ;
+        value.data = c.bytes;
+        ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
+        EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"5"), c.expected);
+    }
 }
 
 TEST_F(SettingsStore, AValueThatIsNotTextIsAFailure) {
