@@ -4,6 +4,8 @@
 // procedure goes on with the next one.
 #include <windows.h>
 
+#include "app/default_apps.h"
+#include "app/default_apps_win.h"
 #include "app/error_trap.h"
 #include "app/handoff.h"
 #include "app/home_page.h"
@@ -26,6 +28,36 @@ namespace {
 HKEY RootHandle(std::uint32_t root) {
     // The predefined roots are sign-extended handle values.
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+struct StepValue {
+    RegistryValue value;
+    DWORD type;
+};
+
+// What a write step stores. The commands and the icon path are built afresh
+// from the program folder for each write.
+StepValue ValueOf(const HandlerStep& step) {
+    if (step.value == KeyValue::Number) return {static_cast<long long>(step.number), REG_DWORD};
+    std::wstring folder = UsesProgramFolder(step.value) ? ProgramFolder() : std::wstring();
+    return {ValueText(step, folder), REG_SZ};
+}
+
+// Runs one step; answers the registry's status. A refused step whose key is
+// already there, holding exactly what the step would write (as after an
+// administrator registered the same folder), counts as done.
+LONG RunStep(const HandlerStep& step) {
+    HKEY root = RootHandle(step.root);
+    if (step.action == KeyAction::Create) {
+        LONG status = CreateRegistryKey(root, step.path);
+        return status != ERROR_SUCCESS && RegistryKeyExists(root, step.path) ? ERROR_SUCCESS : status;
+    }
+    StepValue v = ValueOf(step);
+    LONG status = WriteRegistryValue(root, step.path, step.valueName, v.value, v.type);
+    if (status != ERROR_SUCCESS && RegistryValueEquals(root, step.path, step.valueName, v.value, v.type)) {
+        return ERROR_SUCCESS;
+    }
+    return status;
 }
 
 }  // namespace
@@ -87,16 +119,7 @@ void Form1::PushButton1_Click() {
     for (const HandlerStep& step : MailHandlerSteps()) {
         trap.Step(step.line, [&] {
             try {
-                LONG status;
-                if (step.action == KeyAction::Create) {
-                    status = CreateRegistryKey(RootHandle(step.root), step.path);
-                } else {
-                    // The commands are built afresh from the program folder
-                    // for each write.
-                    std::wstring folder = UsesProgramFolder(step.value) ? ProgramFolder() : std::wstring();
-                    status = WriteRegistryValue(RootHandle(step.root), step.path, L"", ValueText(step.value, folder),
-                                                REG_SZ);
-                }
+                LONG status = RunStep(step);
                 if (status != ERROR_SUCCESS) {
                     bool missingClass = status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(step.root, step.path);
                     outcome.Refused(step.root, step.path, SystemMessage(status), missingClass);
@@ -109,11 +132,20 @@ void Form1::PushButton1_Click() {
         });
     }
 
+    trap.Step(kLineAnnounce, [] { AnnounceAssociationChange(); });
+    // On Windows 8 and later the user's own choice has the last word: "Done."
+    // only when it leaves mail links to Inboxhop.
+    std::optional<std::wstring> otherHandler;
+    if (outcome.complete()) trap.Step(kLineDetect, [&] { otherHandler = OtherMailHandler(ProgramFolder()); });
+
     trap.Step(kLineResult, [&] {
-        if (outcome.complete()) {
-            ShowMessage(kDoneMessage);
-        } else {
+        if (!outcome.complete()) {
             ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+        } else if (!otherHandler) {
+            ShowMessage(kDoneMessage);
+        } else if (ShowMessage(OtherHandlerQuestion(*otherHandler), MB_YESNO | MB_ICONQUESTION) == IDYES &&
+                   !OpenDefaultAppsPage()) {
+            ShowMessage(kChooseByHandMessage, MB_OK | MB_ICONINFORMATION);
         }
     });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "base/failure.h"
 #include "base/product.h"
 #include "registry/registry_data.h"
 
@@ -21,6 +22,25 @@ constexpr HandlerStep kSteps[] = {
     {112, Write, kLocalMachineRoot, kClientProtocolCommandKey, KeyValue::LinkCommand},
     {114, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\\", KeyValue::None},
     {116, Write, kLocalMachineRoot, kClientShellCommandKey, KeyValue::PlainCommand},
+    // The Default-apps registration.
+    {118, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\", KeyValue::None},
+    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"", kProgIdName},
+    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"FriendlyTypeName", kProgIdName},
+    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Number, L"EditFlags", L"", 2},
+    {122, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\DefaultIcon\\", KeyValue::None},
+    {122, Write, kLocalMachineRoot, kProgIdIconKey, KeyValue::IconPath},
+    {124, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\shell\\open\\command\\", KeyValue::None},
+    {124, Write, kLocalMachineRoot, kProgIdCommandKey, KeyValue::LinkCommand},
+    {126, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\", KeyValue::None},
+    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::ProductTitle, L"ApplicationName"},
+    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::Text, L"ApplicationDescription",
+     kApplicationDescription},
+    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::IconPath, L"ApplicationIcon"},
+    {128, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\URLAssociations\\",
+     KeyValue::None},
+    {128, Write, kLocalMachineRoot, kUrlAssociationsKey, KeyValue::Text, L"mailto", kProgId},
+    {130, Create, kLocalMachineRoot, L"SOFTWARE\\RegisteredApplications\\", KeyValue::None},
+    {130, Write, kLocalMachineRoot, kRegisteredApplicationsKey, KeyValue::Text, L"Inboxhop", kCapabilitiesKey},
 };
 
 std::wstring_view RootName(std::uint32_t root) {
@@ -59,6 +79,8 @@ std::wstring LinkCommand(std::wstring_view programFolder) {
 
 std::wstring PlainCommand(std::wstring_view programFolder) { return L"\"" + ExecutablePath(programFolder) + L"\""; }
 
+std::wstring IconPath(std::wstring_view programFolder) { return ExecutablePath(programFolder) + L",0"; }
+
 std::span<const HandlerStep> MailHandlerSteps() { return kSteps; }
 
 bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path) {
@@ -72,16 +94,24 @@ bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path) {
     return true;
 }
 
-bool UsesProgramFolder(KeyValue value) { return value == KeyValue::LinkCommand || value == KeyValue::PlainCommand; }
+bool UsesProgramFolder(KeyValue value) {
+    return value == KeyValue::LinkCommand || value == KeyValue::PlainCommand || value == KeyValue::IconPath;
+}
 
-std::wstring ValueText(KeyValue value, std::wstring_view programFolder) {
-    switch (value) {
+std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder) {
+    switch (step.value) {
     case KeyValue::LinkCommand:
         return LinkCommand(programFolder);
     case KeyValue::PlainCommand:
         return PlainCommand(programFolder);
+    case KeyValue::IconPath:
+        return IconPath(programFolder);
     case KeyValue::ProductTitle:
         return std::wstring(kProductTitle);
+    case KeyValue::Text:
+        return std::wstring(step.text);
+    case KeyValue::Number:
+        return DecimalText(step.number);
     case KeyValue::None:
         break;
     }

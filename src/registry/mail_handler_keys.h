@@ -28,6 +28,21 @@ inline constexpr std::wstring_view kClientProtocolCommandKey =
     L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command";
 inline constexpr std::wstring_view kClientShellCommandKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command";
 
+// What Windows 8 and later list in Default apps: the program's own class for
+// mail links, its capabilities, and its entry among the registered
+// applications. The user's own choice (UserChoice) is never written: only
+// the user may make it.
+inline constexpr std::wstring_view kProgId = L"Inboxhop.mailto";
+inline constexpr std::wstring_view kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
+inline constexpr std::wstring_view kProgIdIconKey = L"SOFTWARE\\Classes\\Inboxhop.mailto\\DefaultIcon";
+inline constexpr std::wstring_view kProgIdCommandKey = L"SOFTWARE\\Classes\\Inboxhop.mailto\\shell\\open\\command";
+inline constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities";
+inline constexpr std::wstring_view kUrlAssociationsKey =
+    L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\URLAssociations";
+inline constexpr std::wstring_view kRegisteredApplicationsKey = L"SOFTWARE\\RegisteredApplications";
+inline constexpr std::wstring_view kProgIdName = L"Inboxhop mail link";
+inline constexpr std::wstring_view kApplicationDescription = L"Opens mail links in the web-mail service you choose.";
+
 // The executable the commands name: always Inboxhop.exe in the program
 // folder, whatever the running file is called.
 std::wstring ExecutablePath(std::wstring_view programFolder);
@@ -36,17 +51,25 @@ std::wstring LinkCommand(std::wstring_view programFolder);
 // "<folder>\Inboxhop.exe"
 std::wstring PlainCommand(std::wstring_view programFolder);
 
-enum class KeyAction { Create, Write };
-enum class KeyValue { None, LinkCommand, ProductTitle, PlainCommand };
+// "<folder>\Inboxhop.exe,0": the program's first icon.
+std::wstring IconPath(std::wstring_view programFolder);
 
-// One numbered step of the setup. Writes go to the default (unnamed) value,
-// as REG_SZ.
+enum class KeyAction { Create, Write };
+// What a write stores: a text built from the program folder, the step's own
+// text, or the step's own number (the only one stored as REG_DWORD).
+enum class KeyValue { None, LinkCommand, ProductTitle, PlainCommand, IconPath, Text, Number };
+
+// One numbered step of the setup. Writes go to the named value (the empty
+// name is the default value).
 struct HandlerStep {
     int line;
     KeyAction action;
     std::uint32_t root;
     std::wstring_view path;
     KeyValue value;
+    std::wstring_view valueName = {};
+    std::wstring_view text = {};  // KeyValue::Text
+    std::int32_t number = 0;      // KeyValue::Number
 };
 
 // The steps in the order they run. Each create names its key with a trailing
@@ -59,8 +82,8 @@ bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path);
 
 // Whether the value is built from the program folder.
 bool UsesProgramFolder(KeyValue value);
-// The text a step writes.
-std::wstring ValueText(KeyValue value, std::wstring_view programFolder);
+// The text a step writes (a number in decimal).
+std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder);
 
 // "HKEY_LOCAL_MACHINE\<path>", without a trailing backslash.
 std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);

@@ -16,6 +16,12 @@ namespace inboxhop {
 // KEY_NOTIFY and KEY_CREATE_LINK.
 inline constexpr REGSAM kRegistryAccess = 0x3F;
 
+// The rights asked for, in the registry view the 64-bit shell reads: on
+// 64-bit Windows the 32-bit program adds KEY_WOW64_64KEY, since some of its
+// keys (SOFTWARE\Clients on older systems, and on Wine) would otherwise land
+// in a 32-bit copy that the shell never reads. Elsewhere exactly 0x3F.
+REGSAM RegistryAccess();
+
 // Creates the key and every missing key above it. A key that exists already
 // is only opened: neither it nor its values change. Returns the registry's
 // status (ERROR_SUCCESS when the key is there now); callers may ignore it.
@@ -28,19 +34,27 @@ LONG CreateRegistryKey(HKEY root, std::wstring_view path);
 LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
                         DWORD type);
 
+// Whether the key exists, and whether it holds the value exactly as
+// SetOpenKeyValue would store it. Both open the key for reading only, so
+// they answer for users who may not write it.
+bool RegistryKeyExists(HKEY root, std::wstring_view path);
+bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
+                         DWORD type);
+
 // Writes one value into an open key: REG_SZ as the whole text with its
 // terminating NUL, REG_DWORD as a signed 32-bit number. Any other type writes
 // nothing and answers 0. Returns the status of the write. Throws Failure when
 // the value cannot be converted to `type`.
 LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value);
 
-// The four registry calls the layer makes. The system's own unless a test
-// puts a stand-in in their place.
+// The registry calls the layer makes. The system's own unless a test puts a
+// stand-in in their place.
 struct RegistryApi {
     decltype(&::RegCreateKeyExW) createKey;
     decltype(&::RegOpenKeyExW) openKey;
     decltype(&::RegSetValueExW) setValue;
     decltype(&::RegCloseKey) closeKey;
+    decltype(&::RegQueryValueExW) queryValue;
 };
 
 // Puts `api` in place of the system's calls for the life of the object.

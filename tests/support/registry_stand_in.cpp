@@ -1,8 +1,9 @@
 #include "registry_stand_in.h"
 
+#include <algorithm>
 #include <cwctype>
 
-#include "app/error_trap.h"
+#include "base/failure.h"
 
 namespace testing_support {
 
@@ -14,7 +15,7 @@ StandInRegistry* g_current = nullptr;
 
 StandInRegistry::StandInRegistry()
     : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
-           &StandInRegistry::CloseKey},
+           &StandInRegistry::CloseKey, &StandInRegistry::QueryValue},
       previous_(g_current) {
     g_current = this;
     override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
@@ -65,6 +66,11 @@ std::optional<std::wstring> StandInRegistry::TextOf(const std::wstring& path, co
     if (text.back() != L'\0') return std::nullopt;  // stored without its NUL
     text.pop_back();
     return text;
+}
+
+void StandInRegistry::AddValue(const std::wstring& path, const std::wstring& name, const Value& value) {
+    AddKey(path);
+    values_[{Normal(path), Normal(name)}] = value;
 }
 
 HKEY StandInRegistry::NewHandle(const std::wstring& key) {
@@ -154,6 +160,35 @@ LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
     } else {
         call.path = it->second;
         self.handles_.erase(it);
+    }
+    self.calls_.push_back(call);
+    return call.status;
+}
+
+LSTATUS WINAPI StandInRegistry::QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
+                                           LPDWORD size) {
+    StandInRegistry& self = *g_current;
+    Call call;
+    call.kind = Call::Query;
+    call.valueName = name ? name : L"";
+    auto it = self.handles_.find(handle);
+    if (it == self.handles_.end()) {
+        call.status = ERROR_INVALID_HANDLE;
+    } else {
+        call.path = it->second;
+        auto value = self.values_.find({it->second, Normal(call.valueName)});
+        if (value == self.values_.end()) {
+            call.status = ERROR_FILE_NOT_FOUND;
+        } else {
+            if (type) *type = value->second.type;
+            DWORD needed = static_cast<DWORD>(value->second.data.size());
+            if (data && size && *size < needed) {
+                call.status = ERROR_MORE_DATA;
+            } else if (data) {
+                std::copy(value->second.data.begin(), value->second.data.end(), data);
+            }
+            if (size) *size = needed;
+        }
     }
     self.calls_.push_back(call);
     return call.status;

@@ -19,7 +19,7 @@ namespace testing_support {
 class StandInRegistry {
 public:
     struct Call {
-        enum Kind { Create, Open, Set, Close } kind = Create;
+        enum Kind { Create, Open, Set, Close, Query } kind = Create;
         HKEY root = nullptr;         // Create and Open
         std::wstring path;           // Create and Open: as passed; Set and Close: the handle's key
         DWORD options = 0;           // Create and Open
@@ -41,6 +41,8 @@ public:
 
     // Makes the key (and the keys above it) exist.
     void AddKey(const std::wstring& path);
+    // Makes the key exist with this value in it.
+    void AddValue(const std::wstring& path, const std::wstring& name, const Value& value);
     // The next creates, opens or writes of this key answer `status`.
     void RefuseCreate(const std::wstring& path, LONG status);
     void RefuseOpen(const std::wstring& path, LONG status);
@@ -64,6 +66,7 @@ private:
     static LSTATUS WINAPI OpenKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
     static LSTATUS WINAPI SetValue(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
     static LSTATUS WINAPI CloseKey(HKEY);
+    static LSTATUS WINAPI QueryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 
     static std::wstring Normal(const std::wstring& path);
     HKEY NewHandle(const std::wstring& key);

@@ -1,0 +1,106 @@
+#include "app/default_apps_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "app/default_apps.h"
+#include "base/com_win.h"
+#include "base/product.h"
+#include "base/registry_text_win.h"
+#include "base/scoped_win.h"
+#include "base/windows_version_win.h"
+#include "registry/mail_handler_keys.h"
+
+namespace inboxhop {
+
+namespace {
+
+// A text value of a class under HKEY_CLASSES_ROOT; empty when absent.
+std::wstring ClassText(const std::wstring& path, std::wstring_view name) {
+    ScopedRegKey key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
+    std::wstring text;
+    DWORD type = REG_NONE;
+    ReadRegistryText(key.get(), name, text, type);
+    return text;
+}
+
+// The ProgID the user's choice names for mail links; empty without one.
+std::wstring CurrentMailChoice() {
+    if (!EnsureComInitialized()) return {};
+    ComPtr<IApplicationAssociationRegistration> registration;
+    if (FAILED(CoCreateInstance(CLSID_ApplicationAssociationRegistration, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IApplicationAssociationRegistration, registration.put_void()))) {
+        return {};
+    }
+    LPWSTR progId = nullptr;
+    // No association (ERROR_NO_ASSOCIATION) is an answer too: no choice.
+    if (FAILED(registration->QueryCurrentDefault(L"mailto", AT_URLPROTOCOL, AL_EFFECTIVE, &progId)) || !progId) {
+        return {};
+    }
+    std::wstring answer(progId);
+    CoTaskMemFree(progId);
+    return answer;
+}
+
+bool OpenAddress(std::wstring_view address) {
+    std::wstring file(address);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpFile = file.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
+bool OpenAssociationWindow() {
+    if (!EnsureComInitialized()) return false;
+    ComPtr<IApplicationAssociationRegistrationUI> ui;
+    if (FAILED(CoCreateInstance(CLSID_ApplicationAssociationRegistrationUI, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IApplicationAssociationRegistrationUI, ui.put_void()))) {
+        return false;
+    }
+    std::wstring name(kProductTitle);
+    return SUCCEEDED(ui->LaunchAdvancedAssociationUI(name.c_str()));
+}
+
+}  // namespace
+
+void AnnounceAssociationChange() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
+
+std::optional<std::wstring> OtherMailHandler(std::wstring_view programFolder) {
+    std::wstring progId = CurrentMailChoice();
+    if (progId.empty() || progId == kProgId) return std::nullopt;
+    if (CommandStartsProgram(ClassText(progId + L"\\shell\\open\\command", L""), ExecutablePath(programFolder))) {
+        return std::nullopt;
+    }
+    // A friendly name stored as a resource reference ("@file,-id") is no
+    // text to show; the class's default value usually names it too.
+    std::wstring name = ClassText(progId, L"FriendlyTypeName");
+    if (name.empty() || name.front() == L'@') name = ClassText(progId, L"");
+    return name.empty() ? progId : name;
+}
+
+bool OpenDefaultAppsPage() {
+    WindowsVersion version = RealWindowsVersion();
+    for (DefaultAppsPage page : DefaultAppsPages(version.major, version.build)) {
+        bool opened = false;
+        switch (page) {
+        case DefaultAppsPage::Windows11Settings:
+            opened = OpenAddress(kWindows11Page);
+            break;
+        case DefaultAppsPage::Windows10Settings:
+            opened = OpenAddress(kWindows10Page);
+            break;
+        case DefaultAppsPage::AssociationWindow:
+            opened = OpenAssociationWindow();
+            break;
+        }
+        if (opened) return true;
+    }
+    return false;
+}
+
+}  // namespace inboxhop
