@@ -20,6 +20,10 @@ fi
 if ! command -v wine >/dev/null 2>&1 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   missing+=(wine wine32:i386)
 fi
+# 64-bit Windows: wine64 runs the 64-bit prefix, and a 64-bit compiler builds
+# the test's 64-bit caller.
+dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
+need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}" >&2

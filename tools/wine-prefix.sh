@@ -3,7 +3,9 @@
 # no Mono or Gecko prompts, no crash dialog.
 set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh PREFIX}
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A 32-bit prefix on purpose: with wine64 installed, new prefixes would be
+# 64-bit otherwise.
+export WINEARCH=win32 WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$prefix/.inboxhop-ready" ]; then exit 0; fi
 mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1

@@ -79,14 +79,12 @@ TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command"), link);
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command"),
               L"\"" + folder_ + L"\\Inboxhop.exe\"");
-    // Nothing else: the preferred client in particular stays as it was.
-    EXPECT_EQ(registry_.ValueCount(), 4u);
+    // Beside these four, the ten values of the Default-apps registration,
+    // and nothing else: the preferred client in particular stays as it was.
+    EXPECT_EQ(registry_.ValueCount(), 14u);
     EXPECT_FALSE(registry_.ValueOf(std::wstring(kMailClientsKey), L"").has_value());
 
     for (const auto& call : registry_.calls()) {
-        if (call.kind == StandInRegistry::Call::Set) {
-            EXPECT_TRUE(call.valueName.empty());
-        }
         if (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) {
             EXPECT_EQ(call.root, HKEY_LOCAL_MACHINE);
         }
@@ -136,11 +134,11 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
          // Creating the keys below it makes it exist, so only its own value
          // is missing; the create's reason is the one given.
          {{Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)}},
-         3},
+         13},
         {"refused write of the plain command",
          [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); },
          {{Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
-         3},
+         13},
         {"no right to write under the local machine",
          [](StandInRegistry& r) {
              r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
@@ -151,7 +149,13 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
          {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
           {Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)},
           {Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+          {Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kProgIdKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kProgIdIconKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kProgIdCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kCapabilitiesKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kUrlAssociationsKey), SystemMessage(ERROR_ACCESS_DENIED)},
+          {Hklm(kRegisteredApplicationsKey), SystemMessage(ERROR_ACCESS_DENIED)}},
          0},
     };
     for (const Case& c : cases) {
@@ -162,12 +166,62 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         Mark(0);
         ExpectWarning(Press(), c.refused);
         EXPECT_EQ(registry.ValueCount(), c.valuesWritten);
-        // Every step ran: three creates and four opens were asked for.
-        int asked = 0;
+        // Every step ran: each asked for its key with the rights to write it
+        // (a refusal is followed by a look whether the value is in place
+        // already, for reading only).
+        size_t asked = 0;
         for (const auto& call : registry.calls()) {
-            asked += call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open;
+            asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
+                     call.access == 0x3F;
         }
-        EXPECT_EQ(asked, 7);
+        EXPECT_EQ(asked, MailHandlerSteps().size());
+        EXPECT_EQ(registry.OpenHandles(), 0u);
+    }
+}
+
+TEST_F(MailHandlerPress, ARefusalOfWhatIsAlreadyInPlaceIsNoFailure) {
+    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
+    auto text = [](const std::wstring& t) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(t.c_str());
+        return StandInRegistry::Value{REG_SZ, std::vector<BYTE>(bytes, bytes + (t.size() + 1) * sizeof(wchar_t))};
+    };
+    const struct {
+        const char* what;
+        std::function<void(StandInRegistry&)> stage;
+        std::vector<RefusedKey> refused;  // empty: "Done."
+    } cases[] = {
+        {"refused create of a key that exists",
+         [](StandInRegistry& r) {
+             r.AddKey(L"SOFTWARE\\Classes\\Inboxhop.mailto");
+             r.RefuseCreate(std::wstring(kProgIdKey), ERROR_ACCESS_DENIED);
+         },
+         {}},
+        {"refused write of the value already there",
+         [&](StandInRegistry& r) {
+             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(link));
+             r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
+         },
+         {}},
+        {"refused write of a value that differs",
+         [&](StandInRegistry& r) {
+             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
+             r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
+         },
+         {{Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StandInRegistry registry;
+        registry.AddKey(std::wstring(kMailtoCommandKey));
+        c.stage(registry);
+        Mark(0);
+        std::vector<ResultBox> boxes = Press();
+        if (c.refused.empty()) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, L"Done.");
+        } else {
+            ExpectWarning(boxes, c.refused);
+        }
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }

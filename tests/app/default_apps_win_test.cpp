@@ -1,0 +1,332 @@
+// End to end: the real program's press registers Inboxhop where Default apps
+// looks for it, then asks who opens this user's mail links. Another
+// program's choice (planted the way Wine reads it, without a hash) gives the
+// question, and Yes opens the settings page of the Windows the prefix
+// reports; the recorder stands in for the settings app. Every registry value
+// touched is put back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/compose_link.h"
+#include "app/default_apps.h"
+#include "base/product.h"
+#include "base/windows_version_win.h"
+#include "program_run.h"
+#include "question_box.h"
+#include "registry/mail_handler_keys.h"
+#include "registry_64bit_reader.h"
+#include "registry_result_box.h"
+#include "registry_scratch.h"
+#include "registry_tree.h"
+#include "ui/form1.h"
+#include "window_driving.h"
+#include "windows_seen.h"
+#include "wine_process.h"
+
+namespace {
+
+using namespace inboxhop;
+using namespace testing_support;
+
+constexpr DWORD kWaitMs = 15000;
+constexpr wchar_t kMailChoiceKey[] = L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\mailto";
+constexpr wchar_t kUserChoiceKey[] =
+    L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\mailto\\UserChoice";
+constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr wchar_t kOtherProgId[] = L"Other.Mail";
+constexpr wchar_t kOtherName[] = L"Other Mail link";
+
+std::wstring Path(std::wstring_view path) { return std::wstring(path); }
+
+RawValue Text(const std::wstring& text) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+RawValue Number(DWORD number) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
+    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
+}
+
+struct ExpectedValue {
+    std::wstring_view key;
+    const wchar_t* name;  // empty: the default value
+    std::wstring text;
+    bool number = false;  // a REG_DWORD, its value in decimal; else REG_SZ
+};
+
+// The values the press adds for Default apps, for the program at `program`.
+std::vector<ExpectedValue> NewValues(const std::wstring& program) {
+    const std::wstring link = L"\"" + program + L"\" \"%1\"";
+    const std::wstring icon = program + L",0";
+    return {
+        {kProgIdKey, L"", L"Inboxhop mail link"},
+        {kProgIdKey, L"FriendlyTypeName", L"Inboxhop mail link"},
+        {kProgIdKey, L"EditFlags", L"2", true},
+        {kProgIdIconKey, L"", icon},
+        {kProgIdCommandKey, L"", link},
+        {kCapabilitiesKey, L"ApplicationName", L"Inboxhop"},
+        {kCapabilitiesKey, L"ApplicationDescription", L"Opens mail links in the web-mail service you choose."},
+        {kCapabilitiesKey, L"ApplicationIcon", icon},
+        {kUrlAssociationsKey, L"mailto", L"Inboxhop.mailto"},
+        {kRegisteredApplicationsKey, L"Inboxhop", L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities"},
+    };
+}
+
+class DefaultApps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(browser_.ok()) << "could not register the recorder";
+        ASSERT_TRUE(mailtoClass_.saved().has_value()) << "the system's mailto class is missing";
+        ASSERT_TRUE(option_.Set(L"1"));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kProgIdKey)));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kClientKey)));
+        ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey), L"Inboxhop"));
+        ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailChoiceKey));
+    }
+
+    // Starts the program from `program` with an empty command line and
+    // presses its push button; answers the box the press shows, null when none.
+    HWND StartAndPress(StartedProcess& process) {
+        if (!process.started()) return nullptr;
+        form_ = WaitForWindow(process.pid(), kForm1Class, L"", kWaitMs);
+        if (!form_) return nullptr;
+        HWND button = GetDlgItem(form_, kPushButton1Id);
+        if (!button || !BringToForeground(form_)) return nullptr;
+        ClickAt(form_, CentreInParent(button));
+        return WaitForMessageBox(process.pid(), kWaitMs);
+    }
+
+    // Closes the program and waits until it and all it started have ended,
+    // so that whatever they were to record is recorded.
+    void CloseAndWait(StartedProcess& process) {
+        PostMessageW(form_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(process.WaitForExit(kWaitMs).has_value()) << "the program did not end after closing";
+        EXPECT_TRUE(process.WaitForJobToEmpty(kWaitMs));
+    }
+
+    // The pages the recorder was asked to open, the maker's home page (one
+    // start in a hundred visits it) left out.
+    std::vector<std::wstring> PagesOpened() const {
+        std::vector<std::wstring> pages;
+        for (const std::wstring& address : browser_.Addresses()) {
+            if (address != kHomePage) pages.push_back(address);
+        }
+        return pages;
+    }
+
+    // The user's mail links chosen for `progId`, as Wine reads the choice.
+    static bool ChooseMailHandler(const std::wstring& progId) {
+        return WriteText(HKEY_CURRENT_USER, kUserChoiceKey, L"Progid", progId);
+    }
+
+    // A class of another mail program, with a friendly name and a command.
+    static bool PlantClass(const std::wstring& progId, const std::wstring& command) {
+        std::wstring key = L"SOFTWARE\\Classes\\" + progId;
+        return WriteText(HKEY_LOCAL_MACHINE, key, L"", L"Other Mail") &&
+               WriteText(HKEY_LOCAL_MACHINE, key, L"FriendlyTypeName", kOtherName) &&
+               WriteText(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"", command);
+    }
+
+    HWND form_ = nullptr;
+    ScratchOption option_;
+    RecorderAsBrowser browser_;
+    ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
+    ScratchTree progId_{HKEY_LOCAL_MACHINE, Path(kProgIdKey)};
+    ScratchTree client_{HKEY_LOCAL_MACHINE, Path(kClientKey)};
+    ScratchTree registered_{HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey)};
+    ScratchTree choice_{HKEY_CURRENT_USER, kMailChoiceKey};
+    ScratchTree otherClass_{HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Classes\\") + kOtherProgId};
+};
+
+TEST_F(DefaultApps, ThePressRegistersInboxhopFromAFolderWithSpaces) {
+    const std::wstring folder = NewScratchFolder(L"Inbox hop tools");
+    const std::wstring program = folder + L"\\Inboxhop.exe";
+    ASSERT_TRUE(CopyProgram(ProgramPath(), program));
+
+    StartedProcess process(program, L"\"" + program + L"\"");
+    HWND box = StartAndPress(process);
+    ASSERT_NE(box, nullptr) << "no message box after the press";
+    EXPECT_EQ(MessageBoxText(box), L"Done.");
+    PressOk(box);
+    CloseAndWait(process);
+
+    for (const ExpectedValue& e : NewValues(program)) {
+        const std::wstring what = std::wstring(e.key) + L" " + e.name;
+        auto read = ReadRaw(HKEY_LOCAL_MACHINE, Path(e.key), e.name);
+        ASSERT_TRUE(read.has_value()) << what;
+        const RawValue expected = e.number ? Number(std::stoul(e.text)) : Text(e.text);
+        EXPECT_EQ(read->type, expected.type) << what;
+        EXPECT_EQ(read->data, expected.data) << what;
+    }
+    // Only the user makes the choice, and the Start menu entry stays the
+    // machine's own.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserChoiceKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Path(kCapabilitiesKey) + L"\\StartMenu"));
+}
+
+// Windows 7 (Wine's default): no choice, or a choice that leaves mail links
+// to this Inboxhop, ends in "Done." as before.
+struct ChoiceCase {
+    const char* name;
+    std::optional<std::wstring> progId;  // nothing: no choice made
+    bool classStartsInboxhop = false;    // plant the chosen class with this folder's command
+};
+
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
+
+class DefaultAppsWithChoice : public DefaultApps, public ::testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(DefaultAppsWithChoice, EndsInDone) {
+    const ChoiceCase& c = GetParam();
+    if (c.progId) {
+        ASSERT_TRUE(ChooseMailHandler(*c.progId));
+    }
+    if (c.classStartsInboxhop) {
+        ASSERT_TRUE(PlantClass(*c.progId, L"\"" + ProgramPath() + L"\" \"%1\""));
+    }
+
+    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
+    HWND box = StartAndPress(process);
+    ASSERT_NE(box, nullptr) << "no message box after the press";
+    ResultBox seen = ReadResultBox(box);
+    EXPECT_EQ(seen.title, L"Inboxhop");
+    EXPECT_EQ(seen.text, L"Done.");
+    EXPECT_EQ(seen.icon, nullptr);
+    PressOk(box);
+    CloseAndWait(process);
+    EXPECT_EQ(PagesOpened(), std::vector<std::wstring>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, DefaultAppsWithChoice,
+                         ::testing::Values(ChoiceCase{"NoChoice", std::nullopt},
+                                           ChoiceCase{"EmptyChoice", L""},
+                                           ChoiceCase{"InboxhopsOwnClass", L"Inboxhop.mailto"},
+                                           ChoiceCase{"AnotherClassThatStartsThisInboxhop", kOtherProgId, true}),
+                         [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
+
+// Windows 10 and 11: another program's choice gives the question.
+struct QuestionCase {
+    const char* name;
+    const wchar_t* build;
+    bool settingsHandled;  // the recorder stands in for the settings app
+    int answer;            // IDYES or IDNO
+    std::vector<std::wstring> pages;
+    std::optional<std::wstring> afterwards;  // the box after the answer, when one follows
+};
+
+void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
+
+class DefaultAppsOnNewerWindows : public DefaultApps, public ::testing::WithParamInterface<QuestionCase> {
+protected:
+    void SetUp() override {
+        DefaultApps::SetUp();
+        ASSERT_TRUE(version_.Set(L"10.0"));
+        ASSERT_TRUE(build_.Set(GetParam().build));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ms-settings"));
+        if (GetParam().settingsHandled) {
+            const std::wstring key = L"SOFTWARE\\Classes\\ms-settings";
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key, L"", L"URL:ms-settings"));
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key, L"URL Protocol", L""));
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"",
+                                  L"\"" + BuildFolder() + L"\\Recorder.exe\" \"%1\""));
+        }
+        ASSERT_TRUE(PlantClass(kOtherProgId, L"\"C:\\Program Files\\Other Mail\\other.exe\" \"%1\""));
+        ASSERT_TRUE(ChooseMailHandler(kOtherProgId));
+    }
+
+    ScratchValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
+    ScratchValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
+    ScratchTree settings_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ms-settings"};
+};
+
+TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
+    const QuestionCase& c = GetParam();
+    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
+    HWND box = StartAndPress(process);
+    ASSERT_NE(box, nullptr) << "no message box after the press";
+    ResultBox question = ReadResultBox(box);
+    EXPECT_EQ(question.title, L"Inboxhop");
+    EXPECT_EQ(question.text, OtherHandlerQuestion(kOtherName));
+    EXPECT_NE(question.icon, nullptr);
+    EXPECT_TRUE(ShowsButton(box, IDYES));
+    EXPECT_TRUE(ShowsButton(box, IDNO));
+    EXPECT_FALSE(ShowsButton(box, IDOK));
+
+    PressButton(box, c.answer);
+    ASSERT_TRUE(WaitForWindowToGo(box, kWaitMs));
+    HWND next = WaitForMessageBox(process.pid(), c.afterwards ? kWaitMs : 1500);
+    if (c.afterwards) {
+        ASSERT_NE(next, nullptr) << "no message box after the answer";
+        EXPECT_EQ(ReadResultBox(next).text, *c.afterwards);
+        PressOk(next);
+        ASSERT_TRUE(WaitForWindowToGo(next, kWaitMs));
+    } else {
+        EXPECT_EQ(next, nullptr) << "unexpected box: " << (next ? MessageBoxText(next) : L"");
+        if (next) PressOk(next);
+    }
+    CloseAndWait(process);
+    EXPECT_EQ(PagesOpened(), c.pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, DefaultAppsOnNewerWindows,
+    ::testing::Values(
+        QuestionCase{"Windows10Yes", L"19045", true, IDYES, {std::wstring(kWindows10Page)}, std::nullopt},
+        QuestionCase{"Windows11Yes", L"22000", true, IDYES, {std::wstring(kWindows11Page)}, std::nullopt},
+        QuestionCase{"Windows10No", L"19045", true, IDNO, {}, std::nullopt},
+        QuestionCase{"Windows11No", L"22000", true, IDNO, {}, std::nullopt},
+        // Nothing opens the settings pages (Wine has no association window
+        // either): the box says where to choose by hand.
+        QuestionCase{"Windows11NoPageOpens", L"22000", false, IDYES, {}, std::wstring(kChooseByHandMessage)}),
+    [](const ::testing::TestParamInfo<QuestionCase>& info) { return info.param.name; });
+
+// Run by tests/wow64 in a 64-bit prefix, where this 32-bit test runs under
+// WOW64 like the program: after the press, the 64-bit reg.exe finds every key
+// in the 64-bit view, and a mail link that a 64-bit process opens through the
+// shell reaches the service's page. Skipped elsewhere.
+TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
+    if (!RunsUnderWow64()) GTEST_SKIP() << "runs only in a 64-bit prefix (tests/wow64)";
+    wchar_t opener[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"INBOXHOP_SHELL_OPEN64", opener, MAX_PATH), 0u)
+        << "INBOXHOP_SHELL_OPEN64 names no 64-bit opener";
+
+    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
+    HWND box = StartAndPress(process);
+    ASSERT_NE(box, nullptr) << "no message box after the press";
+    EXPECT_EQ(MessageBoxText(box), L"Done.");
+    PressOk(box);
+    CloseAndWait(process);
+
+    // Every key of the press, as the 64-bit shell reads it.
+    std::vector<ExpectedValue> values = NewValues(ProgramPath());
+    const std::wstring link = L"\"" + ProgramPath() + L"\" \"%1\"";
+    values.push_back({kMailtoCommandKey, L"", link});
+    values.push_back({kClientKey, L"", L"Inboxhop"});
+    values.push_back({kClientProtocolCommandKey, L"", link});
+    values.push_back({kClientShellCommandKey, L"", L"\"" + ProgramPath() + L"\""});
+    for (const ExpectedValue& e : values) {
+        const std::wstring what = std::wstring(e.key) + L" " + e.name;
+        auto listed = Query64BitView(Path(e.key), e.name);
+        ASSERT_TRUE(listed.has_value()) << what << L": not in the 64-bit view";
+        EXPECT_EQ(listed->type, e.number ? L"REG_DWORD" : L"REG_SZ") << what;
+        EXPECT_EQ(listed->data, e.number ? L"0x" + e.text : e.text) << what;
+    }
+
+    const std::wstring openerPath = opener;
+    StartedProcess shell(openerPath, L"\"" + openerPath + L"\" mailto:someone@example.com");
+    ASSERT_TRUE(shell.started()) << "could not start the 64-bit opener";
+    EXPECT_EQ(shell.WaitForExit(kWaitMs), std::optional<DWORD>(0)) << "the 64-bit shell refused the mail link";
+    EXPECT_TRUE(shell.WaitForJobToEmpty(kWaitMs));
+    std::wstring compose = BuildComposeLink(L"1", L"someone@example.com").value();
+    compose = compose.substr(1, compose.size() - 2);  // without its enclosing quotes
+    EXPECT_EQ(PagesOpened(), std::vector<std::wstring>{compose});
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#include "registry_64bit_reader.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "wine_process.h"
+
+namespace testing_support {
+
+namespace {
+
+// Runs `commandLine` with its output going to a file; the output, nothing
+// when it could not be run or did not end in time.
+std::optional<std::string> OutputOf(const std::wstring& program, const std::wstring& commandLine) {
+    const std::wstring outPath = NewScratchFolder(L"reg64") + L"\\out.txt";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return std::nullopt;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info = {};
+    BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &info);
+    CloseHandle(out);
+    if (!started) return std::nullopt;
+    CloseHandle(info.hThread);
+    DWORD waited = WaitForSingleObject(info.hProcess, 15000);
+    CloseHandle(info.hProcess);
+    if (waited != WAIT_OBJECT_0) return std::nullopt;
+    // The ended child's handle may still be closing: share writing too.
+    HANDLE in = CreateFileW(outPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(in, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(in);
+    return text;
+}
+
+}  // namespace
+
+std::optional<ListedValue> Query64BitView(const std::wstring& path, const std::wstring& name) {
+    const std::wstring reg = L"C:\\windows\\sysnative\\reg.exe";
+    std::wstring commandLine = L"\"" + reg + L"\" query \"HKLM\\" + path + L"\" ";
+    commandLine += name.empty() ? L"/ve" : L"/v \"" + name + L"\"";
+    auto output = OutputOf(reg, commandLine);
+    if (!output) return std::nullopt;
+    // Each value is listed as four blanks, its name, four blanks, its type,
+    // four blanks and its data. The keys and values read here are ASCII.
+    std::wstring wide(output->begin(), output->end());
+    const std::wstring head = L"    " + (name.empty() ? std::wstring(L"(Default)") : name) + L"    ";
+    size_t at = wide.find(L"\n" + head);
+    if (at == std::wstring::npos) return std::nullopt;
+    size_t start = at + 1 + head.size();
+    size_t end = wide.find_first_of(L"\r\n", start);
+    std::wstring rest = wide.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    size_t gap = rest.find(L"    ");
+    if (gap == std::wstring::npos) return ListedValue{rest, L""};
+    return ListedValue{rest.substr(0, gap), rest.substr(gap + 4)};
+}
+
+}  // namespace testing_support
