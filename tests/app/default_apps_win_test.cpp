@@ -89,7 +89,16 @@ protected:
         ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kClientKey)));
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey), L"Inboxhop"));
         ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailChoiceKey));
+        // Wine's desktop runs in a program of its own, started by the first
+        // process that needs it and ended a while after the last window
+        // closed. A window of ours keeps it running, so that it is never
+        // started from inside the program and counted as one of its own.
+        desktopKeeper_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     }
+    void TearDown() override {
+        if (desktopKeeper_) DestroyWindow(desktopKeeper_);
+    }
+    HWND desktopKeeper_ = nullptr;
 
     // Starts the program from `program` with an empty command line and
     // presses its push button; answers the box the press shows, null when none.
