@@ -207,7 +207,9 @@ const Control* Form1::FindControl(int id) const {
 void Form1::OnCommand(int id, int code, HWND) {
     if (id >= kOption1Id && id < kOption1Id + kOptionCount && code == BN_CLICKED) {
         OnOptionClicked(id - kOption1Id);
-    } else if (id == kPushButton1Id && code == BN_CLICKED) {
+    } else if (id == kPushButton1Id && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
+        // An owner-drawn button reports the second click of a double click
+        // as a double click; like any push button, it is a press of its own.
         PushButton1_Click();
     }
 }
