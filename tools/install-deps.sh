@@ -20,6 +20,14 @@ fi
 if ! command -v wine >/dev/null 2>&1 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   missing+=(wine wine32:i386)
 fi
+# Wine for 64-bit programs too (64-bit prefixes, as on 64-bit Windows). With
+# it installed, Wine makes new prefixes 64-bit unless told otherwise: the
+# project's prefixes are made 32-bit on purpose (tools/wine-prefix.sh).
+dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
+# The installer: Debian's NSIS (makensis).
+need makensis nsis
+# Arial's metrics for the window under Wine (tools/wine-prefix.sh).
+[ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}" >&2
