@@ -78,10 +78,13 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
 
 ; The mail-link keys are read and written where the 64-bit shell reads
 ; them: on 64-bit Windows, the 64-bit view of the registry, as a 32-bit
-; program asking for KEY_WOW64_64KEY sees it. (Since Windows 7 the keys
-; under SOFTWARE\Classes, SOFTWARE\Clients and SOFTWARE\RegisteredApplications
-; are shared by both views anyway.) The installer's own keys, the uninstall
-; entry included, stay in the view of a 32-bit program.
+; program asking for KEY_WOW64_64KEY sees it. Since Windows 7, Windows
+; shares SOFTWARE\Classes (but for its COM keys), SOFTWARE\Clients and
+; SOFTWARE\RegisteredApplications between both views, so this is the key a
+; 32-bit program sees anyway; Vista redirected SOFTWARE\Classes, and Wine
+; redirects SOFTWARE\Clients and SOFTWARE\RegisteredApplications. The
+; installer's own keys, the uninstall entry included, stay in the 32-bit
+; view, as a 32-bit program's.
 !macro MailLinkView
   ${If} ${RunningX64}
     SetRegView 64
@@ -249,6 +252,30 @@ Section "Use Inboxhop for mail links" SecMailLinks
   System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
 SectionEnd
 
+; In the registry view in use: the client key and the ProgID when their
+; commands name this installation's Inboxhop.exe, and the registered
+; application's entry when the capabilities key it names has gone.
+Function un.RemoveClientKeys
+  ReadRegStr $0 HKLM "${CLIENT_KEY}\Shell\open\command" ""
+  ReadRegStr $1 HKLM "${CLIENT_KEY}\Protocols\mailto\shell\open\command" ""
+  ${If} $0 == '${PLAIN_COMMAND}'
+  ${OrIf} $1 == '${LINK_COMMAND}'
+    DeleteRegKey HKLM "${CLIENT_KEY}"
+  ${EndIf}
+  ReadRegStr $0 HKLM "${PROGID_KEY}\shell\open\command" ""
+  ${If} $0 == '${LINK_COMMAND}'
+    DeleteRegKey HKLM "${PROGID_KEY}"
+  ${EndIf}
+  ClearErrors
+  EnumRegKey $0 HKLM "${CAPABILITIES_KEY}" 0
+  ${If} ${Errors}
+    ReadRegStr $0 HKLM "${REGISTERED_APPS_KEY}" "${PRODUCT}"
+    ${If} $0 == "${CAPABILITIES_KEY}"
+      DeleteRegValue HKLM "${REGISTERED_APPS_KEY}" "${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 ; Removes every mail-link key that still names this installation's
 ; Inboxhop.exe; keys another program (or another copy of Inboxhop) has
 ; written since stay as they are.
@@ -269,26 +296,15 @@ Function un.RemoveMailLinkKeys
     !insertmacro OwnView
   ${EndIf}
 
+  ; The client, the ProgID and the registered application: in the 64-bit
+  ; view, and on 64-bit systems in the 32-bit view too, where a press of
+  ; the 32-bit program lands when the system keeps the views apart (Wine
+  ; does for SOFTWARE\Clients; Windows shares these keys).
   !insertmacro MailLinkView
-  ReadRegStr $0 HKLM "${CLIENT_KEY}\Shell\open\command" ""
-  ReadRegStr $1 HKLM "${CLIENT_KEY}\Protocols\mailto\shell\open\command" ""
-  ${If} $0 == '${PLAIN_COMMAND}'
-  ${OrIf} $1 == '${LINK_COMMAND}'
-    DeleteRegKey HKLM "${CLIENT_KEY}"
-  ${EndIf}
-  ReadRegStr $0 HKLM "${PROGID_KEY}\shell\open\command" ""
-  ${If} $0 == '${LINK_COMMAND}'
-    DeleteRegKey HKLM "${PROGID_KEY}"
-  ${EndIf}
-  ; The registered application's entry names the capabilities key: it goes
-  ; when that key has gone.
-  ClearErrors
-  EnumRegKey $0 HKLM "${CAPABILITIES_KEY}" 0
-  ${If} ${Errors}
-    ReadRegStr $0 HKLM "${REGISTERED_APPS_KEY}" "${PRODUCT}"
-    ${If} $0 == "${CAPABILITIES_KEY}"
-      DeleteRegValue HKLM "${REGISTERED_APPS_KEY}" "${PRODUCT}"
-    ${EndIf}
+  Call un.RemoveClientKeys
+  ${If} ${RunningX64}
+    SetRegView 32
+    Call un.RemoveClientKeys
   ${EndIf}
   !insertmacro OwnView
   System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
