@@ -26,8 +26,10 @@ fi
 dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
 # The installer: Debian's NSIS (makensis).
 need makensis nsis
-# Arial's metrics for the window under Wine (tools/wine-prefix.sh).
+# The window under Wine as on Windows: Arial's metrics (tools/wine-prefix.sh)
+# and Wine's own fonts (the caption buttons' symbols, the dialog font).
 [ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)
+dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}" >&2

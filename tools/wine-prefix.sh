@@ -19,6 +19,9 @@
 #     blurs 9-point bold captions (12 pixels) into what looks like the
 #     regular weight. Wine prefers a font in the prefix to the same font
 #     found through fontconfig.
+# - Wine's own fonts (Debian's fonts-wine: Marlett for the caption buttons'
+#   symbols, Tahoma for dialogs), linked into the prefix's font folder:
+#   Debian's Wine 8 does not find them where the package puts them.
 # Steps already done are skipped, so the script can run before every use.
 set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh PREFIX}
@@ -72,3 +75,9 @@ if [ ! -f "$bold_copy" ] && [ -f "$liberation/LiberationSans-Bold.ttf" ]; then
   ' "$liberation/LiberationSans-Regular.ttf" "$liberation/LiberationSans-Bold.ttf" "$bold_copy.tmp"
   mv "$bold_copy.tmp" "$bold_copy"
 fi
+
+for font in /usr/share/wine/fonts/*.ttf; do
+  [ -e "$font" ] || continue
+  link=$prefix/drive_c/windows/Fonts/$(basename "$font")
+  [ -e "$link" ] || ln -s "$font" "$link"
+done
