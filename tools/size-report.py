@@ -9,7 +9,8 @@ library (or the program's own code, compiled as one unit by link-time
 optimisation) puts into each section of the file, and with --objects the N
 largest object files. Sections are counted as the linker placed their
 pieces, before the file alignment of 512 bytes; .reloc is made by the linker
-itself and belongs to no library.
+itself and belongs to no library. .bss takes memory but no bytes of the
+file, so the totals leave it out.
 """
 
 import collections
@@ -53,10 +54,11 @@ def origin(source):
 
 
 def table(rows, first):
-    print("| %s | %s | total |" % (first, " | ".join(SECTIONS)))
+    print("| %s | %s | in the file |" % (first, " | ".join(SECTIONS)))
     print("|---" * (len(SECTIONS) + 2) + "|")
     for name, counts in rows:
-        print("| %s | %s | %d |" % (name, " | ".join(str(counts[s]) for s in SECTIONS), sum(counts.values())))
+        in_file = sum(counts[s] for s in SECTIONS if s != ".bss")
+        print("| %s | %s | %d |" % (name, " | ".join(str(counts[s]) for s in SECTIONS), in_file))
 
 
 def main(argv):
@@ -73,7 +75,7 @@ def main(argv):
     by_library = collections.defaultdict(collections.Counter)
     for (library, _), counts in sizes.items():
         by_library[library].update(counts)
-    rows = sorted(by_library.items(), key=lambda item: -sum(item[1].values()))
+    rows = sorted(by_library.items(), key=lambda item: -sum(item[1].values()) + item[1][".bss"])
     total = collections.Counter()
     for _, counts in rows:
         total.update(counts)
