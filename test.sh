@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both presets and runs every test: the portable code natively (and a
-# short fuzzing pass over it), the program and its Windows layer under Wine.
-# Exits non-zero on any failure.
+# short fuzzing pass over it), the program's size limit, the packages, and
+# the program, its Windows layer and its installer under Wine. Exits
+# non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh || exit 1
@@ -27,6 +28,27 @@ ctest --preset native || failed=1
 tools/fuzz.sh 5 || failed=1
 
 build windows
+# The shipping program stays within 256 KB, stripped (the build strips it;
+# stripping a copy again makes sure).
+stripped=$(mktemp)
+i686-w64-mingw32-strip -o "$stripped" build/windows/Inboxhop.exe
+size=$(stat -c %s "$stripped")
+rm -f "$stripped"
+if [ "$size" -le 262144 ]; then
+  echo "Inboxhop.exe: $size bytes stripped, within 256 KB."
+else
+  echo "Inboxhop.exe: $size bytes stripped, more than 256 KB (262,144 bytes)." >&2
+  failed=1
+fi
+# The installer and the portable zip (makensis takes about a second); the
+# installer's tests below make them again before they use them.
+log=$(mktemp)
+if ! cmake --build --preset windows --target package >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "Making the packages failed." >&2
+  failed=1
+fi
+rm -f "$log"
 tools/ctest-wine.sh || failed=1
 
 [ $failed -eq 0 ] || echo "Some tests failed." >&2

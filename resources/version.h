@@ -1,4 +1,7 @@
-// The program's version, shared by the resource script's version block.
+// The program's version, in one place: the resource script's version block,
+// CMake (the package names) and the installer script all read it from here.
+// The binary form is major, minor, patch, build; the text form is how the
+// program and its installer show it.
 #pragma once
 
 #define INBOXHOP_VERSION_BINARY 7, 0, 0, 0

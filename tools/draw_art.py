@@ -20,9 +20,12 @@ used.
     draw_art.py cursor resources/art/hand-m.art   resources/HAND-M.CUR
     draw_art.py png    ART SIZE OUT.png           (a preview)
 
-The icon holds exactly four images: 256 x 256 (PNG-compressed), 128 x 128 and
-48 x 48 at 32 bits a pixel, and 32 x 32 at 24 bits a pixel with a
-transparency mask. The cursor holds one 32 x 32 image at 32 bits a pixel.
+The icon holds exactly four images: 256 x 256 and 128 x 128 PNG-compressed
+(32 bits a pixel, as Windows reads them at any size since Vista), 48 x 48 at
+32 bits a pixel, and 32 x 32 at 24 bits a pixel with a transparency mask.
+The two large ones as plain bitmaps would make up most of the program's
+size. The cursor holds one 32 x 32 image at 32 bits a pixel. The output is
+the same, byte for byte, on every run.
 """
 
 import math
@@ -251,7 +254,7 @@ def make_icon(art):
     images = []
     for size, bits in ((256, 32), (128, 32), (48, 32), (32, 24)):
         pixels = render(art, size)
-        data = png_bytes(pixels, size) if size == 256 else dib_bytes(pixels, size, bits)
+        data = png_bytes(pixels, size) if size >= 128 else dib_bytes(pixels, size, bits)
         images.append((size, 1, bits, data))
     return directory_file(1, images)
 

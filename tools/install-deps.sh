@@ -20,9 +20,17 @@ fi
 if ! command -v wine >/dev/null 2>&1 || ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   missing+=(wine wine32:i386)
 fi
-# 64-bit Windows: wine64 runs the 64-bit prefix, and a 64-bit compiler builds
-# the test's 64-bit caller.
+# Wine for 64-bit programs too (64-bit prefixes, as on 64-bit Windows). With
+# it installed, Wine makes new prefixes 64-bit unless told otherwise: the
+# project's prefixes are made 32-bit on purpose (tools/wine-prefix.sh).
 dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
+# The installer: Debian's NSIS (makensis).
+need makensis nsis
+# The window under Wine as on Windows: Arial's metrics (tools/wine-prefix.sh)
+# and Wine's own fonts (the caption buttons' symbols, the dialog font).
+[ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)
+dpkg -s fonts-wine >/dev/null 2>&1 || missing+=(fonts-wine)
+# The 64-bit prefix test's small 64-bit caller.
 need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -1,0 +1,73 @@
+# The shipping program, built small: every source it links is compiled into
+# the program target itself, size-optimised, with link-time optimisation and
+# section garbage collection, by mingw-w64's win32-thread compiler, and the
+# result is stripped.
+#
+# The project's libraries stay as they are for the tests, which need the
+# posix-thread runtime (they start threads); the program never starts one,
+# and the win32 runtime spares it winpthreads (about 27 KB).
+
+# The project's static libraries that `target` links, directly or through
+# another, and the other items it links (system libraries, flags).
+function(_inboxhop_link_closure target out_libraries out_others)
+  set(libraries)
+  set(others)
+  set(pending)
+  get_target_property(direct ${target} LINK_LIBRARIES)
+  if(direct)
+    list(APPEND pending ${direct})
+  endif()
+  while(pending)
+    list(POP_FRONT pending item)
+    if(TARGET ${item})
+      get_target_property(type ${item} TYPE)
+      get_target_property(imported ${item} IMPORTED)
+      if(type STREQUAL "STATIC_LIBRARY" AND NOT imported)
+        if(NOT item IN_LIST libraries)
+          list(APPEND libraries ${item})
+          get_target_property(next ${item} LINK_LIBRARIES)
+          if(next)
+            list(APPEND pending ${next})
+          endif()
+        endif()
+        continue()
+      endif()
+    endif()
+    if(NOT item IN_LIST others)
+      list(APPEND others ${item})
+    endif()
+  endwhile()
+  set(${out_libraries} ${libraries} PARENT_SCOPE)
+  set(${out_others} ${others} PARENT_SCOPE)
+endfunction()
+
+function(inboxhop_lean_program target)
+  _inboxhop_link_closure(${target} libraries others)
+  foreach(library IN LISTS libraries)
+    get_target_property(dir ${library} SOURCE_DIR)
+    get_target_property(sources ${library} SOURCES)
+    foreach(source IN LISTS sources)
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${dir}")
+      target_sources(${target} PRIVATE "${source}")
+    endforeach()
+    foreach(usage INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS)
+      get_target_property(values ${library} INTERFACE_${usage})
+      if(values)
+        set_property(TARGET ${target} APPEND PROPERTY ${usage} ${values})
+      endif()
+    endforeach()
+  endforeach()
+  # The program links the system libraries itself, and none of the project's.
+  set_property(TARGET ${target} PROPERTY LINK_LIBRARIES ${others})
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp)
+
+  set_target_properties(${target} PROPERTIES
+    C_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
+    CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
+    CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
+    INTERPROCEDURAL_OPTIMIZATION ON)
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-Os -ffunction-sections -fdata-sections>)
+  # The link map (Inboxhop.map beside the program) says where the bytes go:
+  # tools/size-report.py reads it.
+  target_link_options(${target} PRIVATE -Os -Wl,--gc-sections -s -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+endfunction()

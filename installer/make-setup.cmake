@@ -1,0 +1,30 @@
+# Run by CPack's External generator (`--target package`): installs the
+# program, as `cmake --install` does, into a staging folder beside the build,
+# and has makensis make the installer from installer/Inboxhop.nsi and that
+# folder.
+set(staging ${CPACK_TOPLEVEL_DIRECTORY}/setup-staging)
+file(REMOVE_RECURSE ${staging})
+foreach(component program installer)
+  execute_process(COMMAND ${CMAKE_COMMAND} --install ${CPACK_INBOXHOP_BUILD_DIR} --prefix ${staging}
+                          --component ${component}
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "installing the ${component} files into ${staging} failed")
+  endif()
+endforeach()
+
+find_program(MAKENSIS makensis)
+if(NOT MAKENSIS)
+  message(FATAL_ERROR "makensis not found: install Debian's nsis package (tools/install-deps.sh does)")
+endif()
+set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INBOXHOP_SETUP})
+execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
+                        -DSTAGING=${staging}
+                        -DRESOURCES=${CPACK_INBOXHOP_SOURCE_DIR}/resources
+                        -DOUTFILE=${setup}
+                        ${CPACK_INBOXHOP_SOURCE_DIR}/installer/Inboxhop.nsi
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "makensis failed on installer/Inboxhop.nsi")
+endif()
+set(CPACK_EXTERNAL_BUILT_PACKAGES ${setup})

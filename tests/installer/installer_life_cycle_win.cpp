@@ -1,0 +1,370 @@
+// The installer and the uninstaller, end to end in the test prefix: silent
+// installs into a folder with spaces, what they leave on the machine, that
+// the installer's mail-link keys are those a press of the installed program
+// writes, and that the uninstaller takes away what names the installation
+// and puts back the mailto command it found. Registry keys touched are put
+// back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <xmllite.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "app/compose_link.h"
+#include "app/home_page.h"
+#include "program_run.h"
+#include "registry_result_box.h"
+#include "registry_scratch.h"
+#include "registry_tree.h"
+#include "ui/form1.h"
+#include "window_driving.h"
+#include "windows_seen.h"
+#include "wine_process.h"
+
+namespace testing_support {
+// Registry values in failure messages: their type and their text.
+void PrintTo(const RawValue& value, std::ostream* out) {
+    std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
+    *out << "type " << value.type << " " << ::testing::PrintToString(text);
+}
+}  // namespace testing_support
+
+namespace {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+constexpr DWORD kWaitMs = 60000;
+const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Inboxhop";
+const std::wstring kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
+const std::wstring kClientKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
+const std::wstring kCapabilities = kClientKey + L"\\Capabilities";
+const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
+const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
+const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
+
+RawValue Text(const std::wstring& text, DWORD type = REG_SZ) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+RawValue Number(DWORD number) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
+    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
+}
+std::wstring Lower(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    return text;
+}
+std::wstring FolderOf(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+std::wstring Shortcut() { return FolderOf(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
+// The names in a folder that start with `prefix`, sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& prefix = L"") {
+    std::vector<std::wstring> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().filename().wstring().starts_with(prefix)) names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+std::string FileBytes(const std::wstring& path) {
+    std::ifstream in(fs::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The program a shortcut starts.
+std::wstring ShortcutTarget(const std::wstring& link) {
+    wchar_t target[MAX_PATH] = {};
+    IShellLinkW* shell = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shell))) &&
+        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
+        shell->GetPath(target, MAX_PATH, nullptr, 0);
+    }
+    if (file) file->Release();
+    if (shell) shell->Release();
+    return target;
+}
+
+// Every key name and value below `path` that mentions `text` (lower case);
+// keys that cannot be read are passed over.
+void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
+    HKEY key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    std::vector<std::wstring> subkeys;
+    wchar_t name[16384];
+    DWORD length = std::size(name);
+    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = std::size(name)) {
+        subkeys.emplace_back(name, length);
+    }
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        DWORD size = static_cast<DWORD>(data.size()), type = 0;
+        length = std::size(name);
+        LONG status = RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
+        if (status != ERROR_SUCCESS) break;
+        std::wstring value = std::wstring(name, length) + L"=" +
+                             std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
+    }
+    RegCloseKey(key);
+    for (const std::wstring& sub : subkeys) {
+        if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
+        FindMentions(root, path + L"\\" + sub, text, found);
+    }
+}
+
+// The attributes of the associations file's Association elements, read with
+// the system's XML reader; nothing when the file is not well-formed.
+std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociations(const std::wstring& path) {
+    using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+    auto create = reinterpret_cast<Create>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"xmllite.dll"), "CreateXmlReader")));
+    IStream* stream = nullptr;
+    IXmlReader* reader = nullptr;
+    std::optional<std::vector<std::map<std::wstring, std::wstring>>> found;
+    if (create && SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, &stream)) &&
+        SUCCEEDED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) &&
+        SUCCEEDED(reader->SetInput(stream))) {
+        found.emplace();
+        XmlNodeType node;
+        HRESULT status;
+        const wchar_t *name = nullptr, *value = nullptr;
+        while ((status = reader->Read(&node)) == S_OK) {
+            if (node != XmlNodeType_Element || FAILED(reader->GetLocalName(&name, nullptr)) ||
+                std::wstring(name) != L"Association") {
+                continue;
+            }
+            auto& attributes = found->emplace_back();
+            for (HRESULT more = reader->MoveToFirstAttribute(); more == S_OK; more = reader->MoveToNextAttribute()) {
+                reader->GetLocalName(&name, nullptr);
+                reader->GetValue(&value, nullptr);
+                attributes[name] = value;
+            }
+        }
+        if (FAILED(status)) found.reset();
+    }
+    if (reader) reader->Release();
+    if (stream) stream->Release();
+    return found;
+}
+
+// The mail-link keys as they stand: the mailto command, and the client, its
+// ProgID and its registered-application entry.
+struct MailLinkKeys {
+    std::optional<RawValue> mailtoCommand;
+    std::optional<KeyTree> client, progId;
+    std::optional<RawValue> registeredApp;
+};
+MailLinkKeys ReadMailLinkKeys() {
+    return {ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), ReadTree(HKEY_LOCAL_MACHINE, kClientKey),
+            ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey), ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
+}
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(browser_.ok());
+        ASSERT_TRUE(fs::exists(setup_)) << "no installer beside the tests: cmake --build --preset windows --target package";
+        ASSERT_TRUE(mailtoClass_.saved().has_value()) << "the system's mailto class is missing";
+        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L"", L"Native Mail Client"));
+        for (const std::wstring& key : {kClientKey, kProgIdKey, kUninstallKey, kVendorKey}) {
+            ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
+        }
+        ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+        // Another mail program's command, with a variable to expand, as
+        // Windows' own commands have.
+        ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
+        ASSERT_TRUE(option_.Set(L"3"));
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    void TearDown() override {
+        std::error_code error;  // whatever a failed run left
+        fs::remove_all(folder_, error);
+        fs::remove(Shortcut(), error);
+        CoUninitialize();
+    }
+
+    // Runs a program with exactly this command line and waits until it and
+    // all it started have ended (the uninstaller hands over to a copy of
+    // itself in the temporary folder and returns at once).
+    static std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& arguments) {
+        StartedProcess process(program, L"\"" + program + L"\"" + arguments);
+        auto code = process.WaitForExit(kWaitMs);
+        return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
+    }
+    // As the shell passes it: /D= comes last and unquoted, spaces and all.
+    void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
+    void Uninstall() { ASSERT_EQ(RunToEnd(folder_ + L"\\Uninstall.exe", L" /S"), 0u); }
+
+    // Starts the installed program, presses its push button and answers the
+    // box it ends with.
+    std::wstring PressInstalledProgram() {
+        const std::wstring program = folder_ + L"\\Inboxhop.exe";
+        StartedProcess process(program, L"\"" + program + L"\"");
+        HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
+        if (!form || !BringToForeground(form)) return L"no window";
+        ClickAt(form, CentreInParent(GetDlgItem(form, inboxhop::kPushButton1Id)));
+        HWND box = WaitForMessageBox(process.pid(), kWaitMs);
+        std::wstring text = box ? ReadResultBox(box).text : L"no box";
+        if (box) PressOk(box);
+        PostMessageW(form, WM_CLOSE, 0, 0);
+        process.WaitForExit(kWaitMs);
+        return text;
+    }
+
+    void ExpectNothingOfTheInstallationLeft() {
+        EXPECT_FALSE(fs::exists(folder_)) << FilesIn(folder_).size() << " files left";
+        EXPECT_FALSE(fs::exists(Shortcut()));
+        for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
+            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+        }
+        std::vector<std::wstring> mentions;
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder_), mentions);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder_), mentions);
+        for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
+        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop").has_value());
+        // Left alone: the machine's preferred client and the user's choice.
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L""), L"Native Mail Client");
+        EXPECT_EQ(option_.Read(), L"3");
+    }
+
+    const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
+    const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
+    const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
+    const RawValue previous_ = Text(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
+
+    ScratchOption option_;
+    RecorderAsBrowser browser_;
+    ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
+    ScratchTree mailClients_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail"};
+    ScratchTree progId_{HKEY_LOCAL_MACHINE, kProgIdKey};
+    ScratchTree registeredApps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
+    ScratchTree uninstallEntry_{HKEY_LOCAL_MACHINE, kUninstallKey};
+    ScratchTree vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
+};
+
+TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace) {
+    Install();
+    Install();  // an upgrade over itself
+
+    // The files, one shortcut, one uninstall entry and its values.
+    EXPECT_EQ(FilesIn(folder_), (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
+                                                           L"Uninstall.exe"}));
+    const std::string program = FileBytes(ProgramPath());
+    EXPECT_TRUE(!program.empty() && FileBytes(folder_ + L"\\Inboxhop.exe") == program);
+    EXPECT_EQ(FilesIn(FolderOf(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
+    EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
+    auto entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey.substr(0, kUninstallKey.rfind(L'\\')));
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_EQ(std::count_if(entries->subkeys.begin(), entries->subkeys.end(),
+                            [](const auto& entry) { return entry.second.values.count(L"DisplayName") &&
+                                                           entry.second.values.at(L"DisplayName") == Text(L"Inboxhop"); }),
+              1);
+    const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
+    const std::wstring icon = folder_ + L"\\Inboxhop.exe,0";
+    const std::pair<const wchar_t*, RawValue> entryValues[] = {
+        {L"DisplayName", Text(L"Inboxhop")},         {L"DisplayVersion", Text(L"7.00")},
+        {L"Publisher", Text(L"Kestrelon")},          {L"DisplayIcon", Text(icon)},
+        {L"InstallLocation", Text(folder_)},         {L"UninstallString", Text(uninstaller)},
+        {L"QuietUninstallString", Text(uninstaller + L" /S")},
+        {L"NoModify", Number(1)},                    {L"NoRepair", Number(1)},
+    };
+    for (const auto& [name, expected] : entryValues) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name), expected) << name;
+    }
+    auto size = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize");
+    ASSERT_TRUE(size && size->type == REG_DWORD && size->data.size() == 4);
+    EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data.data()), program.size() / 1024);
+
+    // "Use Inboxhop for mail links", on by default: the Default-apps
+    // registration here (the press's own keys are compared with the press
+    // below), and the mailto command.
+    const std::tuple<std::wstring, const wchar_t*, RawValue> written[] = {
+        {kMailtoCommandKey, L"", Text(link_)},
+        {kProgIdKey, L"", Text(L"Inboxhop mail link")},
+        {kProgIdKey, L"FriendlyTypeName", Text(L"Inboxhop mail link")},
+        {kProgIdKey, L"EditFlags", Number(2)},
+        {kProgIdKey + L"\\DefaultIcon", L"", Text(icon)},
+        {kProgIdKey + L"\\shell\\open\\command", L"", Text(link_)},
+        {kCapabilities, L"ApplicationName", Text(L"Inboxhop")},
+        {kCapabilities, L"ApplicationDescription", Text(L"Opens mail links in the web-mail service you choose.")},
+        {kCapabilities, L"ApplicationIcon", Text(icon)},
+        {kCapabilities + L"\\URLAssociations", L"mailto", Text(L"Inboxhop.mailto")},
+        {kRegisteredApps, L"Inboxhop", Text(kCapabilities)},
+    };
+    for (const auto& [key, name, expected] : written) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, name), expected) << key << " " << name;
+    }
+
+    // The associations file for administrators names what was registered.
+    auto associations = ReadAssociations(folder_ + L"\\InboxhopAssociations.xml");
+    ASSERT_TRUE(associations.has_value()) << "InboxhopAssociations.xml is not well-formed";
+    ASSERT_EQ(associations->size(), 1u);
+    EXPECT_EQ((*associations)[0][L"Identifier"], L"mailto");
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kCapabilities + L"\\URLAssociations", L"mailto"),
+              Text((*associations)[0][L"ProgId"]));
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kCapabilities, L"ApplicationName"),
+              Text((*associations)[0][L"ApplicationName"]));
+
+    // The installer's keys and the press's cannot drift apart: take the
+    // installer's away, press the installed program's button, compare.
+    const MailLinkKeys installed = ReadMailLinkKeys();
+    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
+    ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey));
+    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+    ASSERT_EQ(PressInstalledProgram(), L"Done.");
+    const MailLinkKeys pressed = ReadMailLinkKeys();
+    const MailLinkKeys& expected = installed;
+    EXPECT_EQ(pressed.mailtoCommand, expected.mailtoCommand);
+    EXPECT_TRUE(pressed.client == expected.client) << "the client keys differ";
+    EXPECT_TRUE(pressed.progId == expected.progId) << "the ProgID keys differ";
+    EXPECT_EQ(pressed.registeredApp, expected.registeredApp);
+    // The installer's registration again, for the uninstaller to take away.
+    ASSERT_TRUE(installed.registeredApp && PutTree(HKEY_LOCAL_MACHINE, kClientKey, installed.client) &&
+                PutTree(HKEY_LOCAL_MACHINE, kProgIdKey, installed.progId) &&
+                WriteRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop", *installed.registeredApp));
+
+    // Another program opens a mail link: the installed program hands it on.
+    ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);
+    std::wstring arrived;
+    for (size_t wanted = 1; arrived.empty() && browser_.WaitForAddresses(wanted, kWaitMs); ++wanted) {
+        if (browser_.Addresses()[wanted - 1] != inboxhop::kHomePage) arrived = browser_.Addresses()[wanted - 1];
+    }
+    EXPECT_EQ(L"\"" + arrived + L"\"", inboxhop::BuildComposeLink(L"3", L"someone@example.com").value());
+
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_) << "the noted command is not back";
+}
+
+TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
+    Install();
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), Text(link_));
+    const RawValue other = Text(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
+    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", other));
+
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
+}
+
+}  // namespace
