@@ -44,21 +44,10 @@ constexpr wchar_t kOtherName[] = L"Other Mail link";
 
 std::wstring Path(std::wstring_view path) { return std::wstring(path); }
 
-RawValue Text(const std::wstring& text) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
-}
-
-RawValue Number(DWORD number) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
-    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
-}
-
 struct ExpectedValue {
     std::wstring_view key;
     const wchar_t* name;  // empty: the default value
-    std::wstring text;
-    bool number = false;  // a REG_DWORD, its value in decimal; else REG_SZ
+    RawValue value;
 };
 
 // The values the press adds for Default apps, for the program at `program`.
@@ -66,16 +55,16 @@ std::vector<ExpectedValue> NewValues(const std::wstring& program) {
     const std::wstring link = L"\"" + program + L"\" \"%1\"";
     const std::wstring icon = program + L",0";
     return {
-        {kProgIdKey, L"", L"Inboxhop mail link"},
-        {kProgIdKey, L"FriendlyTypeName", L"Inboxhop mail link"},
-        {kProgIdKey, L"EditFlags", L"2", true},
-        {kProgIdIconKey, L"", icon},
-        {kProgIdCommandKey, L"", link},
-        {kCapabilitiesKey, L"ApplicationName", L"Inboxhop"},
-        {kCapabilitiesKey, L"ApplicationDescription", L"Opens mail links in the web-mail service you choose."},
-        {kCapabilitiesKey, L"ApplicationIcon", icon},
-        {kUrlAssociationsKey, L"mailto", L"Inboxhop.mailto"},
-        {kRegisteredApplicationsKey, L"Inboxhop", L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities"},
+        {kProgIdKey, L"", TextValue(L"Inboxhop mail link")},
+        {kProgIdKey, L"FriendlyTypeName", TextValue(L"Inboxhop mail link")},
+        {kProgIdKey, L"EditFlags", NumberValue(2)},
+        {kProgIdIconKey, L"", TextValue(icon)},
+        {kProgIdCommandKey, L"", TextValue(link)},
+        {kCapabilitiesKey, L"ApplicationName", TextValue(L"Inboxhop")},
+        {kCapabilitiesKey, L"ApplicationDescription", TextValue(L"Opens mail links in the web-mail service you choose.")},
+        {kCapabilitiesKey, L"ApplicationIcon", TextValue(icon)},
+        {kUrlAssociationsKey, L"mailto", TextValue(L"Inboxhop.mailto")},
+        {kRegisteredApplicationsKey, L"Inboxhop", TextValue(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities")},
     };
 }
 
@@ -170,9 +159,8 @@ TEST_F(DefaultApps, ThePressRegistersInboxhopFromAFolderWithSpaces) {
         const std::wstring what = std::wstring(e.key) + L" " + e.name;
         auto read = ReadRaw(HKEY_LOCAL_MACHINE, Path(e.key), e.name);
         ASSERT_TRUE(read.has_value()) << what;
-        const RawValue expected = e.number ? Number(std::stoul(e.text)) : Text(e.text);
-        EXPECT_EQ(read->type, expected.type) << what;
-        EXPECT_EQ(read->data, expected.data) << what;
+        EXPECT_EQ(read->type, e.value.type) << what;
+        EXPECT_EQ(read->data, e.value.data) << what;
     }
     // Only the user makes the choice, and the Start menu entry stays the
     // machine's own.
@@ -316,16 +304,26 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
     // Every key of the press, as the 64-bit shell reads it.
     std::vector<ExpectedValue> values = NewValues(ProgramPath());
     const std::wstring link = L"\"" + ProgramPath() + L"\" \"%1\"";
-    values.push_back({kMailtoCommandKey, L"", link});
-    values.push_back({kClientKey, L"", L"Inboxhop"});
-    values.push_back({kClientProtocolCommandKey, L"", link});
-    values.push_back({kClientShellCommandKey, L"", L"\"" + ProgramPath() + L"\""});
+    values.push_back({kMailtoCommandKey, L"", TextValue(link)});
+    values.push_back({kClientKey, L"", TextValue(L"Inboxhop")});
+    values.push_back({kClientProtocolCommandKey, L"", TextValue(link)});
+    values.push_back({kClientShellCommandKey, L"", TextValue(L"\"" + ProgramPath() + L"\"")});
     for (const ExpectedValue& e : values) {
         const std::wstring what = std::wstring(e.key) + L" " + e.name;
         auto listed = Query64BitView(Path(e.key), e.name);
         ASSERT_TRUE(listed.has_value()) << what << L": not in the 64-bit view";
-        EXPECT_EQ(listed->type, e.number ? L"REG_DWORD" : L"REG_SZ") << what;
-        EXPECT_EQ(listed->data, e.number ? L"0x" + e.text : e.text) << what;
+        // reg.exe lists a DWORD as 0x and its hex digits, and text without its NUL.
+        const bool number = e.value.type == REG_DWORD;
+        std::wstring shown;
+        if (number) {
+            wchar_t hex[16] = {};
+            _snwprintf(hex, 15, L"0x%lx", *reinterpret_cast<const DWORD*>(e.value.data.data()));
+            shown = hex;
+        } else {
+            shown.assign(reinterpret_cast<const wchar_t*>(e.value.data.data()), e.value.data.size() / sizeof(wchar_t) - 1);
+        }
+        EXPECT_EQ(listed->type, number ? L"REG_DWORD" : L"REG_SZ") << what;
+        EXPECT_EQ(listed->data, shown) << what;
     }
 
     const std::wstring openerPath = opener;

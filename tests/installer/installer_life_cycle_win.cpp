@@ -53,14 +53,6 @@ const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
 const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
 const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
 
-RawValue Text(const std::wstring& text, DWORD type = REG_SZ) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
-}
-RawValue Number(DWORD number) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
-    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
-}
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
     return text;
@@ -250,7 +242,7 @@ protected:
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
     const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
-    const RawValue previous_ = Text(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
+    const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
@@ -277,16 +269,16 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     ASSERT_TRUE(entries.has_value());
     EXPECT_EQ(std::count_if(entries->subkeys.begin(), entries->subkeys.end(),
                             [](const auto& entry) { return entry.second.values.count(L"DisplayName") &&
-                                                           entry.second.values.at(L"DisplayName") == Text(L"Inboxhop"); }),
+                                                           entry.second.values.at(L"DisplayName") == TextValue(L"Inboxhop"); }),
               1);
     const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
     const std::wstring icon = folder_ + L"\\Inboxhop.exe,0";
     const std::pair<const wchar_t*, RawValue> entryValues[] = {
-        {L"DisplayName", Text(L"Inboxhop")},         {L"DisplayVersion", Text(L"7.00")},
-        {L"Publisher", Text(L"Kestrelon")},          {L"DisplayIcon", Text(icon)},
-        {L"InstallLocation", Text(folder_)},         {L"UninstallString", Text(uninstaller)},
-        {L"QuietUninstallString", Text(uninstaller + L" /S")},
-        {L"NoModify", Number(1)},                    {L"NoRepair", Number(1)},
+        {L"DisplayName", TextValue(L"Inboxhop")},         {L"DisplayVersion", TextValue(L"7.00")},
+        {L"Publisher", TextValue(L"Kestrelon")},          {L"DisplayIcon", TextValue(icon)},
+        {L"InstallLocation", TextValue(folder_)},         {L"UninstallString", TextValue(uninstaller)},
+        {L"QuietUninstallString", TextValue(uninstaller + L" /S")},
+        {L"NoModify", NumberValue(1)},                    {L"NoRepair", NumberValue(1)},
     };
     for (const auto& [name, expected] : entryValues) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name), expected) << name;
@@ -299,17 +291,17 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // registration here (the press's own keys are compared with the press
     // below), and the mailto command.
     const std::tuple<std::wstring, const wchar_t*, RawValue> written[] = {
-        {kMailtoCommandKey, L"", Text(link_)},
-        {kProgIdKey, L"", Text(L"Inboxhop mail link")},
-        {kProgIdKey, L"FriendlyTypeName", Text(L"Inboxhop mail link")},
-        {kProgIdKey, L"EditFlags", Number(2)},
-        {kProgIdKey + L"\\DefaultIcon", L"", Text(icon)},
-        {kProgIdKey + L"\\shell\\open\\command", L"", Text(link_)},
-        {kCapabilities, L"ApplicationName", Text(L"Inboxhop")},
-        {kCapabilities, L"ApplicationDescription", Text(L"Opens mail links in the web-mail service you choose.")},
-        {kCapabilities, L"ApplicationIcon", Text(icon)},
-        {kCapabilities + L"\\URLAssociations", L"mailto", Text(L"Inboxhop.mailto")},
-        {kRegisteredApps, L"Inboxhop", Text(kCapabilities)},
+        {kMailtoCommandKey, L"", TextValue(link_)},
+        {kProgIdKey, L"", TextValue(L"Inboxhop mail link")},
+        {kProgIdKey, L"FriendlyTypeName", TextValue(L"Inboxhop mail link")},
+        {kProgIdKey, L"EditFlags", NumberValue(2)},
+        {kProgIdKey + L"\\DefaultIcon", L"", TextValue(icon)},
+        {kProgIdKey + L"\\shell\\open\\command", L"", TextValue(link_)},
+        {kCapabilities, L"ApplicationName", TextValue(L"Inboxhop")},
+        {kCapabilities, L"ApplicationDescription", TextValue(L"Opens mail links in the web-mail service you choose.")},
+        {kCapabilities, L"ApplicationIcon", TextValue(icon)},
+        {kCapabilities + L"\\URLAssociations", L"mailto", TextValue(L"Inboxhop.mailto")},
+        {kRegisteredApps, L"Inboxhop", TextValue(kCapabilities)},
     };
     for (const auto& [key, name, expected] : written) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, name), expected) << key << " " << name;
@@ -321,9 +313,9 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     ASSERT_EQ(associations->size(), 1u);
     EXPECT_EQ((*associations)[0][L"Identifier"], L"mailto");
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kCapabilities + L"\\URLAssociations", L"mailto"),
-              Text((*associations)[0][L"ProgId"]));
+              TextValue((*associations)[0][L"ProgId"]));
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kCapabilities, L"ApplicationName"),
-              Text((*associations)[0][L"ApplicationName"]));
+              TextValue((*associations)[0][L"ApplicationName"]));
 
     // The installer's keys and the press's cannot drift apart: take the
     // installer's away, press the installed program's button, compare.
@@ -358,8 +350,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
 
 TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
     Install();
-    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), Text(link_));
-    const RawValue other = Text(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
+    const RawValue other = TextValue(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
     ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", other));
 
     Uninstall();

@@ -9,6 +9,7 @@
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_result_box.h"
+#include "registry_scratch.h"
 #include "registry_stand_in.h"
 #include "ui/form1.h"
 #include "wine_process.h"
@@ -181,10 +182,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
 
 TEST_F(MailHandlerPress, ARefusalOfWhatIsAlreadyInPlaceIsNoFailure) {
     const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
-    auto text = [](const std::wstring& t) {
-        const auto* bytes = reinterpret_cast<const BYTE*>(t.c_str());
-        return StandInRegistry::Value{REG_SZ, std::vector<BYTE>(bytes, bytes + (t.size() + 1) * sizeof(wchar_t))};
-    };
+    auto text = [](const std::wstring& t) { return StandInRegistry::Value{REG_SZ, TextValue(t).data}; };
     const struct {
         const char* what;
         std::function<void(StandInRegistry&)> stage;

@@ -31,6 +31,16 @@ std::optional<std::wstring> ReadText(HKEY root, const std::wstring& path, const 
     return text;
 }
 
+RawValue TextValue(const std::wstring& text, DWORD type) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+RawValue NumberValue(DWORD number) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(&number);
+    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof(number))};
+}
+
 bool WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
     HKEY key;
     if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {

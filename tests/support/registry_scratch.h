@@ -16,6 +16,11 @@ struct RawValue {
     std::vector<BYTE> data;
 };
 
+// A value as the registry stores it: text with its NUL (REG_SZ unless told),
+// or a REG_DWORD.
+RawValue TextValue(const std::wstring& text, DWORD type = REG_SZ);
+RawValue NumberValue(DWORD number);
+
 std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name);
 // A REG_SZ value as text (without its NUL); nothing when absent or of another type.
 std::optional<std::wstring> ReadText(HKEY root, const std::wstring& path, const std::wstring& name);
