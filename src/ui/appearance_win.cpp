@@ -89,8 +89,10 @@ void SetWindowIcons(HWND window, HMODULE module, int id) {
     };
     LPARAM big = load(SM_CXICON);
     LPARAM smallIcon = load(SM_CXSMICON);
-    SendMessageW(window, WM_SETICON, ICON_BIG, big);
+    // The small icon first: a window given only a big icon makes itself a
+    // scaled copy for the small one, which the small icon then replaces.
     SendMessageW(window, WM_SETICON, ICON_SMALL, smallIcon);
+    SendMessageW(window, WM_SETICON, ICON_BIG, big);
 }
 
 bool PathExists(std::wstring_view path) {

@@ -118,7 +118,10 @@ private:
     void OnCreate();
     void BuildControls();
     void CreateControls();
-    void LayoutControls();
+    // Takes the screen's dpi; answers the window's rectangle, centred on the screen.
+    RECT PlaceOnScreen();
+    // Where a control sits in the client area, in pixels at the window's dpi.
+    RECT ControlRect(int id) const;
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
     void OptionSelected(int index);
@@ -144,7 +147,6 @@ private:
     BrushCache brushes_;
     ScopedCursor customPointer_;
     int selectedOption_ = -1;  // the selected service button; -1: none
-    POINT origin_ = {};        // the centred position of the window
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };
 

@@ -49,18 +49,31 @@ bool Form1::Create(Purpose purpose) {
     wc.lpszClassName = kForm1Class;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
+    if (purpose == Purpose::HandOff) {
+        // A message-only window never reaches the screen, so it needs no
+        // size; working one out asks the screen for its dpi, which costs a
+        // mail-link start time. It gets its size if it is ever shown.
+        CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                        instance_, this);
+        return hwnd_ != nullptr;
+    }
+
+    RECT place = PlaceOnScreen();
+    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, place.left, place.top, place.right - place.left,
+                    place.bottom - place.top, nullptr, nullptr, instance_, this);
+    if (hwnd_) BuildControls();
+    return hwnd_ != nullptr;
+}
+
+RECT Form1::PlaceOnScreen() {
     dpi_ = ScreenDpi();
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-    origin_ = {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
-
-    HWND parent = purpose == Purpose::HandOff ? HWND_MESSAGE : nullptr;
-    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, origin_.x, origin_.y, width, height, parent,
-                    nullptr, instance_, this);
-    if (hwnd_ && purpose == Purpose::Show) BuildControls();
-    return hwnd_ != nullptr;
+    int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return {left, top, left + width, top + height};
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -155,7 +168,6 @@ void Form1::BuildControls() {
     font_ = CreateArialBold(900, dpi_);
     buttonFont_ = CreateArialBold(1125, dpi_);
     CreateControls();
-    LayoutControls();
     // No focus mark until the user works the keyboard.
     SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }
@@ -165,7 +177,11 @@ void Form1::CreateControls() {
     auto child = [&](ControlKind kind, DWORD exStyle, const wchar_t* cls, std::wstring_view text, DWORD style,
                      int id) {
         std::wstring caption(text);
-        HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+        // Each control is made in its place: moving it afterwards would cost
+        // a round of position messages per control.
+        RECT r = ControlRect(id);
+        HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                                    r.right - r.left, r.bottom - r.top, hwnd_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -189,12 +205,13 @@ void Form1::CreateControls() {
     if (const Control* button = FindControl(kPushButton1Id)) SetButtonBackColor(button->hwnd, white);
 }
 
-void Form1::LayoutControls() {
+RECT Form1::ControlRect(int id) const {
     for (const Placement& p : kLayout) {
-        if (const Control* c = FindControl(p.id)) {
-            MoveWindow(c->hwnd, Scale(p.left), Scale(p.top), Scale(p.width), Scale(p.height), FALSE);
-        }
+        if (p.id != id) continue;
+        int left = Scale(p.left), top = Scale(p.top);
+        return {left, top, left + Scale(p.width), top + Scale(p.height)};
     }
+    return {};
 }
 
 const Control* Form1::FindControl(int id) const {
@@ -232,7 +249,9 @@ void Form1::CheckOption(int index) {
 void Form1::MakeShowable() {
     if (HasControls() || !hwnd_) return;
     SetParent(hwnd_, nullptr);
-    SetWindowPos(hwnd_, nullptr, origin_.x, origin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT place = PlaceOnScreen();
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     BuildControls();
     if (selectedOption_ >= 0) CheckOption(selectedOption_);
 }

@@ -39,6 +39,14 @@ TEST(HandOffWindow, IsMessageOnlyAndKeepsTheChoiceUntilItIsShown) {
     GetWindowRect(form.hwnd(), &rc);
     EXPECT_NEAR((rc.left + rc.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((rc.top + rc.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    // And as large as one.
+    Form1 shown(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(shown.Create(Form1::Purpose::Show));
+    RECT client, shownClient;
+    GetClientRect(form.hwnd(), &client);
+    GetClientRect(shown.hwnd(), &shownClient);
+    EXPECT_EQ(client.right, shownClient.right);
+    EXPECT_EQ(client.bottom, shownClient.bottom);
     ShowWindow(form.hwnd(), SW_SHOWNOACTIVATE);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
 }
