@@ -122,11 +122,15 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
     EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), L"\"" + folder_ + L"\\Inboxhop.exe\"");
 }
 
+// A refusal is named with the system's reason and the rest still runs; a
+// refusal of what is already in place is no failure.
 TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillRuns) {
+    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
+    auto text = [](const std::wstring& t) { return StandInRegistry::Value{REG_SZ, TextValue(t).data}; };
     struct Case {
         const char* name;
         std::function<void(StandInRegistry&)> stage;
-        std::vector<RefusedKey> refused;
+        std::vector<RefusedKey> refused;  // empty: "Done."
         size_t valuesWritten;
     };
     const Case cases[] = {
@@ -158,57 +162,30 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
           {Hklm(kUrlAssociationsKey), SystemMessage(ERROR_ACCESS_DENIED)},
           {Hklm(kRegisteredApplicationsKey), SystemMessage(ERROR_ACCESS_DENIED)}},
          0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        StandInRegistry registry;
-        registry.AddKey(std::wstring(kMailtoCommandKey));
-        c.stage(registry);
-        Mark(0);
-        ExpectWarning(Press(), c.refused);
-        EXPECT_EQ(registry.ValueCount(), c.valuesWritten);
-        // Every step ran: each asked for its key with the rights to write it
-        // (a refusal is followed by a look whether the value is in place
-        // already, for reading only).
-        size_t asked = 0;
-        for (const auto& call : registry.calls()) {
-            asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
-                     call.access == 0x3F;
-        }
-        EXPECT_EQ(asked, MailHandlerSteps().size());
-        EXPECT_EQ(registry.OpenHandles(), 0u);
-    }
-}
-
-TEST_F(MailHandlerPress, ARefusalOfWhatIsAlreadyInPlaceIsNoFailure) {
-    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
-    auto text = [](const std::wstring& t) { return StandInRegistry::Value{REG_SZ, TextValue(t).data}; };
-    const struct {
-        const char* what;
-        std::function<void(StandInRegistry&)> stage;
-        std::vector<RefusedKey> refused;  // empty: "Done."
-    } cases[] = {
         {"refused create of a key that exists",
          [](StandInRegistry& r) {
              r.AddKey(L"SOFTWARE\\Classes\\Inboxhop.mailto");
              r.RefuseCreate(std::wstring(kProgIdKey), ERROR_ACCESS_DENIED);
          },
-         {}},
+         {},
+         14},
         {"refused write of the value already there",
          [&](StandInRegistry& r) {
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(link));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          },
-         {}},
+         {},
+         14},
         {"refused write of a value that differs",
          [&](StandInRegistry& r) {
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          },
-         {{Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}}},
+         {{Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+         14},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         StandInRegistry registry;
         registry.AddKey(std::wstring(kMailtoCommandKey));
         c.stage(registry);
@@ -220,6 +197,16 @@ TEST_F(MailHandlerPress, ARefusalOfWhatIsAlreadyInPlaceIsNoFailure) {
         } else {
             ExpectWarning(boxes, c.refused);
         }
+        EXPECT_EQ(registry.ValueCount(), c.valuesWritten);
+        // Every step ran: each asked for its key with the rights to write it
+        // (a refusal is followed by a look whether the value is in place
+        // already, for reading only).
+        size_t asked = 0;
+        for (const auto& call : registry.calls()) {
+            asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
+                     call.access == 0x3F;
+        }
+        EXPECT_EQ(asked, MailHandlerSteps().size());
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }
