@@ -1,7 +1,6 @@
-// The keys that make Inboxhop the mail handler, as data: which key each
-// numbered step of the push button creates or writes, and the value it
-// writes, and the warning that names what the registry refused. Pure text,
-// no Windows.
+// The keys that make Inboxhop the mail handler, as data: the form of a step
+// that creates a key or writes a value, the value it writes, and the warning
+// that names what the registry refused. Pure text, no Windows.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "registry/registry_data.h"
+
 namespace inboxhop {
 
 // Registry roots by their predefined handle values.
-inline constexpr std::uint32_t kClassesRoot = 0x80000000;
 inline constexpr std::uint32_t kCurrentUserRoot = 0x80000001;
 inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 
@@ -56,11 +56,13 @@ std::wstring IconPath(std::wstring_view programFolder);
 
 enum class KeyAction { Create, Write };
 // What a write stores: a text built from the program folder, the step's own
-// text, or the step's own number (the only one stored as REG_DWORD).
+// text, or the step's own number. A number is stored as REG_DWORD, all else
+// as REG_SZ.
 enum class KeyValue { None, LinkCommand, ProductTitle, PlainCommand, IconPath, Text, Number };
 
-// One numbered step of the setup. Writes go to the named value (the empty
-// name is the default value).
+// One numbered step of a registration: `line` is the number the error report
+// names when the step fails. Writes go to the named value (the empty name is
+// the default value).
 struct HandlerStep {
     int line;
     KeyAction action;
@@ -72,18 +74,12 @@ struct HandlerStep {
     std::int32_t number = 0;      // KeyValue::Number
 };
 
-// The steps in the order they run. Each create names its key with a trailing
-// backslash and the write after it names the same key without one.
-std::span<const HandlerStep> MailHandlerSteps();
+// Whether `steps` only write into this key and never create it (the system's
+// own mailto class key).
+bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path);
 
-// Whether the steps only write into this key and never create it (the
-// system's own mailto class key).
-bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path);
-
-// Whether the value is built from the program folder.
-bool UsesProgramFolder(KeyValue value);
-// The text a step writes (a number in decimal).
-std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder);
+// The value a write step stores.
+RegistryValue StepValue(const HandlerStep& step, std::wstring_view programFolder);
 
 // "HKEY_LOCAL_MACHINE\<path>", without a trailing backslash.
 std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);

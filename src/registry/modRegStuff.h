@@ -1,6 +1,6 @@
-// The program's way into the machine-wide registry: create a key, write one
-// value into an existing key, write one value into an open key. Every
-// operation opens at most one key and closes it again before it returns.
+// The program's way into the registry: create a key, write one value into an
+// existing key or an open key, and read keys and values back. Every operation
+// opens at most one key and closes it again before it returns.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +11,9 @@
 
 namespace inboxhop {
 
-// Every create and open asks for the key-specific rights only:
-// KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_ENUMERATE_SUB_KEYS,
-// KEY_NOTIFY and KEY_CREATE_LINK.
-inline constexpr REGSAM kRegistryAccess = 0x3F;
+// Every create and open for writing asks for the key-specific rights only.
+inline constexpr REGSAM kRegistryAccess =
+    KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
 
 // The rights asked for, in the registry view the 64-bit shell reads: on
 // 64-bit Windows the 32-bit program adds KEY_WOW64_64KEY, since some of its
@@ -30,22 +29,25 @@ LONG CreateRegistryKey(HKEY root, std::wstring_view path);
 // Opens an existing key (never creates one) and writes one value into it.
 // The empty value name is the key's default value. Returns the status of the
 // open, or of the write when the open succeeded; callers may ignore it.
-// Throws Failure when the value cannot be converted to `type`.
-LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                        DWORD type);
+LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
 // Whether the key exists, and whether it holds the value exactly as
 // SetOpenKeyValue would store it. Both open the key for reading only, so
 // they answer for users who may not write it.
 bool RegistryKeyExists(HKEY root, std::wstring_view path);
-bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                         DWORD type);
+bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
-// Writes one value into an open key: REG_SZ as the whole text with its
-// terminating NUL, REG_DWORD as a signed 32-bit number. Any other type writes
-// nothing and answers 0. Returns the status of the write. Throws Failure when
-// the value cannot be converted to `type`.
-LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value);
+// Writes one value into an open key: text as REG_SZ, the whole text with its
+// terminating NUL; a number as REG_DWORD. Returns the status of the write.
+LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value);
+
+// Reads the text value `name` of the key at `path`, in the program's own view
+// of the registry (as the settings and the shell's classes are read), into
+// `text`, up to its first NUL (a value stored without any NUL is taken
+// whole), and its type into `type`. Only REG_SZ and REG_EXPAND_SZ are read;
+// for other types `text` stays empty. Answers the registry's status: the
+// open's when the key cannot be opened, the read's otherwise.
+LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type);
 
 // The registry calls the layer makes. The system's own unless a test puts a
 // stand-in in their place.

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "app/error_trap.h"
+#include "app/form1_procedures.h"
+#include "app/procedure_steps.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_result_box.h"
@@ -48,7 +50,7 @@ protected:
 
     std::vector<ResultBox> Press() {
         BoxAnswerer answerer;
-        form_->PushButton1_Click();
+        Form1Procedures(*form_).PushButton1_Click();
         return answerer.boxes();
     }
 
@@ -147,7 +149,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         {"no right to write under the local machine",
          [](StandInRegistry& r) {
              r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
-             for (const HandlerStep& step : MailHandlerSteps()) {
+             for (const HandlerStep& step : MachineRegistrationSteps()) {
                  if (step.action == KeyAction::Create) r.RefuseCreate(std::wstring(step.path), ERROR_ACCESS_DENIED);
              }
          },
@@ -206,7 +208,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
             asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
                      call.access == 0x3F;
         }
-        EXPECT_EQ(asked, MailHandlerSteps().size());
+        EXPECT_EQ(asked, MachineRegistrationSteps().size());
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }
