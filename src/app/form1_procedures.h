@@ -1,7 +1,6 @@
-// The main window's trapped procedures: the start-up sequence, the push
-// button's click and the close, and the store of a service the user
-// selects. Each step keeps its fixed number (app/procedure_steps.h), which
-// the error report box shows; a failing step is reported and the procedure
+// The main window's trapped procedures (start-up, the push button's click,
+// the close) and the store of the service the user selects. A failing step
+// is reported under its number (app/procedure_steps.h) and the procedure
 // goes on with the next one.
 #pragma once
 
@@ -21,18 +20,13 @@ public:
     enum class AfterLoad { ShowWindow, EndProgram };
     AfterLoad Form_Load(std::wstring_view commandText);
 
-    // Marks a service button as selected and, when that is a new selection,
-    // stores the service as the user's choice. Throws Failure when the store
-    // refuses.
+    // Marks a service button and, when that is a new selection, stores the
+    // service as the user's choice. Throws Failure when the store refuses.
     void SelectService(int index);
 
-    // Registers the mail handler.
-    void PushButton1_Click() override;
-    // Stores the service the user selected; a store that fails is reported
-    // and the window stays open.
-    void Option_Click(int index) override;
-    // Lets waiting messages run; never refuses.
-    void Form_QueryUnload() override;
+    void PushButton1_Click() override;      // registers the mail handler
+    void Option_Click(int index) override;  // stores the choice; a refusal is shown
+    void Form_QueryUnload() override;       // lets waiting messages run
 
 private:
     MainWindow& window_;

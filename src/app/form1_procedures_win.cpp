@@ -11,9 +11,7 @@
 #include "base/product.h"
 #include "base/program_folder.h"
 #include "base/services.h"
-#include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
-#include "registry/mail_handler_registration.h"
 #include "settings/settings_store.h"
 #include "ui/app_title.h"
 #include "ui/appearance.h"
@@ -29,7 +27,6 @@ void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection
 }  // namespace
 
 Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandLine) {
-    using namespace load_step;
     Trap trap(L"Form_Load", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     trap.Step(kSkin, [&] { window_.ApplySkin(); });
@@ -67,7 +64,6 @@ Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandL
 }
 
 void Form1Procedures::PushButton1_Click() {
-    using namespace press_step;
     Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     if (trap.Test(kCheckService, [&] {

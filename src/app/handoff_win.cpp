@@ -32,7 +32,7 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
 }
 
 void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
-    trap.Step(load_step::kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
+    trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
     for (int i = 0; i < kServiceCount; ++i) {
         const std::wstring_view code = kServices[i].code;
         // Each service's test guards its build-and-open step.

@@ -16,8 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         const std::wstring commandText = inboxhop::CommandLineText(GetCommandLineW());
         Form1 form(instance);
         Form1Procedures procedures(form);
-        form.SetEvents(&procedures);
-        if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff)) return 1;
+        if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures)) return 1;
         if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::EndProgram) {
             // The mail link is handed on: end at once, without showing the
             // window or running its closing handlers.

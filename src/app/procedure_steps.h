@@ -11,48 +11,25 @@
 
 namespace inboxhop {
 
-// Form_Load: the start-up sequence, then the hand-off of a mail link.
-namespace load_step {
-inline constexpr int kSkin = 100;
-inline constexpr int kCaptionIconAndTitle = 104;
-inline constexpr int kTestPointerFile = 106;
-inline constexpr int kLoadPointerFile = 108;
-inline constexpr int kVisitHomePage = 110;
-inline constexpr int kReadChoice = 128;
-inline constexpr int kTestChoice = 130;
-inline constexpr int kReadCommandLine = 148;
-inline constexpr int kTestCommandLine = 150;
-inline constexpr int kCleanLink = 152;
-// Line 170, the end of the program, follows the hand-off.
-}  // namespace load_step
+// Form_Load: the start-up sequence, then the hand-off of a mail link (line
+// 170, the end of the program, follows it).
+enum LoadStep : int {
+    kSkin = 100, kCaptionIconAndTitle = 104, kTestPointerFile = 106, kLoadPointerFile = 108, kVisitHomePage = 110,
+    kReadChoice = 128, kTestChoice = 130, kReadCommandLine = 148, kTestCommandLine = 150, kCleanLink = 152,
+};
 
 // Each service's steps, in the order of the services: at start-up, the test
 // of the stored choice and the selection of its button; in the hand-off, the
 // test of the choice and the building and opening of its compose address.
 struct ServiceSteps {
-    int loadTest;
-    int loadSelect;
-    int handOffTest;
-    int handOffOpen;
+    int loadTest, loadSelect, handOffTest, handOffOpen;
 };
 inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
-    {132, 134, 154, 156},
-    {136, 138, 158, 160},
-    {140, 142, 162, 164},
-    {144, 146, 166, 168},
-};
+    {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
 
-// PushButton1_Click. Its registry steps, 104 to 130, are the rows of
-// MachineRegistrationSteps().
-namespace press_step {
-inline constexpr int kCheckService = 100;
-inline constexpr int kNoService = 102;
-inline constexpr int kAnnounce = 132;  // tells the shell that associations changed
-inline constexpr int kDetect = 134;    // asks who opens this user's mail links
-inline constexpr int kResult = 138;
-}  // namespace press_step
-
-// Form_QueryUnload.
+// PushButton1_Click; its registry steps, 104 to 130, are the rows of
+// MachineRegistrationSteps(). Then Form_QueryUnload's one step.
+enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
 inline constexpr int kUnloadStep = 100;
 
 // The press's machine-wide registration, in the order its steps run. Each

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -103,6 +104,15 @@ public:
 private:
     std::vector<RefusedKey> refused_;
 };
+
+// Runs every step in order, whatever the steps before achieved, each through
+// `run` (the press runs it under its trap), and answers what the registry
+// refused: the one place that writes the handler's keys. A step whose key
+// already holds exactly what it would write counts as done even when the
+// registry refuses it; a step that throws counts as refused.
+using StepRunner = std::function<void(const HandlerStep& step, const std::function<void()>& work)>;
+RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
+                                          const StepRunner& run);
 
 // The warning shown instead of "Done." when some key was refused. It advises
 // administrator rights only when a key other than a missing class was refused.

@@ -1,4 +1,4 @@
-#include "registry/mail_handler_registration.h"
+#include "registry/mail_handler_keys.h"
 
 #include <windows.h>
 
@@ -15,9 +15,8 @@ HKEY RootHandle(std::uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
-}  // namespace
-
-long ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFolder) {
+// Runs one step; answers the registry's status.
+LONG ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFolder) {
     HKEY root = RootHandle(step.root);
     if (step.action == KeyAction::Create) {
         LONG status = CreateRegistryKey(root, step.path);
@@ -28,6 +27,8 @@ long ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFold
     if (status != ERROR_SUCCESS && RegistryValueEquals(root, step.path, step.valueName, value)) return ERROR_SUCCESS;
     return status;
 }
+
+}  // namespace
 
 RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
                                           const StepRunner& run) {

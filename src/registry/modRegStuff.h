@@ -15,10 +15,9 @@ namespace inboxhop {
 inline constexpr REGSAM kRegistryAccess =
     KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
 
-// The rights asked for, in the registry view the 64-bit shell reads: on
-// 64-bit Windows the 32-bit program adds KEY_WOW64_64KEY, since some of its
-// keys (SOFTWARE\Clients on older systems, and on Wine) would otherwise land
-// in a 32-bit copy that the shell never reads. Elsewhere exactly 0x3F.
+// The rights asked for, in the view the 64-bit shell reads: on 64-bit Windows
+// with KEY_WOW64_64KEY, since some keys (SOFTWARE\Clients on older systems,
+// and on Wine) would otherwise land in a 32-bit copy the shell never reads.
 REGSAM RegistryAccess();
 
 // Creates the key and every missing key above it. A key that exists already
@@ -41,12 +40,9 @@ bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view va
 // terminating NUL; a number as REG_DWORD. Returns the status of the write.
 LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value);
 
-// Reads the text value `name` of the key at `path`, in the program's own view
-// of the registry (as the settings and the shell's classes are read), into
-// `text`, up to its first NUL (a value stored without any NUL is taken
-// whole), and its type into `type`. Only REG_SZ and REG_EXPAND_SZ are read;
-// for other types `text` stays empty. Answers the registry's status: the
-// open's when the key cannot be opened, the read's otherwise.
+// Reads a text value, in the program's own view of the registry, into `text`
+// up to its first NUL, and its type into `type` (`text` stays empty unless
+// it is REG_SZ or REG_EXPAND_SZ). Answers the status of the open or the read.
 LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type);
 
 // The registry calls the layer makes. The system's own unless a test puts a

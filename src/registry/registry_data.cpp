@@ -8,7 +8,7 @@ std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path) {
 }
 
 unsigned long RegistryType(const RegistryValue& value) {
-    return std::holds_alternative<std::wstring>(value) ? kTextType : kNumberType;
+    return std::holds_alternative<std::wstring>(value) ? 1 : 4;
 }
 
 std::vector<std::uint8_t> StoredBytes(const RegistryValue& value) {

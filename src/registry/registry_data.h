@@ -15,14 +15,11 @@ namespace inboxhop {
 // a number as REG_DWORD.
 using RegistryValue = std::variant<std::wstring, std::int32_t>;
 
-inline constexpr unsigned long kTextType = 1;    // REG_SZ
-inline constexpr unsigned long kNumberType = 4;  // REG_DWORD
-
 // The path without its trailing backslashes. Callers name a key both with and
 // without one; both must reach the same key.
 std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path);
 
-// The registry type the value is stored as.
+// The registry type the value is stored as: REG_SZ (1) or REG_DWORD (4).
 unsigned long RegistryType(const RegistryValue& value);
 
 // The bytes the value is stored as: text whole, with its terminating NUL;

@@ -60,20 +60,16 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // Where the window's events go: the program's procedures. Without them
-    // the window only shows itself.
-    void SetEvents(MainWindowEvents* events) { events_ = events; }
-
     // What the window is made for. A start with a mail link hands it on and
     // ends inside the load, never showing the window: it gets a message-only
-    // window without controls, which costs the system a fraction of a
-    // top-level window with its seven controls. The service choice is then
-    // kept by the window alone.
+    // window without controls, a fraction of the cost of a top-level window
+    // with its seven controls, and keeps the service choice itself.
     enum class Purpose { Show, HandOff };
 
-    // Creates the window hidden, with its controls when it is to be shown.
+    // Creates the window hidden, with its controls when it is to be shown;
+    // its events go to `events` (without them it only shows itself).
     // Returns false when the system refuses.
-    bool Create(Purpose purpose = Purpose::Show);
+    bool Create(Purpose purpose = Purpose::Show, MainWindowEvents* events = nullptr);
     HWND hwnd() const { return hwnd_; }
     bool HasControls() const { return !controls_.empty(); }
 

@@ -39,7 +39,8 @@ ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
 
 }  // namespace
 
-bool Form1::Create(Purpose purpose) {
+bool Form1::Create(Purpose purpose, MainWindowEvents* events) {
+    events_ = events;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;

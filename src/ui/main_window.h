@@ -1,6 +1,6 @@
-// Between the main window and the program's procedures: what the
-// procedures ask of the window, and what the window hands to them. Form1 is
-// the real window; a procedure can be run against another one.
+// What the program's procedures ask of the main window, and what the window
+// hands to them. Form1 is the real window; a procedure can run against
+// another one.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +12,8 @@ namespace inboxhop {
 
 class MainWindow {
 public:
-    // Appearance: the skin beside the program, the caption, the program's
-    // icons, a pointer file for the push button. Each throws Failure when it
-    // cannot be done.
+    // The skin beside the program, the caption, the program's icons, a
+    // pointer file for the push button. Each throws Failure when it fails.
     virtual void ApplySkin() = 0;
     virtual void SetCaption(std::wstring_view caption) = 0;
     virtual void SetProgramIcon() = 0;
@@ -30,8 +29,7 @@ public:
     virtual int ShowMessage(std::wstring_view text, UINT type = MB_OK) = 0;
     virtual void ShowErrorReport(const std::wstring& text) = 0;
 
-    // The window that owns the shell's dialogs: the window itself when it is
-    // a top-level one, otherwise none.
+    // The owner of the shell's dialogs: the window when it is top-level.
     virtual HWND DialogOwner() const = 0;
 
 protected:
@@ -40,12 +38,9 @@ protected:
 
 class MainWindowEvents {
 public:
-    // The push button was pressed.
     virtual void PushButton1_Click() = 0;
-    // The user selected another service button.
-    virtual void Option_Click(int index) = 0;
-    // The window closes, or Windows ends the session: never refused.
-    virtual void Form_QueryUnload() = 0;
+    virtual void Option_Click(int index) = 0;  // the user selected another service
+    virtual void Form_QueryUnload() = 0;       // the window closes or the session ends
 
 protected:
     ~MainWindowEvents() = default;
