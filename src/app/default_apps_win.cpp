@@ -81,13 +81,13 @@ std::optional<std::wstring> OtherMailHandler(std::wstring_view programFolder) {
     return name.empty() ? progId : name;
 }
 
-bool OpenDefaultAppsPage() {
+bool OpenDefaultAppsPage(bool forCurrentUser) {
     WindowsVersion version = RealWindowsVersion();
     for (DefaultAppsPage page : DefaultAppsPages(version.major, version.build)) {
         bool opened = false;
         switch (page) {
         case DefaultAppsPage::Windows11Settings:
-            opened = OpenAddress(kWindows11Page);
+            opened = OpenAddress(forCurrentUser ? kWindows11UserPage : kWindows11Page);
             break;
         case DefaultAppsPage::Windows10Settings:
             opened = OpenAddress(kWindows10Page);

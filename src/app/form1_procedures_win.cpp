@@ -80,20 +80,36 @@ void Form1Procedures::PushButton1_Click() {
     const std::wstring folder = ProgramFolder();
     auto underTrap = [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); };
     RegistrationOutcome outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), folder, underTrap);
+    // Without the rights to register for every user, the same registration
+    // for this user alone: Windows reads a user's own classes, clients and
+    // registered applications beside the machine's.
+    bool registered = outcome.complete();
+    const bool forCurrentUser = !registered && outcome.RefusedForWantOfRights();
+    if (forCurrentUser) {
+        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), folder, underTrap);
+        registered = user.complete();
+        outcome.Add(user);
+    }
 
     trap.Step(kAnnounce, [] { AnnounceAssociationChange(); });
-    // On Windows 8 and later the user's own choice has the last word: "Done."
-    // only when it leaves mail links to Inboxhop.
+    // On Windows 8 and later the user's own choice has the last word: a
+    // machine-wide "Done." only when it leaves mail links to Inboxhop.
     std::optional<std::wstring> otherHandler;
-    if (outcome.complete()) trap.Step(kDetect, [&] { otherHandler = OtherMailHandler(folder); });
+    if (registered) trap.Step(kDetect, [&] { otherHandler = OtherMailHandler(folder); });
 
     trap.Step(kResult, [&] {
-        if (!outcome.complete()) {
+        if (!registered) {
             window_.ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        if (forCurrentUser) {
+            window_.ShowMessage(kCurrentUserDoneMessage);
         } else if (!otherHandler) {
             window_.ShowMessage(kDoneMessage);
-        } else if (window_.ShowMessage(OtherHandlerQuestion(*otherHandler), MB_YESNO | MB_ICONQUESTION) == IDYES &&
-                   !OpenDefaultAppsPage()) {
+        }
+        if (otherHandler &&
+            window_.ShowMessage(OtherHandlerQuestion(*otherHandler), MB_YESNO | MB_ICONQUESTION) == IDYES &&
+            !OpenDefaultAppsPage(forCurrentUser)) {
             window_.ShowMessage(kChooseByHandMessage, MB_OK | MB_ICONINFORMATION);
         }
     });

@@ -1,5 +1,7 @@
 #include "app/procedure_steps.h"
 
+#include <vector>
+
 namespace inboxhop {
 
 namespace {
@@ -39,5 +41,22 @@ constexpr HandlerStep kSteps[] = {
 }  // namespace
 
 std::span<const HandlerStep> MachineRegistrationSteps() { return kSteps; }
+
+std::span<const HandlerStep> CurrentUserRegistrationSteps() {
+    static const std::vector<HandlerStep> steps = [] {
+        std::vector<HandlerStep> user = {
+            {104, Create, kCurrentUserRoot, L"SOFTWARE\\Classes\\mailto\\", KeyValue::None},
+            {104, Write, kCurrentUserRoot, kMailtoClassKey, KeyValue::Text, L"", kMailtoClassName},
+            {104, Write, kCurrentUserRoot, kMailtoClassKey, KeyValue::Text, L"URL Protocol", L""},
+            {104, Create, kCurrentUserRoot, L"SOFTWARE\\Classes\\mailto\\shell\\open\\command\\", KeyValue::None},
+        };
+        for (HandlerStep step : kSteps) {
+            step.root = kCurrentUserRoot;
+            user.push_back(step);
+        }
+        return user;
+    }();
+    return steps;
+}
 
 }  // namespace inboxhop

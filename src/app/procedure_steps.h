@@ -36,8 +36,15 @@ inline constexpr int kUnloadStep = 100;
 // create names its key with a trailing backslash and the write after it
 // names the same key without one.
 std::span<const HandlerStep> MachineRegistrationSteps();
+// The same registration for the current user alone, under the same numbers:
+// the machine's steps under HKEY_CURRENT_USER, with a mailto class of the
+// user's own made complete first.
+std::span<const HandlerStep> CurrentUserRegistrationSteps();
 
 inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
 inline constexpr std::wstring_view kDoneMessage = L"Done.";
+inline constexpr std::wstring_view kCurrentUserDoneMessage =
+    L"Done. Inboxhop is set up for this user account only; setting it up for every user of this computer needs "
+    L"administrator rights.";
 
 }  // namespace inboxhop

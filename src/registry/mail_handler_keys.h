@@ -21,6 +21,10 @@ inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 // The command the shell runs for mailto: links. It is only written into,
 // never created: the system's own class key must be there.
 inline constexpr std::wstring_view kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
+// A user's own mailto class, which overrides the machine's for that user, is
+// complete on its own: its name, the mark of a URL protocol, the command.
+inline constexpr std::wstring_view kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
+inline constexpr std::wstring_view kMailtoClassName = L"URL:MailTo Protocol";
 // Its parent's default value names the machine's preferred mail client; the
 // setup never touches it.
 inline constexpr std::wstring_view kMailClientsKey = L"SOFTWARE\\Clients\\Mail";
@@ -90,6 +94,7 @@ struct RefusedKey {
     std::wstring reason;  // the system's own words
     // A key the steps only write into was not there: no rights would help.
     bool missingClass = false;
+    bool accessDenied = false;  // refused for want of rights
 };
 
 // What one press achieved: every key the registry refused, once each, with
@@ -97,8 +102,14 @@ struct RefusedKey {
 // that follows it).
 class RegistrationOutcome {
 public:
-    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason, bool missingClass = false);
+    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason, bool missingClass = false,
+                 bool accessDenied = false);
+    // Takes in what another registration had refused.
+    void Add(const RegistrationOutcome& other);
     bool complete() const { return refused_.empty(); }
+    // Whether rights would have made the registration complete: some key
+    // was refused for want of them, and any other was a missing class.
+    bool RefusedForWantOfRights() const;
     const std::vector<RefusedKey>& refused() const { return refused_; }
 
 private:

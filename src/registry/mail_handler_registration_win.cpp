@@ -40,7 +40,8 @@ RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, st
                 if (status != ERROR_SUCCESS) {
                     bool missingClass =
                         status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(steps, step.root, step.path);
-                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass);
+                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass,
+                                    status == ERROR_ACCESS_DENIED);
                 }
             } catch (...) {
                 // The step wrote nothing: its key is not registered either.
