@@ -1,5 +1,6 @@
 // The Windows Installer package end to end in the test prefix: install, its
-// registration against a press, a mail link, upgrade, refusals, removal.
+// registration against a press, a mail link, upgrade, refusals (its own and
+// the EXE installer's), removal.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -112,6 +113,7 @@ protected:
     const std::wstring log_ = NewScratchFolder(L"msi") + L"\\log.txt";
     const std::wstring package_ = BuildFolder() + L"\\" INBOXHOP_MSI_FILE;
     const std::wstring newer_ = BuildFolder() + L"\\" INBOXHOP_NEWER_MSI_FILE;
+    const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
     const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop", program_ = folder_ + L"\\Inboxhop.exe";
     // Wine puts a per-machine package's shortcut in the user's Start menu.
     const std::wstring shortcut_ = FolderOf(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk";
@@ -182,6 +184,10 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
     EXPECT_NE(box_.find(L"A newer version of Inboxhop is already installed"), std::wstring::npos) << box_;
     EXPECT_EQ(Entries(), upgraded);
+    // The EXE installer refuses too.
+    StartedProcess setup(setup_, L"\"" + setup_ + L"\" /S");
+    EXPECT_EQ(setup.WaitForExit(kWaitMs), 1638u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\Inboxhop"));
 
     ASSERT_EQ(Msiexec(L"/x " + upgraded[0] + L" /qn"), 0u);
     ExpectNothingLeft({installed[0], upgraded[0]});
