@@ -7,6 +7,8 @@
 #include <msi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 
 #include "app/compose_link.h"
@@ -63,9 +65,19 @@ std::vector<std::wstring> Entries() {
     }
     return codes;
 }
+// A product code as Windows Installer's own keys spell it: the first three
+// groups' digits reversed, the other digits swapped in pairs.
+std::wstring Packed(std::wstring code) {
+    std::erase_if(code, [](wchar_t c) { return !std::iswxdigit(c); });
+    std::reverse(code.begin(), code.begin() + 8);
+    std::reverse(code.begin() + 8, code.begin() + 12);
+    std::reverse(code.begin() + 12, code.begin() + 16);
+    for (size_t i = 16; i + 1 < code.size(); i += 2) std::swap(code[i], code[i + 1]);
+    return code;
+}
 // Key names and values below `path` that mention `text` (lower case).
-void FindMentions(const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
-    const KeyTree tree = ReadTree(HKEY_LOCAL_MACHINE, path).value_or(KeyTree{});
+void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
+    const KeyTree tree = ReadTree(root, path).value_or(KeyTree{});
     for (const auto& [name, value] : tree.values) {
         std::wstring line = name + L"=";
         line.append(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
@@ -73,7 +85,7 @@ void FindMentions(const std::wstring& path, const std::wstring& text, std::vecto
     }
     for (const auto& [name, subkey] : tree.subkeys) {
         if (Lower(name).find(text) != std::wstring::npos) found.push_back(path + L"\\" + name);
-        FindMentions(path + L"\\" + name, text, found);
+        FindMentions(root, path + L"\\" + name, text, found);
     }
 }
 
@@ -103,9 +115,15 @@ protected:
         EXPECT_TRUE(ReadRegistration() == Registration{});
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kApps, L"Other"), L"SOFTWARE\\Other");
         EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommand, L"") == previous_);
-        std::vector<std::wstring> mentions;
-        for (const std::wstring& text : codes) FindMentions(L"SOFTWARE", Lower(text), mentions);
-        FindMentions(L"SOFTWARE", Lower(folder_), mentions);
+        std::vector<std::wstring> mentions, texts{folder_};
+        for (const std::wstring& code : codes) {
+            texts.insert(texts.end(), {code, Packed(code)});
+            EXPECT_FALSE(fs::exists(FolderOf(CSIDL_WINDOWS) + L"\\Installer\\" + code)) << "the icon's folder";
+        }
+        for (const std::wstring& text : texts) {
+            FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(text), mentions);
+            FindMentions(HKEY_CURRENT_USER, L"Software", Lower(text), mentions);
+        }
         for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
     }
 
