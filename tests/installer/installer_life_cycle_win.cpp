@@ -2,7 +2,9 @@
 // installs into a folder with spaces, what they leave on the machine, that
 // the installer's mail-link keys are those a press of the installed program
 // writes, and that the uninstaller takes away what names the installation
-// and puts back the mailto command it found. Registry keys touched are put
+// and puts back the mailto command it found; the same for one user beside
+// the machine's installation; and the failures that must end non-zero and
+// leave both installations as they were. Registry keys touched are put
 // back afterwards.
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include <xmllite.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +55,8 @@ const std::wstring kCapabilities = kClientKey + L"\\Capabilities";
 const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
 const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
 const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
+const std::wstring kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
+const std::wstring kClientsKey = L"SOFTWARE\\Clients";
 
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
@@ -63,6 +68,9 @@ std::wstring FolderOf(int csidl) {
     return path;
 }
 std::wstring Shortcut() { return FolderOf(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
+// Just for me: the user's own program folder and Start menu.
+std::wstring UserFolder() { return FolderOf(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Inboxhop"; }
+std::wstring UserShortcut() { return FolderOf(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // The names in a folder that start with `prefix`, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& prefix = L"") {
     std::vector<std::wstring> names;
@@ -93,6 +101,66 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     if (shell) shell->Release();
     return target;
 }
+
+// The tree with every text value that names `from` naming `to` instead: the
+// machine's keys as they must read for the user's installation.
+KeyTree Transplanted(KeyTree tree, const std::wstring& from, const std::wstring& to) {
+    for (auto& [name, value] : tree.values) {
+        if (value.type != REG_SZ || value.data.size() < sizeof(wchar_t)) continue;
+        std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t) - 1);
+        bool changed = false;
+        for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
+            changed = true;
+        }
+        if (changed) value = TextValue(text);
+    }
+    for (auto& [name, subtree] : tree.subkeys) subtree = Transplanted(subtree, from, to);
+    return tree;
+}
+
+// The Linux name of a file under Wine.
+std::wstring UnixName(const std::wstring& path) {
+    using Convert = char*(CDECL*)(const wchar_t*);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = convert ? convert(path.c_str()) : nullptr;
+    if (!name) return L"";
+    std::wstring text(name, name + std::strlen(name));  // the test folders' names are ASCII
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Makes a folder and all in it refuse writing under Wine, or lifts that:
+// the Linux "immutable" attribute, set by chattr on the prefix's drive.
+// Wine gives no handle to wait on for a Linux program, so a file beside
+// the folder tells when chattr has succeeded.
+bool SetImmutable(const std::wstring& folder, bool immutable) {
+    const std::wstring done = folder + L".chattr-done";
+    DeleteFileW(done.c_str());
+    std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + UnixName(folder) +
+                        L"' && touch '" + UnixName(done) + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    bool succeeded = false;
+    for (DWORD start = GetTickCount(); !succeeded && GetTickCount() - start < kWaitMs; Sleep(20)) {
+        succeeded = GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    DeleteFileW(done.c_str());
+    return succeeded;
+}
+
+// A folder that refuses writing for as long as this lives (none: no folder).
+struct Unwritable {
+    explicit Unwritable(std::wstring folder) : folder(std::move(folder)), ok(this->folder.empty() || SetImmutable(this->folder, true)) {}
+    ~Unwritable() { ok = folder.empty() || SetImmutable(folder, false); }
+    std::wstring folder;
+    bool ok;
+};
 
 // Every key name and value below `path` that mentions `text` (lower case);
 // keys that cannot be read are passed over.
@@ -171,6 +239,28 @@ MailLinkKeys ReadMailLinkKeys() {
             ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey), ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
 }
 
+// What an installation of one mode has on the machine: its files (the
+// program's bytes too), its shortcut, its uninstall entry and the mail-link
+// keys under its root.
+struct Installation {
+    std::vector<std::wstring> files;
+    std::string program;
+    std::wstring shortcutTarget;
+    std::optional<KeyTree> entry, client, progId, mailtoClass;
+    std::optional<RawValue> registeredApp;
+    bool operator==(const Installation&) const = default;
+};
+Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::wstring& shortcut) {
+    return {FilesIn(folder),
+            FileBytes(folder + L"\\Inboxhop.exe"),
+            Lower(ShortcutTarget(shortcut)),
+            ReadTree(root, kUninstallKey),
+            ReadTree(root, kClientKey),
+            ReadTree(root, kProgIdKey),
+            ReadTree(root, kMailtoClassKey),
+            ReadRaw(root, kRegisteredApps, L"Inboxhop")};
+}
+
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -182,6 +272,10 @@ protected:
             ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
         }
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+        for (const std::wstring& key : {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey}) {
+            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
+        }
+        ASSERT_TRUE(DeleteValue(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop"));
         // Another mail program's command, with a variable to expand, as
         // Windows' own commands have.
         ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -192,6 +286,8 @@ protected:
         std::error_code error;  // whatever a failed run left
         fs::remove_all(folder_, error);
         fs::remove(Shortcut(), error);
+        fs::remove_all(UserFolder(), error);
+        fs::remove(UserShortcut(), error);
         CoUninitialize();
     }
 
@@ -205,7 +301,10 @@ protected:
     }
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
-    void Uninstall() { ASSERT_EQ(RunToEnd(folder_ + L"\\Uninstall.exe", L" /S"), 0u); }
+    void Uninstall(const std::wstring& folder) { ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u); }
+    void Uninstall() { Uninstall(folder_); }
+    Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
+    Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
 
     // Starts the installed program, presses its push button and answers the
     // box it ends with.
@@ -252,6 +351,13 @@ protected:
     ScratchTree registeredApps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
     ScratchTree uninstallEntry_{HKEY_LOCAL_MACHINE, kUninstallKey};
     ScratchTree vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
+    // The same keys of the user's.
+    ScratchTree userClients_{HKEY_CURRENT_USER, kClientsKey};
+    ScratchTree userProgId_{HKEY_CURRENT_USER, kProgIdKey};
+    ScratchTree userMailtoClass_{HKEY_CURRENT_USER, kMailtoClassKey};
+    ScratchTree userRegisteredApps_{HKEY_CURRENT_USER, kRegisteredApps};
+    ScratchTree userUninstallEntry_{HKEY_CURRENT_USER, kUninstallKey};
+    ScratchTree userVendor_{HKEY_CURRENT_USER, kVendorKey};
 };
 
 TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace) {
@@ -357,6 +463,137 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
+}
+
+// Just for me, beside the machine's installation, twice: over a mailto
+// command of the user's own, which comes back, and with no mailto class of
+// the user's, which goes again.
+TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
+    Install();
+    const Installation machine = ReadMachineInstallation();
+    const std::wstring folder = UserFolder(), link = L"\"" + folder + L"\\Inboxhop.exe\" \"%1\"";
+    const RawValue usersOwn = TextValue(L"\"C:\\Users Mail\\mail.exe\" \"%1\"");
+    for (bool userHadACommand : {true, false}) {
+        SCOPED_TRACE(userHadACommand ? "over the user's own mailto command" : "without a mailto class of the user's");
+        if (userHadACommand) {
+            ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L"", usersOwn));
+        }
+        const bool clientsBefore = KeyExists(HKEY_CURRENT_USER, kClientsKey);
+        ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
+
+        // The files, the user's shortcut, and an entry as complete as the
+        // machine's, telling its uninstaller the mode.
+        const Installation user = ReadUserInstallation();
+        EXPECT_EQ(user.files, machine.files);
+        EXPECT_EQ(user.program, machine.program);
+        EXPECT_EQ(user.shortcutTarget, Lower(folder + L"\\Inboxhop.exe"));
+        ASSERT_TRUE(user.entry && machine.entry);
+        KeyTree entry = Transplanted(*machine.entry, folder_, folder);
+        const std::wstring uninstaller = L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser";
+        entry.values[L"UninstallString"] = TextValue(uninstaller);
+        entry.values[L"QuietUninstallString"] = TextValue(uninstaller + L" /S");
+        EXPECT_TRUE(*user.entry == entry) << "the user's uninstall entry is not the machine's";
+
+        // The machine's registration under the user's root, naming the
+        // user's folder (the machine's equals the press's, see above), and
+        // a mailto class complete in itself.
+        ASSERT_TRUE(machine.client && machine.progId);
+        EXPECT_TRUE(user.client == Transplanted(*machine.client, folder_, folder)) << "the client keys differ";
+        EXPECT_TRUE(user.progId == Transplanted(*machine.progId, folder_, folder)) << "the ProgID keys differ";
+        EXPECT_EQ(user.registeredApp, machine.registeredApp);
+        KeyTree command, open, shell, mailto;
+        command.values[L""] = TextValue(link);
+        open.subkeys[L"command"] = command;
+        shell.subkeys[L"open"] = open;
+        mailto.subkeys[L"shell"] = shell;
+        mailto.values[L""] = TextValue(L"URL:MailTo Protocol");
+        mailto.values[L"URL Protocol"] = TextValue(L"");
+        EXPECT_TRUE(user.mailtoClass == mailto) << "the user's mailto class is not complete";
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
+
+        ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u);
+        EXPECT_FALSE(fs::exists(folder));
+        EXPECT_FALSE(fs::exists(UserShortcut()));
+        for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
+            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << key;
+        }
+        EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kClientsKey), clientsBefore);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRegisteredApps)) << "left empty";
+        std::vector<std::wstring> mentions;
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder), mentions);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder), mentions);
+        for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
+        if (userHadACommand) {
+            EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
+            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
+        } else {
+            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMailtoClassKey)) << "the class the installer made is left";
+        }
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "uninstalling for the user changed the machine's";
+    }
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
+}
+
+// Failures end non-zero and leave both installations as they were: no file,
+// shortcut, entry or key changes, and each still works (its program is in
+// place and uninstalls). The uninstallers run in place (_?=) to report.
+TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
+    Install();
+    ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
+    const std::wstring scratch = NewScratchFolder(L"failures");
+    const std::wstring blockFile = scratch + L"\\block file", readOnly = scratch + L"\\read only";
+    ASSERT_TRUE(std::ofstream(fs::path(blockFile)) << "a file, not a folder");
+    ASSERT_TRUE(fs::create_directory(readOnly));
+    const Installation machine = ReadMachineInstallation(), user = ReadUserInstallation();
+    const std::wstring programFilesDefault = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop";
+
+    struct Failure {
+        const char* what;
+        std::wstring program, arguments;
+        std::wstring unwritable;  // a folder that refuses writing meanwhile
+        std::wstring running;     // a folder Inboxhop runs from meanwhile
+    };
+    const Failure failures[] = {
+        {"an upgrade in a folder that refuses writing", setup_, L" /S /D=" + folder_, folder_, L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser", UserFolder(), L""},
+        {"a new folder that refuses writing", setup_, L" /S /D=" + readOnly, readOnly, L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + readOnly, readOnly, L""},
+        {"a folder below a file", setup_, L" /S /D=" + blockFile + L"\\Inboxhop", L"", L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + blockFile + L"\\Inboxhop", L"", L""},
+        {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
+        {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
+    };
+    for (const Failure& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        std::optional<StartedProcess> running;
+        if (!failure.running.empty()) {
+            const std::wstring program = failure.running + L"\\Inboxhop.exe";
+            running.emplace(program, L"\"" + program + L"\"");
+            ASSERT_TRUE(WaitForWindow(running->pid(), inboxhop::kForm1Class, L"", kWaitMs));
+        }
+        std::optional<DWORD> code;
+        {
+            Unwritable unwritable(failure.unwritable);
+            ASSERT_TRUE(unwritable.ok);
+            code = RunToEnd(failure.program, failure.arguments);
+        }
+        running.reset();
+
+        EXPECT_TRUE(code && *code != 0) << "exit code " << code.value_or(0);
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "the machine's installation changed";
+        EXPECT_TRUE(ReadUserInstallation() == user) << "the user's installation changed";
+        EXPECT_TRUE(FilesIn(readOnly).empty());
+        EXPECT_TRUE(fs::is_regular_file(blockFile));
+        EXPECT_FALSE(fs::exists(programFilesDefault)) << "installed into the default folder instead";
+    }
+    fs::remove_all(scratch);
+
+    Uninstall(UserFolder());
+    EXPECT_FALSE(fs::exists(UserFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
 }
 
 }  // namespace
