@@ -16,7 +16,6 @@
 #include <xmllite.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
@@ -108,27 +107,13 @@ KeyTree Transplanted(KeyTree tree, const std::wstring& from, const std::wstring&
     for (auto& [name, value] : tree.values) {
         if (value.type != REG_SZ || value.data.size() < sizeof(wchar_t)) continue;
         std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t) - 1);
-        bool changed = false;
         for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
             text.replace(at, from.size(), to);
-            changed = true;
         }
-        if (changed) value = TextValue(text);
+        value = TextValue(text);
     }
     for (auto& [name, subtree] : tree.subkeys) subtree = Transplanted(subtree, from, to);
     return tree;
-}
-
-// The Linux name of a file under Wine.
-std::wstring UnixName(const std::wstring& path) {
-    using Convert = char*(CDECL*)(const wchar_t*);
-    auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = convert ? convert(path.c_str()) : nullptr;
-    if (!name) return L"";
-    std::wstring text(name, name + std::strlen(name));  // the test folders' names are ASCII
-    HeapFree(GetProcessHeap(), 0, name);
-    return text;
 }
 
 // Makes a folder and all in it refuse writing under Wine, or lifts that:
@@ -136,16 +121,20 @@ std::wstring UnixName(const std::wstring& path) {
 // Wine gives no handle to wait on for a Linux program, so a file beside
 // the folder tells when chattr has succeeded.
 bool SetImmutable(const std::wstring& folder, bool immutable) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    auto unix = [&](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::string text = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return std::wstring(text.begin(), text.end());  // the test folders' names are ASCII
+    };
     const std::wstring done = folder + L".chattr-done";
+    std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + unix(folder) +
+                        L"' && touch '" + unix(done) + L"'\"";
     DeleteFileW(done.c_str());
-    std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + UnixName(folder) +
-                        L"' && touch '" + UnixName(done) + L"'\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
+    StartedProcess chattr(L"Z:\\bin\\sh", line);
     bool succeeded = false;
     for (DWORD start = GetTickCount(); !succeeded && GetTickCount() - start < kWaitMs; Sleep(20)) {
         succeeded = GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -251,14 +240,9 @@ struct Installation {
     bool operator==(const Installation&) const = default;
 };
 Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::wstring& shortcut) {
-    return {FilesIn(folder),
-            FileBytes(folder + L"\\Inboxhop.exe"),
-            Lower(ShortcutTarget(shortcut)),
-            ReadTree(root, kUninstallKey),
-            ReadTree(root, kClientKey),
-            ReadTree(root, kProgIdKey),
-            ReadTree(root, kMailtoClassKey),
-            ReadRaw(root, kRegisteredApps, L"Inboxhop")};
+    return {FilesIn(folder), FileBytes(folder + L"\\Inboxhop.exe"), Lower(ShortcutTarget(shortcut)),
+            ReadTree(root, kUninstallKey), ReadTree(root, kClientKey), ReadTree(root, kProgIdKey),
+            ReadTree(root, kMailtoClassKey), ReadRaw(root, kRegisteredApps, L"Inboxhop")};
 }
 
 class Installer : public ::testing::Test {
@@ -272,10 +256,11 @@ protected:
             ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
         }
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
-        for (const std::wstring& key : {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey}) {
+        // The user's keys of the same names, none there to begin with.
+        for (const std::wstring& key : {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey, kRegisteredApps}) {
+            userKeys_.push_back(std::make_unique<ScratchTree>(HKEY_CURRENT_USER, key));
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
         }
-        ASSERT_TRUE(DeleteValue(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop"));
         // Another mail program's command, with a variable to expand, as
         // Windows' own commands have.
         ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -322,17 +307,22 @@ protected:
         return text;
     }
 
-    void ExpectNothingOfTheInstallationLeft() {
-        EXPECT_FALSE(fs::exists(folder_)) << FilesIn(folder_).size() << " files left";
-        EXPECT_FALSE(fs::exists(Shortcut()));
+    // The machine's installation, or (in the user's root) the user's.
+    void ExpectNothingOfTheInstallationLeft(HKEY root = HKEY_LOCAL_MACHINE) {
+        const std::wstring folder = root == HKEY_LOCAL_MACHINE ? folder_ : UserFolder();
+        EXPECT_FALSE(fs::exists(folder)) << FilesIn(folder).size() << " files left";
+        EXPECT_FALSE(fs::exists(root == HKEY_LOCAL_MACHINE ? Shortcut() : UserShortcut()));
         for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
-            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+            EXPECT_FALSE(KeyExists(root, key)) << key;
         }
         std::vector<std::wstring> mentions;
-        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder_), mentions);
-        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder_), mentions);
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder), mentions);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder), mentions);
         for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
-        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop").has_value());
+        EXPECT_FALSE(ReadRaw(root, kRegisteredApps, L"Inboxhop").has_value());
+        // The user's keys above these, made by the installer, go when empty.
+        EXPECT_FALSE(root == HKEY_CURRENT_USER && KeyExists(root, kClientsKey));
+        EXPECT_FALSE(root == HKEY_CURRENT_USER && KeyExists(root, kRegisteredApps));
         // Left alone: the machine's preferred client and the user's choice.
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L""), L"Native Mail Client");
         EXPECT_EQ(option_.Read(), L"3");
@@ -351,13 +341,7 @@ protected:
     ScratchTree registeredApps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
     ScratchTree uninstallEntry_{HKEY_LOCAL_MACHINE, kUninstallKey};
     ScratchTree vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
-    // The same keys of the user's.
-    ScratchTree userClients_{HKEY_CURRENT_USER, kClientsKey};
-    ScratchTree userProgId_{HKEY_CURRENT_USER, kProgIdKey};
-    ScratchTree userMailtoClass_{HKEY_CURRENT_USER, kMailtoClassKey};
-    ScratchTree userRegisteredApps_{HKEY_CURRENT_USER, kRegisteredApps};
-    ScratchTree userUninstallEntry_{HKEY_CURRENT_USER, kUninstallKey};
-    ScratchTree userVendor_{HKEY_CURRENT_USER, kVendorKey};
+    std::vector<std::unique_ptr<ScratchTree>> userKeys_;
 };
 
 TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace) {
@@ -471,23 +455,22 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
-    const std::wstring folder = UserFolder(), link = L"\"" + folder + L"\\Inboxhop.exe\" \"%1\"";
+    ASSERT_TRUE(machine.entry && machine.client && machine.progId && machine.mailtoClass);
+    const std::wstring folder = UserFolder();
     const RawValue usersOwn = TextValue(L"\"C:\\Users Mail\\mail.exe\" \"%1\"");
     for (bool userHadACommand : {true, false}) {
         SCOPED_TRACE(userHadACommand ? "over the user's own mailto command" : "without a mailto class of the user's");
         if (userHadACommand) {
             ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L"", usersOwn));
         }
-        const bool clientsBefore = KeyExists(HKEY_CURRENT_USER, kClientsKey);
         ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
 
         // The files, the user's shortcut, and an entry as complete as the
         // machine's, telling its uninstaller the mode.
         const Installation user = ReadUserInstallation();
-        EXPECT_EQ(user.files, machine.files);
-        EXPECT_EQ(user.program, machine.program);
+        EXPECT_TRUE(user.files == machine.files && user.program == machine.program) << "the files differ";
         EXPECT_EQ(user.shortcutTarget, Lower(folder + L"\\Inboxhop.exe"));
-        ASSERT_TRUE(user.entry && machine.entry);
+        ASSERT_TRUE(user.entry);
         KeyTree entry = Transplanted(*machine.entry, folder_, folder);
         const std::wstring uninstaller = L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser";
         entry.values[L"UninstallString"] = TextValue(uninstaller);
@@ -497,32 +480,17 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         // The machine's registration under the user's root, naming the
         // user's folder (the machine's equals the press's, see above), and
         // a mailto class complete in itself.
-        ASSERT_TRUE(machine.client && machine.progId);
         EXPECT_TRUE(user.client == Transplanted(*machine.client, folder_, folder)) << "the client keys differ";
         EXPECT_TRUE(user.progId == Transplanted(*machine.progId, folder_, folder)) << "the ProgID keys differ";
         EXPECT_EQ(user.registeredApp, machine.registeredApp);
-        KeyTree command, open, shell, mailto;
-        command.values[L""] = TextValue(link);
-        open.subkeys[L"command"] = command;
-        shell.subkeys[L"open"] = open;
-        mailto.subkeys[L"shell"] = shell;
+        // Wine's mailto class with the machine's command, and its name.
+        KeyTree mailto = Transplanted(*machine.mailtoClass, folder_, folder);
         mailto.values[L""] = TextValue(L"URL:MailTo Protocol");
-        mailto.values[L"URL Protocol"] = TextValue(L"");
         EXPECT_TRUE(user.mailtoClass == mailto) << "the user's mailto class is not complete";
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
 
-        ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u);
-        EXPECT_FALSE(fs::exists(folder));
-        EXPECT_FALSE(fs::exists(UserShortcut()));
-        for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
-            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << key;
-        }
-        EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kClientsKey), clientsBefore);
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRegisteredApps)) << "left empty";
-        std::vector<std::wstring> mentions;
-        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder), mentions);
-        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder), mentions);
-        for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
+        Uninstall(folder);
+        ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
         if (userHadACommand) {
             EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
@@ -546,7 +514,6 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     ASSERT_TRUE(std::ofstream(fs::path(blockFile)) << "a file, not a folder");
     ASSERT_TRUE(fs::create_directory(readOnly));
     const Installation machine = ReadMachineInstallation(), user = ReadUserInstallation();
-    const std::wstring programFilesDefault = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop";
 
     struct Failure {
         const char* what;
@@ -583,15 +550,12 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         EXPECT_TRUE(code && *code != 0) << "exit code " << code.value_or(0);
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "the machine's installation changed";
         EXPECT_TRUE(ReadUserInstallation() == user) << "the user's installation changed";
-        EXPECT_TRUE(FilesIn(readOnly).empty());
-        EXPECT_TRUE(fs::is_regular_file(blockFile));
-        EXPECT_FALSE(fs::exists(programFilesDefault)) << "installed into the default folder instead";
+        EXPECT_FALSE(fs::exists(FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop")) << "installed into the default folder";
     }
     fs::remove_all(scratch);
 
     Uninstall(UserFolder());
-    EXPECT_FALSE(fs::exists(UserFolder()));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
 }
