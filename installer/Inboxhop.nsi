@@ -328,11 +328,11 @@ Function ModePage
   Pop $0
   ${NSD_CreateRadioButton} 0 0 100% 12u "Install for &anyone using this computer"
   Pop $AllUsersButton
-  ${NSD_CreateLabel} 12u 13u -12u 10u "Into the program folder, for every user account. Windows asks for administrator rights."
+  ${NSD_CreateLabel} 12u 13u -12u 20u "Every user account gets it. Windows asks for administrator rights."
   Pop $0
   ${NSD_CreateRadioButton} 0 36u 100% 12u "Install just for &me"
   Pop $1
-  ${NSD_CreateLabel} 12u 49u -12u 10u "Into your own program folder, for your account only. No administrator rights needed."
+  ${NSD_CreateLabel} 12u 49u -12u 20u "Only your account gets it. No administrator rights needed."
   Pop $0
   ${If} $PerUser = 1
     ${NSD_Check} $1
