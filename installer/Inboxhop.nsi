@@ -222,9 +222,10 @@ FunctionEnd
 !insertmacro Modes ""
 !insertmacro Modes "un."
 
-; The folder /D= names, from the process's own command line: NSIS replaces
-; a /D= folder it finds invalid (one below a file) with its default before
-; .onInit, and the install must then fail instead. "" when not given.
+; The folder /D= names, from the process's own command line: NSIS drops a
+; /D= folder it finds invalid (one below a file) before .onInit, and
+; $CMDLINE never holds /D=; such a folder must fail the install instead of
+; giving way to the default. "" when not given.
 Function FolderOnCommandLine
   System::Call 'kernel32::GetCommandLineW() w .r0'
   StrCpy $1 ""
@@ -259,7 +260,7 @@ FunctionEnd
 
 ; The mode: /AllUsers or /CurrentUser; without either, an administrator's is
 ; for anyone, as it always was (interactively, the mode page asks), and a
-; user without administrator rights installs just for himself, unasked.
+; user without administrator rights installs just for themselves, unasked.
 Function .onInit
   Call ReadRights
   StrCpy $FolderGiven 0
