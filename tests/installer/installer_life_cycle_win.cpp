@@ -3,9 +3,9 @@
 // the installer's mail-link keys are those a press of the installed program
 // writes, and that the uninstaller takes away what names the installation
 // and puts back the mailto command it found; the same for one user beside
-// the machine's installation; and the failures that must end non-zero and
-// leave both installations as they were. Registry keys touched are put
-// back afterwards.
+// the machine's installation, whose keys are a refused press's; and the
+// failures that must end non-zero and leave both installations as they
+// were. Registry keys touched are put back afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,7 +24,9 @@
 
 #include "app/compose_link.h"
 #include "app/home_page.h"
+#include "app/procedure_steps.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registry_result_box.h"
 #include "registry_scratch.h"
 #include "registry_tree.h"
@@ -293,8 +295,8 @@ protected:
 
     // Starts the installed program, presses its push button and answers the
     // box it ends with.
-    std::wstring PressInstalledProgram() {
-        const std::wstring program = folder_ + L"\\Inboxhop.exe";
+    static std::wstring PressInstalledProgram(const std::wstring& folder) {
+        const std::wstring program = folder + L"\\Inboxhop.exe";
         StartedProcess process(program, L"\"" + program + L"\"");
         HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
         if (!form || !BringToForeground(form)) return L"no window";
@@ -413,7 +415,7 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
     ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey));
     ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
-    ASSERT_EQ(PressInstalledProgram(), L"Done.");
+    ASSERT_EQ(PressInstalledProgram(folder_), L"Done.");
     const MailLinkKeys pressed = ReadMailLinkKeys();
     const MailLinkKeys& expected = installed;
     EXPECT_EQ(pressed.mailtoCommand, expected.mailtoCommand);
@@ -455,7 +457,7 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
-    ASSERT_TRUE(machine.entry && machine.client && machine.progId && machine.mailtoClass);
+    ASSERT_TRUE(machine.entry);
     const std::wstring folder = UserFolder();
     const RawValue usersOwn = TextValue(L"\"C:\\Users Mail\\mail.exe\" \"%1\"");
     for (bool userHadACommand : {true, false}) {
@@ -477,17 +479,31 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         entry.values[L"QuietUninstallString"] = TextValue(uninstaller + L" /S");
         EXPECT_TRUE(*user.entry == entry) << "the user's uninstall entry is not the machine's";
 
-        // The machine's registration under the user's root, naming the
-        // user's folder (the machine's equals the press's, see above), and
-        // a mailto class complete in itself.
-        EXPECT_TRUE(user.client == Transplanted(*machine.client, folder_, folder)) << "the client keys differ";
-        EXPECT_TRUE(user.progId == Transplanted(*machine.progId, folder_, folder)) << "the ProgID keys differ";
-        EXPECT_EQ(user.registeredApp, machine.registeredApp);
-        // Wine's mailto class with the machine's command, and its name.
-        KeyTree mailto = Transplanted(*machine.mailtoClass, folder_, folder);
-        mailto.values[L""] = TextValue(L"URL:MailTo Protocol");
-        EXPECT_TRUE(user.mailtoClass == mailto) << "the user's mailto class is not complete";
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
+
+        // The user's keys are those of a press that the machine refuses, as
+        // it refuses a user without administrator rights: take the
+        // installer's away, press the user's program, compare.
+        ASSERT_TRUE(user.registeredApp && PutTree(HKEY_CURRENT_USER, kClientsKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kProgIdKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kMailtoClassKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kRegisteredApps, std::nullopt));
+        {
+            ReadOnlyKeys machineKeys;
+            ASSERT_TRUE(machineKeys.AddEvery(inboxhop::MachineRegistrationSteps()));
+            ASSERT_EQ(PressInstalledProgram(folder), inboxhop::kCurrentUserDoneMessage);
+        }
+        const Installation pressed = ReadUserInstallation();
+        EXPECT_TRUE(pressed.client == user.client) << "the client keys differ";
+        EXPECT_TRUE(pressed.progId == user.progId) << "the ProgID keys differ";
+        EXPECT_TRUE(pressed.mailtoClass == user.mailtoClass) << "the mailto classes differ";
+        EXPECT_EQ(pressed.registeredApp, user.registeredApp);
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "the press changed the machine's keys";
+        // The installer's keys again, for its uninstaller to take away.
+        ASSERT_TRUE(PutTree(HKEY_CURRENT_USER, kClientKey, user.client) &&
+                    PutTree(HKEY_CURRENT_USER, kProgIdKey, user.progId) &&
+                    PutTree(HKEY_CURRENT_USER, kMailtoClassKey, user.mailtoClass) &&
+                    WriteRaw(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop", *user.registeredApp));
 
         Uninstall(folder);
         ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
