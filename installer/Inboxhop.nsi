@@ -99,6 +99,7 @@ Var AllUsersButton
 !define MUI_UNABORTWARNING
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -406,6 +407,24 @@ Function SaveMailtoCommand
   WriteRegDWORD SHCTX "${STATE_KEY}" "MailtoCommandSaved" 1
 FunctionEnd
 
+; The other mode's installation folder ($0), which this one leaves alone.
+!define OTHER_MODES_FOLDER_TEXT "$INSTDIR holds the other installation of ${PRODUCT} (for anyone, or just for you). Choose another folder."
+Function OtherModesFolder
+  ${If} $PerUser = 1
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryPageLeave
+  Call OtherModesFolder
+  ${If} $0 == $INSTDIR
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${OTHER_MODES_FOLDER_TEXT}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; What this run wrote into a folder it made, taken away again.
 Function RemoveFilesWritten
   ${If} $FolderMade = 1
@@ -449,8 +468,13 @@ FunctionEnd
 
 Section "${PRODUCT}" SecProgram
   SectionIn RO
-  ; The folder given, or none: never another one.
   StrCpy $FolderMade 0
+  Call OtherModesFolder
+  ${If} $0 == $INSTDIR
+    !insertmacro Fail "${OTHER_MODES_FOLDER_TEXT}"
+  ${EndIf}
+
+  ; The folder given, or none: never another one.
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     StrCpy $FolderMade 1
   ${EndIf}

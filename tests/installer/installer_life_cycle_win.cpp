@@ -531,6 +531,8 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {"just for me, the same", setup_, L" /S /CurrentUser /D=" + readOnly, readOnly, L""},
         {"a folder below a file", setup_, L" /S /D=" + blockFile + L"\\Inboxhop", L"", L""},
         {"just for me, the same", setup_, L" /S /CurrentUser /D=" + blockFile + L"\\Inboxhop", L"", L""},
+        {"just for me, into the folder of the installation for anyone", setup_, L" /S /CurrentUser /D=" + folder_, L"", L""},
+        {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder(), L"", L""},
         {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
         {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
     };
