@@ -2,8 +2,10 @@
 // installs into a folder with spaces, what they leave on the machine, that
 // the installer's mail-link keys are those a press of the installed program
 // writes, and that the uninstaller takes away what names the installation
-// and puts back the mailto command it found. Registry keys touched are put
-// back afterwards.
+// and puts back the mailto command it found; the same for one user beside
+// the machine's installation, whose keys are a refused press's; and the
+// failures that must end non-zero and leave both installations as they
+// were. Registry keys touched are put back afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,7 +24,9 @@
 
 #include "app/compose_link.h"
 #include "app/home_page.h"
+#include "app/procedure_steps.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registry_result_box.h"
 #include "registry_scratch.h"
 #include "registry_tree.h"
@@ -52,6 +56,8 @@ const std::wstring kCapabilities = kClientKey + L"\\Capabilities";
 const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
 const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
 const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
+const std::wstring kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
+const std::wstring kClientsKey = L"SOFTWARE\\Clients";
 
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
@@ -63,6 +69,9 @@ std::wstring FolderOf(int csidl) {
     return path;
 }
 std::wstring Shortcut() { return FolderOf(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
+// Just for me: the user's own program folder and Start menu.
+std::wstring UserFolder() { return FolderOf(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Inboxhop"; }
+std::wstring UserShortcut() { return FolderOf(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // The names in a folder that start with `prefix`, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& prefix = L"") {
     std::vector<std::wstring> names;
@@ -93,6 +102,43 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     if (shell) shell->Release();
     return target;
 }
+
+// Makes a folder and all in it refuse writing under Wine, or lifts that:
+// the Linux "immutable" attribute, set by chattr on the prefix's drive.
+// Wine gives no handle to wait on for a Linux program, so a file beside
+// the folder tells when chattr has succeeded.
+bool SetImmutable(const std::wstring& folder, bool immutable) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    auto unix = [&](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::string text = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return std::wstring(text.begin(), text.end());  // the test folders' names are ASCII
+    };
+    const std::wstring done = folder + L".chattr-done";
+    std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + unix(folder) +
+                        L"' && touch '" + unix(done) + L"'\"";
+    DeleteFileW(done.c_str());
+    StartedProcess chattr(L"Z:\\bin\\sh", line);
+    bool succeeded = false;
+    for (DWORD start = GetTickCount(); !succeeded && GetTickCount() - start < kWaitMs; Sleep(20)) {
+        succeeded = GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    DeleteFileW(done.c_str());
+    return succeeded;
+}
+
+// A folder that refuses writing for as long as this lives (none: no folder).
+struct Unwritable {
+    explicit Unwritable(const std::wstring& folder) : folder(folder), ok(folder.empty() || SetImmutable(folder, true)) {}
+    ~Unwritable() {
+        if (!folder.empty()) SetImmutable(folder, false);
+    }
+    const std::wstring folder;
+    const bool ok;
+};
 
 // Every key name and value below `path` that mentions `text` (lower case);
 // keys that cannot be read are passed over.
@@ -171,6 +217,23 @@ MailLinkKeys ReadMailLinkKeys() {
             ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey), ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
 }
 
+// What an installation of one mode has on the machine: its files (the
+// program's bytes too), its shortcut, its uninstall entry and the mail-link
+// keys under its root.
+struct Installation {
+    std::vector<std::wstring> files;
+    std::string program;
+    std::wstring shortcutTarget;
+    std::optional<KeyTree> entry, client, progId, mailtoClass;
+    std::optional<RawValue> registeredApp;
+    bool operator==(const Installation&) const = default;
+};
+Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::wstring& shortcut) {
+    return {FilesIn(folder), FileBytes(folder + L"\\Inboxhop.exe"), Lower(ShortcutTarget(shortcut)),
+            ReadTree(root, kUninstallKey), ReadTree(root, kClientKey), ReadTree(root, kProgIdKey),
+            ReadTree(root, kMailtoClassKey), ReadRaw(root, kRegisteredApps, L"Inboxhop")};
+}
+
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -182,6 +245,12 @@ protected:
             ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
         }
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+        // The user's keys of the same names, none there to begin with.
+        for (const std::wstring& key :
+             {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey, kRegisteredApps}) {
+            userKeys_.push_back(std::make_unique<ScratchTree>(HKEY_CURRENT_USER, key));
+            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
+        }
         // Another mail program's command, with a variable to expand, as
         // Windows' own commands have.
         ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -192,6 +261,8 @@ protected:
         std::error_code error;  // whatever a failed run left
         fs::remove_all(folder_, error);
         fs::remove(Shortcut(), error);
+        fs::remove_all(UserFolder(), error);
+        fs::remove(UserShortcut(), error);
         CoUninitialize();
     }
 
@@ -205,12 +276,15 @@ protected:
     }
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
-    void Uninstall() { ASSERT_EQ(RunToEnd(folder_ + L"\\Uninstall.exe", L" /S"), 0u); }
+    void Uninstall(const std::wstring& folder) { ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u); }
+    void Uninstall() { Uninstall(folder_); }
+    Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
+    Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
 
     // Starts the installed program, presses its push button and answers the
     // box it ends with.
-    std::wstring PressInstalledProgram() {
-        const std::wstring program = folder_ + L"\\Inboxhop.exe";
+    static std::wstring PressInstalledProgram(const std::wstring& folder) {
+        const std::wstring program = folder + L"\\Inboxhop.exe";
         StartedProcess process(program, L"\"" + program + L"\"");
         HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
         if (!form || !BringToForeground(form)) return L"no window";
@@ -223,17 +297,22 @@ protected:
         return text;
     }
 
-    void ExpectNothingOfTheInstallationLeft() {
-        EXPECT_FALSE(fs::exists(folder_)) << FilesIn(folder_).size() << " files left";
-        EXPECT_FALSE(fs::exists(Shortcut()));
+    // The machine's installation, or (in the user's root) the user's.
+    void ExpectNothingOfTheInstallationLeft(HKEY root = HKEY_LOCAL_MACHINE) {
+        const std::wstring folder = root == HKEY_LOCAL_MACHINE ? folder_ : UserFolder();
+        EXPECT_FALSE(fs::exists(folder)) << FilesIn(folder).size() << " files left";
+        EXPECT_FALSE(fs::exists(root == HKEY_LOCAL_MACHINE ? Shortcut() : UserShortcut()));
         for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
-            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+            EXPECT_FALSE(KeyExists(root, key)) << key;
         }
         std::vector<std::wstring> mentions;
-        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder_), mentions);
-        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder_), mentions);
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder), mentions);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder), mentions);
         for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
-        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop").has_value());
+        EXPECT_FALSE(ReadRaw(root, kRegisteredApps, L"Inboxhop").has_value());
+        // The user's keys above these, made by the installer, go when empty.
+        EXPECT_FALSE(root == HKEY_CURRENT_USER && KeyExists(root, kClientsKey));
+        EXPECT_FALSE(root == HKEY_CURRENT_USER && KeyExists(root, kRegisteredApps));
         // Left alone: the machine's preferred client and the user's choice.
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L""), L"Native Mail Client");
         EXPECT_EQ(option_.Read(), L"3");
@@ -252,6 +331,7 @@ protected:
     ScratchTree registeredApps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
     ScratchTree uninstallEntry_{HKEY_LOCAL_MACHINE, kUninstallKey};
     ScratchTree vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
+    std::vector<std::unique_ptr<ScratchTree>> userKeys_;
 };
 
 TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace) {
@@ -323,7 +403,7 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
     ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey));
     ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
-    ASSERT_EQ(PressInstalledProgram(), L"Done.");
+    ASSERT_EQ(PressInstalledProgram(folder_), L"Done.");
     const MailLinkKeys pressed = ReadMailLinkKeys();
     const MailLinkKeys& expected = installed;
     EXPECT_EQ(pressed.mailtoCommand, expected.mailtoCommand);
@@ -357,6 +437,132 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
+}
+
+// Just for me, beside the machine's installation, twice: over a mailto
+// command of the user's own, which comes back, and with no mailto class of
+// the user's, which goes again.
+TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
+    Install();
+    const Installation machine = ReadMachineInstallation();
+    ASSERT_TRUE(machine.entry);
+    const std::wstring folder = UserFolder();
+    const RawValue usersOwn = TextValue(L"\"C:\\Users Mail\\mail.exe\" \"%1\"");
+    for (bool userHadACommand : {true, false}) {
+        SCOPED_TRACE(userHadACommand ? "over the user's own mailto command" : "without a mailto class of the user's");
+        if (userHadACommand) {
+            ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L"", usersOwn));
+        }
+        ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
+
+        // The files, the user's shortcut, and an entry as complete as the
+        // machine's, telling its uninstaller the mode.
+        const Installation user = ReadUserInstallation();
+        EXPECT_TRUE(user.files == machine.files && user.program == machine.program) << "the files differ";
+        EXPECT_EQ(user.shortcutTarget, Lower(folder + L"\\Inboxhop.exe"));
+        ASSERT_TRUE(user.entry);
+        for (const auto& [name, value] : machine.entry->values) EXPECT_EQ(user.entry->values.count(name), 1u) << name;
+        EXPECT_EQ(user.entry->values.size(), machine.entry->values.size());
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString"),
+                  L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser /S");
+
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
+
+        // The user's keys are those of a press that the machine refuses, as
+        // it refuses a user without administrator rights: take the
+        // installer's away, press the user's program, compare.
+        ASSERT_TRUE(user.registeredApp && PutTree(HKEY_CURRENT_USER, kClientsKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kProgIdKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kMailtoClassKey, std::nullopt) &&
+                    PutTree(HKEY_CURRENT_USER, kRegisteredApps, std::nullopt));
+        {
+            ReadOnlyKeys machineKeys;
+            ASSERT_TRUE(machineKeys.AddEvery(inboxhop::MachineRegistrationSteps()));
+            ASSERT_EQ(PressInstalledProgram(folder), inboxhop::kCurrentUserDoneMessage);
+        }
+        const Installation pressed = ReadUserInstallation();
+        EXPECT_TRUE(pressed.client == user.client) << "the client keys differ";
+        EXPECT_TRUE(pressed.progId == user.progId) << "the ProgID keys differ";
+        EXPECT_TRUE(pressed.mailtoClass == user.mailtoClass) << "the mailto classes differ";
+        EXPECT_EQ(pressed.registeredApp, user.registeredApp);
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "the press changed the machine's keys";
+        // The installer's keys again, for its uninstaller to take away.
+        ASSERT_TRUE(PutTree(HKEY_CURRENT_USER, kClientKey, user.client) &&
+                    PutTree(HKEY_CURRENT_USER, kProgIdKey, user.progId) &&
+                    PutTree(HKEY_CURRENT_USER, kMailtoClassKey, user.mailtoClass) &&
+                    WriteRaw(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop", *user.registeredApp));
+
+        Uninstall(folder);
+        ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
+        if (userHadACommand) {
+            EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
+            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
+        } else {
+            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMailtoClassKey)) << "the class the installer made is left";
+        }
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "uninstalling for the user changed the machine's";
+    }
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
+}
+
+// Failures end non-zero and leave both installations as they were: no file,
+// shortcut, entry or key changes, and each still works (its program is in
+// place and uninstalls). The uninstallers run in place (_?=) to report.
+TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
+    Install();
+    ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
+    const std::wstring scratch = NewScratchFolder(L"failures");
+    const std::wstring blockFile = scratch + L"\\block file", readOnly = scratch + L"\\read only";
+    ASSERT_TRUE(std::ofstream(fs::path(blockFile)) << "a file, not a folder");
+    ASSERT_TRUE(fs::create_directory(readOnly));
+    const Installation machine = ReadMachineInstallation(), user = ReadUserInstallation();
+
+    struct Failure {
+        const char* what;
+        std::wstring program, arguments;
+        std::wstring unwritable;  // a folder that refuses writing meanwhile
+        std::wstring running;     // a folder Inboxhop runs from meanwhile
+    };
+    const Failure failures[] = {
+        {"an upgrade in a folder that refuses writing", setup_, L" /S /D=" + folder_, folder_, L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser", UserFolder(), L""},
+        {"a new folder that refuses writing", setup_, L" /S /D=" + readOnly, readOnly, L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + readOnly, readOnly, L""},
+        {"a folder below a file", setup_, L" /S /D=" + blockFile + L"\\Inboxhop", L"", L""},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + blockFile + L"\\Inboxhop", L"", L""},
+        {"just for me, into the folder of the installation for anyone", setup_, L" /S /CurrentUser /D=" + folder_, L"", L""},
+        {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder(), L"", L""},
+        {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
+        {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
+    };
+    for (const Failure& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        std::optional<StartedProcess> running;
+        if (!failure.running.empty()) {
+            const std::wstring program = failure.running + L"\\Inboxhop.exe";
+            running.emplace(program, L"\"" + program + L"\"");
+            ASSERT_TRUE(WaitForWindow(running->pid(), inboxhop::kForm1Class, L"", kWaitMs));
+        }
+        std::optional<DWORD> code;
+        {
+            Unwritable unwritable(failure.unwritable);
+            ASSERT_TRUE(unwritable.ok);
+            code = RunToEnd(failure.program, failure.arguments);
+        }
+        running.reset();
+
+        EXPECT_TRUE(code && *code != 0) << "exit code " << code.value_or(0);
+        EXPECT_TRUE(ReadMachineInstallation() == machine) << "the machine's installation changed";
+        EXPECT_TRUE(ReadUserInstallation() == user) << "the user's installation changed";
+        EXPECT_FALSE(fs::exists(FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop")) << "installed into the default folder";
+    }
+    fs::remove_all(scratch);
+
+    Uninstall(UserFolder());
+    ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
 }
 
 }  // namespace
