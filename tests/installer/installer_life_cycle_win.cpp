@@ -16,28 +16,13 @@
 #include <algorithm>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "app/compose_link.h"
-#include "app/home_page.h"
+#include "base/scoped_win.h"
+#include "file_bytes.h"
 #include "program_run.h"
-#include "registry_result_box.h"
-#include "registry_scratch.h"
-#include "registry_tree.h"
-#include "ui/form1.h"
-#include "window_driving.h"
-#include "windows_seen.h"
-#include "wine_process.h"
-
-namespace testing_support {
-// Registry values in failure messages: their type and their text.
-void PrintTo(const RawValue& value, std::ostream* out) {
-    std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
-    *out << "type " << value.type << " " << ::testing::PrintToString(text);
-}
-}  // namespace testing_support
+#include "registration_values.h"
 
 namespace {
 
@@ -73,36 +58,29 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring
     std::sort(names.begin(), names.end());
     return names;
 }
-std::string FileBytes(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The program a shortcut starts.
 std::wstring ShortcutTarget(const std::wstring& link) {
     wchar_t target[MAX_PATH] = {};
-    IShellLinkW* shell = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&shell))) &&
-        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+    inboxhop::ComPtr<IShellLinkW> shell;
+    inboxhop::ComPtr<IPersistFile> file;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.put_void())) &&
+        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, file.put_void())) &&
         SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
         shell->GetPath(target, MAX_PATH, nullptr, 0);
     }
-    if (file) file->Release();
-    if (shell) shell->Release();
     return target;
 }
 
 // Every key name and value below `path` that mentions `text` (lower case);
 // keys that cannot be read are passed over.
 void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    inboxhop::ScopedRegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
     std::vector<std::wstring> subkeys;
     wchar_t name[16384];
     DWORD length = std::size(name);
-    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    for (DWORD i = 0; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i, length = std::size(name)) {
         subkeys.emplace_back(name, length);
     }
@@ -110,14 +88,13 @@ void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text,
     for (DWORD i = 0;; ++i) {
         DWORD size = static_cast<DWORD>(data.size()), type = 0;
         length = std::size(name);
-        LONG status = RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size);
+        LONG status = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data.data(), &size);
         if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
         if (status != ERROR_SUCCESS) break;
         std::wstring value = std::wstring(name, length) + L"=" +
                              std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
         if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
     }
-    RegCloseKey(key);
     for (const std::wstring& sub : subkeys) {
         if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
         FindMentions(root, path + L"\\" + sub, text, found);
@@ -130,12 +107,12 @@ std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociation
     using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
     auto create = reinterpret_cast<Create>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"xmllite.dll"), "CreateXmlReader")));
-    IStream* stream = nullptr;
-    IXmlReader* reader = nullptr;
+    inboxhop::ComPtr<IStream> stream;
+    inboxhop::ComPtr<IXmlReader> reader;
     std::optional<std::vector<std::map<std::wstring, std::wstring>>> found;
-    if (create && SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, &stream)) &&
-        SUCCEEDED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) &&
-        SUCCEEDED(reader->SetInput(stream))) {
+    if (create &&
+        SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, reinterpret_cast<IStream**>(stream.put_void()))) &&
+        SUCCEEDED(create(__uuidof(IXmlReader), reader.put_void(), nullptr)) && SUCCEEDED(reader->SetInput(stream.get()))) {
         found.emplace();
         XmlNodeType node;
         HRESULT status;
@@ -154,8 +131,6 @@ std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociation
         }
         if (FAILED(status)) found.reset();
     }
-    if (reader) reader->Release();
-    if (stream) stream->Release();
     return found;
 }
 
@@ -210,16 +185,11 @@ protected:
     // Starts the installed program, presses its push button and answers the
     // box it ends with.
     std::wstring PressInstalledProgram() {
-        const std::wstring program = folder_ + L"\\Inboxhop.exe";
-        StartedProcess process(program, L"\"" + program + L"\"");
-        HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
-        if (!form || !BringToForeground(form)) return L"no window";
-        ClickAt(form, CentreInParent(GetDlgItem(form, inboxhop::kPushButton1Id)));
-        HWND box = WaitForMessageBox(process.pid(), kWaitMs);
-        std::wstring text = box ? ReadResultBox(box).text : L"no box";
-        if (box) PressOk(box);
-        PostMessageW(form, WM_CLOSE, 0, 0);
-        process.WaitForExit(kWaitMs);
+        ShownProgram program(folder_ + L"\\Inboxhop.exe", L"", kWaitMs);
+        if (!program.window()) return L"no window";
+        HWND box = program.Press(kWaitMs);
+        std::wstring text = box ? AnswerBox(box, kWaitMs).text : L"no box";
+        program.Close(kWaitMs);
         return text;
     }
 
@@ -261,8 +231,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // The files, one shortcut, one uninstall entry and its values.
     EXPECT_EQ(FilesIn(folder_), (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
                                                            L"Uninstall.exe"}));
-    const std::string program = FileBytes(ProgramPath());
-    EXPECT_TRUE(!program.empty() && FileBytes(folder_ + L"\\Inboxhop.exe") == program);
+    const std::string program = ReadFileBytes(ProgramPath()).value_or("");
+    EXPECT_TRUE(!program.empty() && ReadFileBytes(folder_ + L"\\Inboxhop.exe") == program);
     EXPECT_EQ(FilesIn(FolderOf(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     auto entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey.substr(0, kUninstallKey.rfind(L'\\')));
@@ -290,21 +260,10 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // "Use Inboxhop for mail links", on by default: the Default-apps
     // registration here (the press's own keys are compared with the press
     // below), and the mailto command.
-    const std::tuple<std::wstring, const wchar_t*, RawValue> written[] = {
-        {kMailtoCommandKey, L"", TextValue(link_)},
-        {kProgIdKey, L"", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"FriendlyTypeName", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"EditFlags", NumberValue(2)},
-        {kProgIdKey + L"\\DefaultIcon", L"", TextValue(icon)},
-        {kProgIdKey + L"\\shell\\open\\command", L"", TextValue(link_)},
-        {kCapabilities, L"ApplicationName", TextValue(L"Inboxhop")},
-        {kCapabilities, L"ApplicationDescription", TextValue(L"Opens mail links in the web-mail service you choose.")},
-        {kCapabilities, L"ApplicationIcon", TextValue(icon)},
-        {kCapabilities + L"\\URLAssociations", L"mailto", TextValue(L"Inboxhop.mailto")},
-        {kRegisteredApps, L"Inboxhop", TextValue(kCapabilities)},
-    };
-    for (const auto& [key, name, expected] : written) {
-        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, name), expected) << key << " " << name;
+    std::vector<ExpectedValue> written = DefaultAppsValues(folder_ + L"\\Inboxhop.exe");
+    written.push_back({kMailtoCommandKey, L"", TextValue(link_)});
+    for (const ExpectedValue& e : written) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key << " " << e.name;
     }
 
     // The associations file for administrators names what was registered.
@@ -337,11 +296,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
 
     // Another program opens a mail link: the installed program hands it on.
     ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);
-    std::wstring arrived;
-    for (size_t wanted = 1; arrived.empty() && browser_.WaitForAddresses(wanted, kWaitMs); ++wanted) {
-        if (browser_.Addresses()[wanted - 1] != inboxhop::kHomePage) arrived = browser_.Addresses()[wanted - 1];
-    }
-    EXPECT_EQ(L"\"" + arrived + L"\"", inboxhop::BuildComposeLink(L"3", L"someone@example.com").value());
+    EXPECT_EQ(L"\"" + browser_.WaitForPage(0, kWaitMs) + L"\"",
+              inboxhop::BuildComposeLink(L"3", L"someone@example.com").value());
 
     Uninstall();
     ExpectNothingOfTheInstallationLeft();

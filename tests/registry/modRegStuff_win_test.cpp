@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/error_trap.h"
+#include "failure_text.h"
 #include "registry_scratch.h"
 #include "registry_stand_in.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 using namespace inboxhop;
 using namespace testing_support;
-
-// The bytes of a REG_SZ value as the wide registry keeps it: UTF-16 with
-// the terminating NUL.
-std::vector<BYTE> StoredText(const std::wstring& text) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-}
 
 class RegistryLayer : public ::testing::Test {
 protected:
@@ -175,12 +169,10 @@ TEST(RegistryLayerCalls, RefusalsAreReportedAndCloseOnlyWhatWasOpened) {
 TEST(RegistryLayerCalls, AValueThatDoesNotConvertFailsAfterClosingTheKey) {
     StandInRegistry registry;
     registry.AddKey(L"SOFTWARE\\A");
-    try {
-        WriteRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\A", L"", std::wstring(L"twelve"), REG_DWORD);
-        ADD_FAILURE() << "no failure";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.description(), L"Type mismatch");
-    }
+    EXPECT_EQ(FailureText([] {
+                  WriteRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\A", L"", std::wstring(L"twelve"), REG_DWORD);
+              }),
+              L"Type mismatch");
     EXPECT_EQ(registry.OpenHandles(), 0u);
     EXPECT_EQ(registry.ValueCount(), 0u);
 }

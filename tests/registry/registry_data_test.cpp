@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/error_trap.h"
+#include "failure_text.h"
 
 namespace inboxhop {
 namespace {
@@ -52,12 +53,8 @@ TEST(RegistryValue, NumbersThatDoNotConvertFailLikeTheLanguage) {
         {std::wstring(L"1 2"), L"Type mismatch"},
     };
     for (const Case& c : cases) {
-        try {
-            RegistryValueAsNumber(c.value);
-            ADD_FAILURE() << "no failure for " << RegistryValueAsText(c.value);
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.description(), c.failure) << RegistryValueAsText(c.value);
-        }
+        EXPECT_EQ(testing_support::FailureText([&] { RegistryValueAsNumber(c.value); }), c.failure)
+            << RegistryValueAsText(c.value);
     }
 }
 
