@@ -100,8 +100,9 @@ double TimeHandOff(const std::wstring& program) {
     return ms;
 }
 
-// Milliseconds from the start until the program's window is visible; the
-// window is then closed and the end waited for.
+// Milliseconds from the start until the program's window is visible (looked
+// for every millisecond: the tests' WaitUntil pauses too long between tries
+// for a timing); the window is then closed and the end waited for.
 double TimeWindow(const std::wstring& program, const wchar_t* className) {
     Child child(program, L"");
     if (!child.ok()) Fail("could not start a window program");

@@ -4,6 +4,9 @@
 #   Inboxhop-<version>-win32.zip    the portable program (CPack's ZIP)
 #   Inboxhop-<version>-setup.exe    the installer (installer/Inboxhop.nsi,
 #                                   made by Debian's makensis)
+#   Inboxhop-<version>.msi          the Windows Installer package for
+#                                   administrators (installer/Inboxhop.wxs,
+#                                   made by Debian's wixl)
 set(inboxhop_package_version ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
 
 # The program and its pointer file: all the portable zip holds.
@@ -29,4 +32,5 @@ set(CPACK_EXTERNAL_ENABLE_STAGING OFF)
 set(CPACK_INBOXHOP_BUILD_DIR ${CMAKE_BINARY_DIR})
 set(CPACK_INBOXHOP_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_INBOXHOP_SETUP Inboxhop-${inboxhop_package_version}-setup.exe)
+set(CPACK_INBOXHOP_MSI Inboxhop-${inboxhop_package_version}.msi)
 include(CPack)

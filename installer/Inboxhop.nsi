@@ -26,6 +26,9 @@ SetCompressor /SOLID lzma
     VERSION_MAJOR ', ' VERSION_MINOR ', ' VERSION_PATCH ', ' VERSION_BUILD
 
 !define PRODUCT "Inboxhop"
+; The Windows Installer package's upgrade code, the same for all its
+; versions (makensis reads the WiX source from this script's folder).
+!searchparse /file "Inboxhop.wxs" 'UpgradeCode="' MSI_UPGRADE_CODE '"'
 !define PUBLISHER "Kestrelon"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Inboxhop"
 ; The installer's own notes: the mail-link command it found at install time.
@@ -133,6 +136,14 @@ Function .onInit
   ${If} $0 != "admin"
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is installed for every user of this computer. Start the installer as an administrator." /SD IDOK
     SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
+  ; One program, one owner of its files and keys: not over an installation
+  ; of the MSI package, whose removal would take this one's files away.
+  System::Call 'msi::MsiEnumRelatedProductsW(w "{${MSI_UPGRADE_CODE}}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is already installed on this computer by its Windows Installer package (MSI). Uninstall that installation first (Apps > ${PRODUCT}), or upgrade it with a newer MSI package." /SD IDOK
+    SetErrorLevel 1638 ; ERROR_PRODUCT_VERSION: another installation of the product
     Quit
   ${EndIf}
 FunctionEnd

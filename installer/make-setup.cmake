@@ -1,7 +1,8 @@
 # Run by CPack's External generator (`--target package`): installs the
 # program, as `cmake --install` does, into a staging folder beside the build,
 # and has makensis make the installer from installer/Inboxhop.nsi and that
-# folder.
+# folder; then has wixl make the Windows Installer package
+# (installer/make-msi.cmake).
 set(staging ${CPACK_TOPLEVEL_DIRECTORY}/setup-staging)
 file(REMOVE_RECURSE ${staging})
 foreach(component program installer)
@@ -27,4 +28,13 @@ execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "makensis failed on installer/Inboxhop.nsi")
 endif()
-set(CPACK_EXTERNAL_BUILT_PACKAGES ${setup})
+
+set(msi ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INBOXHOP_MSI})
+execute_process(COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CPACK_INBOXHOP_BUILD_DIR}
+                        -DSOURCE_DIR=${CPACK_INBOXHOP_SOURCE_DIR} -DVERSION=${CPACK_PACKAGE_VERSION}
+                        -DOUTPUT=${msi} -P ${CPACK_INBOXHOP_SOURCE_DIR}/installer/make-msi.cmake
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "making ${CPACK_INBOXHOP_MSI} failed")
+endif()
+set(CPACK_EXTERNAL_BUILT_PACKAGES ${setup} ${msi})

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Keeps the source folders layered: each may include only its own floor and
-# the floors below it. base/ is the bottom, registry/ and settings/ stand on
-# it side by side, ui/ on those, app/ on everything.
+# the floors below it. base/ is the bottom, registry/ stands on it,
+# settings/ on registry/ (the store is kept in the registry), ui/ on those,
+# app/ on everything.
 set -uo pipefail
 cd "$(dirname "$0")/../src"
 allowed() {
   case $1 in
     base) echo "base" ;;
     registry) echo "base registry" ;;
-    settings) echo "base settings" ;;
+    settings) echo "base registry settings" ;;
     ui) echo "base registry settings ui" ;;
     app) echo "base registry settings ui app" ;;
   esac

@@ -26,6 +26,10 @@ fi
 dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
 # The installer: Debian's NSIS (makensis).
 need makensis nsis
+# The MSI package: Debian's wixl builds it from WiX source; msitools'
+# msibuild sets what wixl cannot express (installer/make-msi.cmake).
+need wixl wixl
+need msibuild msitools
 # The window under Wine as on Windows: Arial's metrics (tools/wine-prefix.sh)
 # and Wine's own fonts (the caption buttons' symbols, the dialog font).
 [ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)

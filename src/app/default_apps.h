@@ -16,7 +16,10 @@ enum class DefaultAppsPage {
     AssociationWindow,  // Control Panel's Default Programs, at Inboxhop's entry
 };
 
+// Windows 11 opens the page at an application registered for the machine, or
+// for the user alone.
 inline constexpr std::wstring_view kWindows11Page = L"ms-settings:defaultapps?registeredAppMachine=Inboxhop";
+inline constexpr std::wstring_view kWindows11UserPage = L"ms-settings:defaultapps?registeredAppUser=Inboxhop";
 inline constexpr std::wstring_view kWindows10Page = L"ms-settings:defaultapps";
 
 // The pages to try for this version of Windows, best first: each one down

@@ -8,10 +8,10 @@
 #include "app/default_apps.h"
 #include "base/com_win.h"
 #include "base/product.h"
-#include "base/registry_text_win.h"
 #include "base/scoped_win.h"
 #include "base/windows_version_win.h"
 #include "registry/mail_handler_keys.h"
+#include "registry/modRegStuff.h"
 
 namespace inboxhop {
 
@@ -19,11 +19,9 @@ namespace {
 
 // A text value of a class under HKEY_CLASSES_ROOT; empty when absent.
 std::wstring ClassText(const std::wstring& path, std::wstring_view name) {
-    ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return {};
     std::wstring text;
     DWORD type = REG_NONE;
-    ReadRegistryText(key.get(), name, text, type);
+    ReadRegistryText(HKEY_CLASSES_ROOT, path, name, text, type);
     return text;
 }
 
@@ -83,13 +81,13 @@ std::optional<std::wstring> OtherMailHandler(std::wstring_view programFolder) {
     return name.empty() ? progId : name;
 }
 
-bool OpenDefaultAppsPage() {
+bool OpenDefaultAppsPage(bool forCurrentUser) {
     WindowsVersion version = RealWindowsVersion();
     for (DefaultAppsPage page : DefaultAppsPages(version.major, version.build)) {
         bool opened = false;
         switch (page) {
         case DefaultAppsPage::Windows11Settings:
-            opened = OpenAddress(kWindows11Page);
+            opened = OpenAddress(forCurrentUser ? kWindows11UserPage : kWindows11Page);
             break;
         case DefaultAppsPage::Windows10Settings:
             opened = OpenAddress(kWindows10Page);

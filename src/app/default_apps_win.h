@@ -16,8 +16,9 @@ void AnnounceAssociationChange();
 // Nothing when no choice was made or the choice starts Inboxhop.
 std::optional<std::wstring> OtherMailHandler(std::wstring_view programFolder);
 
-// Opens the first page of Default apps that this Windows can open. False
-// when none opened.
-bool OpenDefaultAppsPage();
+// Opens the first page of Default apps that this Windows can open, at
+// Inboxhop's entry for the machine or, `forCurrentUser`, for this user.
+// False when none opened.
+bool OpenDefaultAppsPage(bool forCurrentUser);
 
 }  // namespace inboxhop

@@ -24,7 +24,6 @@ std::wstring ErrorReportText(std::wstring_view description, std::wstring_view pr
 }
 
 void Trap::Report(int line) {
-    ++failures_;
     std::wstring text = ErrorReportText(DescribeCurrentException(), procedure_, line);
     // A reporter that fails itself must not take the procedure down with it;
     // there is nowhere left to report that failure.

@@ -35,14 +35,11 @@ public:
     // test guards.
     bool Test(int line, const std::function<bool()>& condition);
 
-    int failures() const { return failures_; }
-
 private:
     void Report(int line);
 
     std::wstring procedure_;
     Reporter reporter_;
-    int failures_ = 0;
 };
 
 }  // namespace inboxhop

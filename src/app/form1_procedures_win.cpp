@@ -1,7 +1,5 @@
-// The main window's three trapped procedures: the start-up sequence, the
-// push button's click and the close. Each step keeps its fixed line number,
-// which the error report box shows; a failing step is reported and the
-// procedure goes on with the next one.
+#include "app/form1_procedures.h"
+
 #include <windows.h>
 
 #include "app/default_apps.h"
@@ -9,150 +7,129 @@
 #include "app/error_trap.h"
 #include "app/handoff.h"
 #include "app/home_page.h"
-#include "app/mail_handler_press.h"
+#include "app/procedure_steps.h"
 #include "base/product.h"
 #include "base/program_folder.h"
 #include "base/services.h"
-#include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
-#include "registry/modRegStuff.h"
 #include "settings/settings_store.h"
 #include "ui/app_title.h"
 #include "ui/appearance.h"
-#include "ui/form1.h"
 
 namespace inboxhop {
 
 namespace {
 
-HKEY RootHandle(std::uint32_t root) {
-    // The predefined roots are sign-extended handle values.
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
-}
-
-struct StepValue {
-    RegistryValue value;
-    DWORD type;
-};
-
-// What a write step stores. The commands and the icon path are built afresh
-// from the program folder for each write.
-StepValue ValueOf(const HandlerStep& step) {
-    if (step.value == KeyValue::Number) return {static_cast<long long>(step.number), REG_DWORD};
-    std::wstring folder = UsesProgramFolder(step.value) ? ProgramFolder() : std::wstring();
-    return {ValueText(step, folder), REG_SZ};
-}
-
-// Runs one step; answers the registry's status. A refused step whose key is
-// already there, holding exactly what the step would write (as after an
-// administrator registered the same folder), counts as done.
-LONG RunStep(const HandlerStep& step) {
-    HKEY root = RootHandle(step.root);
-    if (step.action == KeyAction::Create) {
-        LONG status = CreateRegistryKey(root, step.path);
-        return status != ERROR_SUCCESS && RegistryKeyExists(root, step.path) ? ERROR_SUCCESS : status;
-    }
-    StepValue v = ValueOf(step);
-    LONG status = WriteRegistryValue(root, step.path, step.valueName, v.value, v.type);
-    if (status != ERROR_SUCCESS && RegistryValueEquals(root, step.path, step.valueName, v.value, v.type)) {
-        return ERROR_SUCCESS;
-    }
-    return status;
-}
+// Stores a service as the user's choice. Throws Failure when the store
+// refuses.
+void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[index].code); }
 
 }  // namespace
 
-Form1::AfterLoad Form1::Form_Load(std::wstring_view commandLine) {
-    Trap trap(L"Form_Load", [this](const std::wstring& text) { ShowErrorReport(text); });
+Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandLine) {
+    Trap trap(L"Form_Load", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
-    trap.Step(100, [&] { ApplySkin(*this); });
-    trap.Step(104, [&] { SetCaption(kProductTitle); });
-    trap.Step(104, [&] { SetProgramIcon(*this); });
-    trap.Step(104, [&] { SetApplicationTitle(); });
+    trap.Step(kSkin, [&] { window_.ApplySkin(); });
+    trap.Step(kCaptionIconAndTitle, [&] { window_.SetCaption(kProductTitle); });
+    trap.Step(kCaptionIconAndTitle, [&] { window_.SetProgramIcon(); });
+    trap.Step(kCaptionIconAndTitle, [&] { SetApplicationTitle(); });
     std::wstring pointerFile;
-    if (trap.Test(106, [&] {
+    if (trap.Test(kTestPointerFile, [&] {
             pointerFile = ProgramFolder() + std::wstring(kPointerFile);
             return PathExists(pointerFile);
         })) {
-        trap.Step(108, [&] { LoadPointerFile(*this, pointerFile); });
+        trap.Step(kLoadPointerFile, [&] { window_.LoadPointerFile(pointerFile); });
     }
-    trap.Step(110, [] { VisitHomePage(); });
+    trap.Step(kVisitHomePage, [] { VisitHomePage(); });
 
     std::wstring choice;
-    trap.Step(128, [&] { choice = GetSetting(kSettingsApplication, kSettingsSection, kOptionKey, kDefaultOption); });
-    if (trap.Test(130, [&] { return !choice.empty(); })) {
+    trap.Step(kReadChoice,
+              [&] { choice = GetSetting(kSettingsApplication, kSettingsSection, kOptionKey, kDefaultOption); });
+    if (trap.Test(kTestChoice, [&] { return !choice.empty(); })) {
         for (int i = 0; i < kServiceCount; ++i) {
-            const Service& service = kServices[i];
-            if (trap.Test(service.loadTestLine, [&] { return choice == service.code; })) {
-                trap.Step(service.loadSelectLine, [&] { SelectOption(i); });
+            if (trap.Test(kServiceSteps[i].loadTest, [&] { return choice == kServices[i].code; })) {
+                trap.Step(kServiceSteps[i].loadSelect, [&] { SelectService(i); });
                 break;
             }
         }
     }
 
     std::wstring commandText;
-    trap.Step(148, [&] { commandText = commandLine; });
-    if (trap.Test(150, [&] { return commandText.empty(); })) return AfterLoad::ShowWindow;
+    trap.Step(kReadCommandLine, [&] { commandText = commandLine; });
+    if (trap.Test(kTestCommandLine, [&] { return commandText.empty(); })) return AfterLoad::ShowWindow;
     // The shell may show its own dialogs over the window; a message-only
     // window cannot own them.
-    HWND owner = GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr;
-    HandOffMailLink(trap, owner, choice, std::move(commandText));
+    HandOffMailLink(trap, window_.DialogOwner(), choice, std::move(commandText));
     return AfterLoad::EndProgram;
 }
 
-void Form1::PushButton1_Click() {
-    Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { ShowErrorReport(text); });
+void Form1Procedures::PushButton1_Click() {
+    Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
-    if (trap.Test(kLineCheckService, [&] {
-            for (int i = 0; i < kOptionCount; ++i) {
-                if (IsOptionSelected(i)) return false;
+    if (trap.Test(kCheckService, [&] {
+            for (int i = 0; i < kServiceCount; ++i) {
+                if (window_.IsOptionSelected(i)) return false;
             }
             return true;
         })) {
-        trap.Step(kLineNoService, [&] { ShowMessage(kNoServiceMessage); });
+        trap.Step(kNoService, [&] { window_.ShowMessage(kNoServiceMessage); });
         return;
     }
 
-    // Every step runs whatever the steps before it achieved; the outcome
-    // keeps what the registry refused, so that the end tells the truth.
-    RegistrationOutcome outcome;
-    for (const HandlerStep& step : MailHandlerSteps()) {
-        trap.Step(step.line, [&] {
-            try {
-                LONG status = RunStep(step);
-                if (status != ERROR_SUCCESS) {
-                    bool missingClass = status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(step.root, step.path);
-                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass);
-                }
-            } catch (...) {
-                // The step wrote nothing: its key is not registered either.
-                outcome.Refused(step.root, step.path, DescribeCurrentException());
-                throw;
-            }
-        });
+    // Each registry step runs under the trap with its own number.
+    const std::wstring folder = ProgramFolder();
+    auto underTrap = [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); };
+    RegistrationOutcome outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), folder, underTrap);
+    // Without the rights to register for every user, the same registration
+    // for this user alone: Windows reads a user's own classes, clients and
+    // registered applications beside the machine's.
+    bool registered = outcome.complete();
+    const bool forCurrentUser = !registered && outcome.RefusedForWantOfRights();
+    if (forCurrentUser) {
+        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), folder, underTrap);
+        registered = user.complete();
+        outcome.Add(user);
     }
 
-    trap.Step(kLineAnnounce, [] { AnnounceAssociationChange(); });
-    // On Windows 8 and later the user's own choice has the last word: "Done."
-    // only when it leaves mail links to Inboxhop.
+    trap.Step(kAnnounce, [] { AnnounceAssociationChange(); });
+    // On Windows 8 and later the user's own choice has the last word: a
+    // machine-wide "Done." only when it leaves mail links to Inboxhop.
     std::optional<std::wstring> otherHandler;
-    if (outcome.complete()) trap.Step(kLineDetect, [&] { otherHandler = OtherMailHandler(ProgramFolder()); });
+    if (registered) trap.Step(kDetect, [&] { otherHandler = OtherMailHandler(folder); });
 
-    trap.Step(kLineResult, [&] {
-        if (!outcome.complete()) {
-            ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+    trap.Step(kResult, [&] {
+        if (!registered) {
+            window_.ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        if (forCurrentUser) {
+            window_.ShowMessage(kCurrentUserDoneMessage);
         } else if (!otherHandler) {
-            ShowMessage(kDoneMessage);
-        } else if (ShowMessage(OtherHandlerQuestion(*otherHandler), MB_YESNO | MB_ICONQUESTION) == IDYES &&
-                   !OpenDefaultAppsPage()) {
-            ShowMessage(kChooseByHandMessage, MB_OK | MB_ICONINFORMATION);
+            window_.ShowMessage(kDoneMessage);
+        }
+        if (otherHandler &&
+            window_.ShowMessage(OtherHandlerQuestion(*otherHandler), MB_YESNO | MB_ICONQUESTION) == IDYES &&
+            !OpenDefaultAppsPage(forCurrentUser)) {
+            window_.ShowMessage(kChooseByHandMessage, MB_OK | MB_ICONINFORMATION);
         }
     });
 }
 
-void Form1::Form_QueryUnload() {
-    Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { ShowErrorReport(text); });
-    trap.Step(100, [] {
+void Form1Procedures::SelectService(int index) {
+    if (window_.SelectOption(index)) StoreChoice(index);
+}
+
+void Form1Procedures::Option_Click(int index) {
+    try {
+        StoreChoice(index);
+    } catch (...) {
+        window_.ShowMessage(DescribeCurrentException(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void Form1Procedures::Form_QueryUnload() {
+    Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
+    trap.Step(kUnloadStep, [] {
         // One pass over the messages that are waiting.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -4,6 +4,7 @@
 
 #include "app/compose_link.h"
 #include "app/error_trap.h"
+#include "app/procedure_steps.h"
 #include "base/com_win.h"
 #include "base/services.h"
 
@@ -31,12 +32,13 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
 }
 
 void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
-    trap.Step(152, [&] { commandText = CleanMailArgument(commandText); });
-    for (const Service& service : Services()) {
+    trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
+    for (int i = 0; i < kServiceCount; ++i) {
+        const std::wstring_view code = kServices[i].code;
         // Each service's test guards its build-and-open step.
-        if (trap.Test(service.handOffTestLine, [&] { return choice == service.code; })) {
-            trap.Step(service.handOffOpenLine, [&] {
-                if (auto link = BuildComposeLink(service.code, commandText)) OpenComposeLink(owner, *link);
+        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
+            trap.Step(kServiceSteps[i].handOffOpen, [&] {
+                if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
             });
             break;
         }

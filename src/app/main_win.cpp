@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/form1_procedures.h"
 #include "ui/form1.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using inboxhop::Form1;
+    using inboxhop::Form1Procedures;
     // Nothing may leave the entry point as an exception; with no window
     // left to show anything in, the exit code is all that can tell.
     try {
@@ -13,8 +15,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         // visible window: a message-only one without controls will do.
         const std::wstring commandText = inboxhop::CommandLineText(GetCommandLineW());
         Form1 form(instance);
-        if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff)) return 1;
-        if (form.Form_Load(commandText) == Form1::AfterLoad::EndProgram) {
+        Form1Procedures procedures(form);
+        if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures)) return 1;
+        if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::EndProgram) {
             // The mail link is handed on: end at once, without showing the
             // window or running its closing handlers.
             ExitProcess(0);

@@ -1,10 +1,8 @@
 // The four web-mail services, in one table: the code the settings store
-// keeps, the service button's caption, the compose address around the
-// recipient, and the numbered steps of the start-up and the hand-off that
-// belong to the service. Pure text.
+// keeps, the service button's caption, and the compose address around the
+// recipient. Pure text.
 #pragma once
 
-#include <span>
 #include <string_view>
 
 namespace inboxhop {
@@ -18,29 +16,16 @@ struct Service {
     std::wstring_view host;
     std::wstring_view path;
     std::wstring_view after;
-    // Start-up: the step that tests the stored choice against this code, and
-    // the step that selects the service button.
-    int loadTestLine;
-    int loadSelectLine;
-    // Hand-off: the step that tests the choice, and the step that builds and
-    // opens the compose address.
-    int handOffTestLine;
-    int handOffOpenLine;
 };
 
 inline constexpr int kServiceCount = 4;
 
 inline constexpr Service kServices[kServiceCount] = {
-    {L"1", L"Gmail", L"https://", L"mail.google.com", L"/mail/?view=cm&tf=0&to=", L"&su=&fs=1", 132, 134, 154, 156},
-    {L"2", L" Yahoo! Mail", L"http://", L"compose.mail.yahoo.com", L"/?To=", L"&subj=", 136, 138, 158, 160},
-    {L"3", L" Windows Live Hotmail", L"http://", L"mail.live.com", L"/default.aspx?rru=compose?to=", L"", 140, 142,
-     162, 164},
-    {L"4", L"AOL Mail", L"http://", L"mail.aol.com", L"/30361-111/aol-1/en-us/compose-message.aspx?to=",
-     L"&subject=", 144, 146, 166, 168},
+    {L"1", L"Gmail", L"https://", L"mail.google.com", L"/mail/?view=cm&tf=0&to=", L"&su=&fs=1"},
+    {L"2", L" Yahoo! Mail", L"http://", L"compose.mail.yahoo.com", L"/?To=", L"&subj="},
+    {L"3", L" Windows Live Hotmail", L"http://", L"mail.live.com", L"/default.aspx?rru=compose?to=", L""},
+    {L"4", L"AOL Mail", L"http://", L"mail.aol.com", L"/30361-111/aol-1/en-us/compose-message.aspx?to=", L"&subject="},
 };
-
-// The services in the order their codes are tested.
-inline constexpr std::span<const Service, kServiceCount> Services() { return kServices; }
 
 // The service whose code equals `choice` exactly, or nullptr.
 const Service* FindService(std::wstring_view choice);

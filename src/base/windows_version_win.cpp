@@ -14,7 +14,7 @@ WindowsVersion RealWindowsVersion() {
         OSVERSIONINFOW info = {};
         info.dwOSVersionInfoSize = sizeof(info);
         if (rtlGetVersion && rtlGetVersion(&info) == 0) {
-            v = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+            v = {info.dwMajorVersion, info.dwBuildNumber};
         }
         return v;
     }();

@@ -5,7 +5,6 @@ namespace inboxhop {
 
 struct WindowsVersion {
     unsigned long major = 0;
-    unsigned long minor = 0;
     unsigned long build = 0;
 };
 

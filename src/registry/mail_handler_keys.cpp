@@ -3,50 +3,14 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "base/failure.h"
 #include "base/product.h"
-#include "registry/registry_data.h"
 
 namespace inboxhop {
 
 namespace {
 
-using enum KeyAction;
-
-constexpr HandlerStep kSteps[] = {
-    {104, Write, kLocalMachineRoot, kMailtoCommandKey, KeyValue::LinkCommand},
-    {106, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\", KeyValue::None},
-    {108, Write, kLocalMachineRoot, kClientKey, KeyValue::ProductTitle},
-    {110, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command\\",
-     KeyValue::None},
-    {112, Write, kLocalMachineRoot, kClientProtocolCommandKey, KeyValue::LinkCommand},
-    {114, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\\", KeyValue::None},
-    {116, Write, kLocalMachineRoot, kClientShellCommandKey, KeyValue::PlainCommand},
-    // The Default-apps registration.
-    {118, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\", KeyValue::None},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"", kProgIdName},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"FriendlyTypeName", kProgIdName},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Number, L"EditFlags", L"", 2},
-    {122, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\DefaultIcon\\", KeyValue::None},
-    {122, Write, kLocalMachineRoot, kProgIdIconKey, KeyValue::IconPath},
-    {124, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\shell\\open\\command\\", KeyValue::None},
-    {124, Write, kLocalMachineRoot, kProgIdCommandKey, KeyValue::LinkCommand},
-    {126, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\", KeyValue::None},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::ProductTitle, L"ApplicationName"},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::Text, L"ApplicationDescription",
-     kApplicationDescription},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::IconPath, L"ApplicationIcon"},
-    {128, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\URLAssociations\\",
-     KeyValue::None},
-    {128, Write, kLocalMachineRoot, kUrlAssociationsKey, KeyValue::Text, L"mailto", kProgId},
-    {130, Create, kLocalMachineRoot, L"SOFTWARE\\RegisteredApplications\\", KeyValue::None},
-    {130, Write, kLocalMachineRoot, kRegisteredApplicationsKey, KeyValue::Text, L"Inboxhop", kCapabilitiesKey},
-};
-
 std::wstring_view RootName(std::uint32_t root) {
     switch (root) {
-    case kClassesRoot:
-        return L"HKEY_CLASSES_ROOT";
     case kCurrentUserRoot:
         return L"HKEY_CURRENT_USER";
     case kLocalMachineRoot:
@@ -81,11 +45,9 @@ std::wstring PlainCommand(std::wstring_view programFolder) { return L"\"" + Exec
 
 std::wstring IconPath(std::wstring_view programFolder) { return ExecutablePath(programFolder) + L",0"; }
 
-std::span<const HandlerStep> MailHandlerSteps() { return kSteps; }
-
-bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path) {
+bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path) {
     std::wstring_view key = KeyPathWithoutTrailingBackslash(path);
-    for (const HandlerStep& step : kSteps) {
+    for (const HandlerStep& step : steps) {
         if (step.action == KeyAction::Create && step.root == root &&
             SameKeyName(KeyPathWithoutTrailingBackslash(step.path), key)) {
             return false;
@@ -94,11 +56,7 @@ bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path) {
     return true;
 }
 
-bool UsesProgramFolder(KeyValue value) {
-    return value == KeyValue::LinkCommand || value == KeyValue::PlainCommand || value == KeyValue::IconPath;
-}
-
-std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder) {
+RegistryValue StepValue(const HandlerStep& step, std::wstring_view programFolder) {
     switch (step.value) {
     case KeyValue::LinkCommand:
         return LinkCommand(programFolder);
@@ -111,7 +69,7 @@ std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder)
     case KeyValue::Text:
         return std::wstring(step.text);
     case KeyValue::Number:
-        return DecimalText(step.number);
+        return step.number;
     case KeyValue::None:
         break;
     }
@@ -129,12 +87,29 @@ std::wstring FullKeyName(std::uint32_t root, std::wstring_view path) {
 }
 
 void RegistrationOutcome::Refused(std::uint32_t root, std::wstring_view path, std::wstring reason,
-                                  bool missingClass) {
+                                  bool missingClass, bool accessDenied) {
     std::wstring key = FullKeyName(root, path);
     for (const RefusedKey& seen : refused_) {
         if (SameKeyName(seen.key, key)) return;
     }
-    refused_.push_back({std::move(key), std::move(reason), missingClass});
+    refused_.push_back({std::move(key), std::move(reason), missingClass, accessDenied});
+}
+
+void RegistrationOutcome::Add(const RegistrationOutcome& other) {
+    for (const RefusedKey& entry : other.refused_) {
+        bool seen = std::any_of(refused_.begin(), refused_.end(),
+                                [&](const RefusedKey& mine) { return SameKeyName(mine.key, entry.key); });
+        if (!seen) refused_.push_back(entry);
+    }
+}
+
+bool RegistrationOutcome::RefusedForWantOfRights() const {
+    bool denied = false;
+    for (const RefusedKey& entry : refused_) {
+        if (!entry.accessDenied && !entry.missingClass) return false;
+        denied = denied || entry.accessDenied;
+    }
+    return denied;
 }
 
 std::wstring RegistrationWarningText(const std::vector<RefusedKey>& refused) {

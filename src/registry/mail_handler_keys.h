@@ -1,25 +1,30 @@
-// The keys that make Inboxhop the mail handler, as data: which key each
-// numbered step of the push button creates or writes, and the value it
-// writes, and the warning that names what the registry refused. Pure text,
-// no Windows.
+// The keys that make Inboxhop the mail handler, as data: the form of a step
+// that creates a key or writes a value, the value it writes, and the warning
+// that names what the registry refused. Pure text, no Windows.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "registry/registry_data.h"
+
 namespace inboxhop {
 
 // Registry roots by their predefined handle values.
-inline constexpr std::uint32_t kClassesRoot = 0x80000000;
 inline constexpr std::uint32_t kCurrentUserRoot = 0x80000001;
 inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 
 // The command the shell runs for mailto: links. It is only written into,
 // never created: the system's own class key must be there.
 inline constexpr std::wstring_view kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
+// A user's own mailto class, which overrides the machine's for that user, is
+// complete on its own: its name, the mark of a URL protocol, the command.
+inline constexpr std::wstring_view kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
+inline constexpr std::wstring_view kMailtoClassName = L"URL:MailTo Protocol";
 // Its parent's default value names the machine's preferred mail client; the
 // setup never touches it.
 inline constexpr std::wstring_view kMailClientsKey = L"SOFTWARE\\Clients\\Mail";
@@ -56,11 +61,13 @@ std::wstring IconPath(std::wstring_view programFolder);
 
 enum class KeyAction { Create, Write };
 // What a write stores: a text built from the program folder, the step's own
-// text, or the step's own number (the only one stored as REG_DWORD).
+// text, or the step's own number. A number is stored as REG_DWORD, all else
+// as REG_SZ.
 enum class KeyValue { None, LinkCommand, ProductTitle, PlainCommand, IconPath, Text, Number };
 
-// One numbered step of the setup. Writes go to the named value (the empty
-// name is the default value).
+// One numbered step of a registration: `line` is the number the error report
+// names when the step fails. Writes go to the named value (the empty name is
+// the default value).
 struct HandlerStep {
     int line;
     KeyAction action;
@@ -72,18 +79,12 @@ struct HandlerStep {
     std::int32_t number = 0;      // KeyValue::Number
 };
 
-// The steps in the order they run. Each create names its key with a trailing
-// backslash and the write after it names the same key without one.
-std::span<const HandlerStep> MailHandlerSteps();
+// Whether `steps` only write into this key and never create it (the system's
+// own mailto class key).
+bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path);
 
-// Whether the steps only write into this key and never create it (the
-// system's own mailto class key).
-bool IsOnlyWrittenInto(std::uint32_t root, std::wstring_view path);
-
-// Whether the value is built from the program folder.
-bool UsesProgramFolder(KeyValue value);
-// The text a step writes (a number in decimal).
-std::wstring ValueText(const HandlerStep& step, std::wstring_view programFolder);
+// The value a write step stores.
+RegistryValue StepValue(const HandlerStep& step, std::wstring_view programFolder);
 
 // "HKEY_LOCAL_MACHINE\<path>", without a trailing backslash.
 std::wstring FullKeyName(std::uint32_t root, std::wstring_view path);
@@ -93,6 +94,7 @@ struct RefusedKey {
     std::wstring reason;  // the system's own words
     // A key the steps only write into was not there: no rights would help.
     bool missingClass = false;
+    bool accessDenied = false;  // refused for want of rights
 };
 
 // What one press achieved: every key the registry refused, once each, with
@@ -100,13 +102,28 @@ struct RefusedKey {
 // that follows it).
 class RegistrationOutcome {
 public:
-    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason, bool missingClass = false);
+    void Refused(std::uint32_t root, std::wstring_view path, std::wstring reason, bool missingClass = false,
+                 bool accessDenied = false);
+    // Takes in what another registration had refused.
+    void Add(const RegistrationOutcome& other);
     bool complete() const { return refused_.empty(); }
+    // Whether rights would have made the registration complete: some key
+    // was refused for want of them, and any other was a missing class.
+    bool RefusedForWantOfRights() const;
     const std::vector<RefusedKey>& refused() const { return refused_; }
 
 private:
     std::vector<RefusedKey> refused_;
 };
+
+// Runs every step in order, whatever the steps before achieved, each through
+// `run` (the press runs it under its trap), and answers what the registry
+// refused: the one place that writes the handler's keys. A step whose key
+// already holds exactly what it would write counts as done even when the
+// registry refuses it; a step that throws counts as refused.
+using StepRunner = std::function<void(const HandlerStep& step, const std::function<void()>& work)>;
+RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
+                                          const StepRunner& run);
 
 // The warning shown instead of "Done." when some key was refused. It advises
 // administrator rights only when a key other than a missing class was refused.

@@ -1,6 +1,6 @@
-// The program's way into the machine-wide registry: create a key, write one
-// value into an existing key, write one value into an open key. Every
-// operation opens at most one key and closes it again before it returns.
+// The program's way into the registry: create a key, write one value into an
+// existing key or an open key, and read keys and values back. Every operation
+// opens at most one key and closes it again before it returns.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +11,13 @@
 
 namespace inboxhop {
 
-// Every create and open asks for the key-specific rights only:
-// KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_ENUMERATE_SUB_KEYS,
-// KEY_NOTIFY and KEY_CREATE_LINK.
-inline constexpr REGSAM kRegistryAccess = 0x3F;
+// Every create and open for writing asks for the key-specific rights only.
+inline constexpr REGSAM kRegistryAccess =
+    KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
 
-// The rights asked for, in the registry view the 64-bit shell reads: on
-// 64-bit Windows the 32-bit program adds KEY_WOW64_64KEY, since some of its
-// keys (SOFTWARE\Clients on older systems, and on Wine) would otherwise land
-// in a 32-bit copy that the shell never reads. Elsewhere exactly 0x3F.
+// The rights asked for, in the view the 64-bit shell reads: on 64-bit Windows
+// with KEY_WOW64_64KEY, since some keys (SOFTWARE\Clients on older systems,
+// and on Wine) would otherwise land in a 32-bit copy the shell never reads.
 REGSAM RegistryAccess();
 
 // Creates the key and every missing key above it. A key that exists already
@@ -30,22 +28,22 @@ LONG CreateRegistryKey(HKEY root, std::wstring_view path);
 // Opens an existing key (never creates one) and writes one value into it.
 // The empty value name is the key's default value. Returns the status of the
 // open, or of the write when the open succeeded; callers may ignore it.
-// Throws Failure when the value cannot be converted to `type`.
-LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                        DWORD type);
+LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
 // Whether the key exists, and whether it holds the value exactly as
 // SetOpenKeyValue would store it. Both open the key for reading only, so
 // they answer for users who may not write it.
 bool RegistryKeyExists(HKEY root, std::wstring_view path);
-bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                         DWORD type);
+bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
-// Writes one value into an open key: REG_SZ as the whole text with its
-// terminating NUL, REG_DWORD as a signed 32-bit number. Any other type writes
-// nothing and answers 0. Returns the status of the write. Throws Failure when
-// the value cannot be converted to `type`.
-LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value);
+// Writes one value into an open key: text as REG_SZ, the whole text with its
+// terminating NUL; a number as REG_DWORD. Returns the status of the write.
+LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value);
+
+// Reads a text value, in the program's own view of the registry, into `text`
+// up to its first NUL, and its type into `type` (`text` stays empty unless
+// it is REG_SZ or REG_EXPAND_SZ). Answers the status of the open or the read.
+LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type);
 
 // The registry calls the layer makes. The system's own unless a test puts a
 // stand-in in their place.

@@ -1,6 +1,5 @@
 #include "registry/modRegStuff.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,29 +26,12 @@ std::wstring KeyPath(std::wstring_view path) { return std::wstring(KeyPathWithou
 
 REGSAM View() { return RunsUnderWow64() ? KEY_WOW64_64KEY : 0; }
 
-// The bytes a value is stored as: REG_SZ as the whole text and its NUL,
-// REG_DWORD as a signed 32-bit number, little-endian. Nothing for other types.
-std::optional<std::vector<BYTE>> Encoded(DWORD type, const RegistryValue& value) {
-    if (type == REG_SZ) {
-        std::wstring text = RegistryValueAsText(value);
-        const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-        return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-    }
-    if (type == REG_DWORD) {
-        const auto bits = static_cast<std::uint32_t>(RegistryValueAsNumber(value));
-        return std::vector<BYTE>{static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8), static_cast<BYTE>(bits >> 16),
-                                 static_cast<BYTE>(bits >> 24)};
-    }
-    return std::nullopt;
-}
-
-// Opens an existing key for reading only.
-LayerKey OpenForReading(HKEY root, std::wstring_view path) {
-    LayerKey key;
-    if (g_api->openKey(root, KeyPath(path).c_str(), 0, KEY_QUERY_VALUE | View(), key.put()) != ERROR_SUCCESS) {
-        key.release();  // nothing was opened
-    }
-    return key;
+// Opens an existing key for reading only, in the given view; answers the
+// registry's status.
+LONG OpenForReading(HKEY root, std::wstring_view path, REGSAM view, LayerKey& key) {
+    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, KEY_QUERY_VALUE | view, key.put());
+    if (status != ERROR_SUCCESS) key.release();  // nothing was opened
+    return status;
 }
 
 }  // namespace
@@ -69,45 +51,70 @@ LONG CreateRegistryKey(HKEY root, std::wstring_view path) {
     return status;
 }
 
-LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                        DWORD type) {
-    // The key is closed whatever the write does, a conversion failure
-    // included.
+LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value) {
     LayerKey key;
     LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, RegistryAccess(), key.put());
     if (status != ERROR_SUCCESS) {
         key.release();  // nothing was opened
         return status;
     }
-    return SetOpenKeyValue(key.get(), valueName, type, value);
+    return SetOpenKeyValue(key.get(), valueName, value);
 }
 
-bool RegistryKeyExists(HKEY root, std::wstring_view path) { return static_cast<bool>(OpenForReading(root, path)); }
+bool RegistryKeyExists(HKEY root, std::wstring_view path) {
+    LayerKey key;
+    return OpenForReading(root, path, View(), key) == ERROR_SUCCESS;
+}
 
-bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value,
-                         DWORD type) {
-    auto expected = Encoded(type, value);
-    if (!expected) return false;
-    LayerKey key = OpenForReading(root, path);
-    if (!key) return false;
+bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value) {
+    const std::vector<std::uint8_t> expected = StoredBytes(value);
+    LayerKey key;
+    if (OpenForReading(root, path, View(), key) != ERROR_SUCCESS) return false;
     std::wstring name(valueName);
     // One byte more than expected tells a longer value from an equal one.
-    std::vector<BYTE> stored(expected->size() + 1);
+    std::vector<std::uint8_t> stored(expected.size() + 1);
     DWORD storedType = 0;
     DWORD size = static_cast<DWORD>(stored.size());
     if (g_api->queryValue(key.get(), name.c_str(), nullptr, &storedType, stored.data(), &size) != ERROR_SUCCESS) {
         return false;
     }
     stored.resize(size);
-    return storedType == type && stored == *expected;
+    return storedType == RegistryType(value) && stored == expected;
 }
 
-LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, DWORD type, const RegistryValue& value) {
+LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value) {
     std::wstring name(valueName);
-    auto data = Encoded(type, value);
-    if (!data) return ERROR_SUCCESS;  // any other type writes nothing
-    if (data->size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
-    return g_api->setValue(key, name.c_str(), 0, type, data->data(), static_cast<DWORD>(data->size()));
+    const std::vector<std::uint8_t> data = StoredBytes(value);
+    if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+    return g_api->setValue(key, name.c_str(), 0, RegistryType(value), data.data(), static_cast<DWORD>(data.size()));
+}
+
+LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type) {
+    text.clear();
+    type = REG_NONE;
+    LayerKey key;
+    LONG status = OpenForReading(root, path, 0, key);
+    if (status != ERROR_SUCCESS) return status;
+    std::wstring valueName(name);
+    DWORD bytes = 0;
+    status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &type, nullptr, &bytes);
+    // The value can change between the size query and the read: try again
+    // with the new size while it grows.
+    while (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        text.resize(bytes / sizeof(wchar_t) + 1);
+        DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                                   &got);
+        if (status == ERROR_MORE_DATA) {
+            bytes = got;
+            status = ERROR_SUCCESS;
+            continue;
+        }
+        text.resize(status == ERROR_SUCCESS ? got / sizeof(wchar_t) : 0);
+        break;
+    }
+    if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+    return status;
 }
 
 }  // namespace inboxhop

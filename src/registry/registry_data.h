@@ -1,28 +1,29 @@
 // What the registry layer hands to the registry, worked out without Windows:
-// key paths in the one form the registry understands, and values converted
-// to the type they are stored as.
+// key paths in the one form the registry understands, and values as the
+// bytes they are stored as.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace inboxhop {
 
-// A value to store: text, or a whole number.
-using RegistryValue = std::variant<std::wstring, long long>;
+// A value to store. Its kind is its registry type: text is stored as REG_SZ,
+// a number as REG_DWORD.
+using RegistryValue = std::variant<std::wstring, std::int32_t>;
 
 // The path without its trailing backslashes. Callers name a key both with and
 // without one; both must reach the same key.
 std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path);
 
-// The value as text: text as it is, a number in decimal.
-std::wstring RegistryValueAsText(const RegistryValue& value);
+// The registry type the value is stored as: REG_SZ (1) or REG_DWORD (4).
+unsigned long RegistryType(const RegistryValue& value);
 
-// The value as a signed 32-bit number. Text must be a decimal whole number,
-// blanks around it allowed. Throws Failure "Type mismatch" for other text and
-// "Overflow" when the number does not fit.
-std::int32_t RegistryValueAsNumber(const RegistryValue& value);
+// The bytes the value is stored as: text whole, with its terminating NUL;
+// a number as its 32 bits, little-endian.
+std::vector<std::uint8_t> StoredBytes(const RegistryValue& value);
 
 }  // namespace inboxhop

@@ -30,10 +30,6 @@ void SetApplicationTitle();
 // when the file cannot be read or applied; what was done before stays.
 void ApplySkin(Form1& form);
 
-// Sets the window's big and small icons to the program's own. Throws
-// Failure when the executable carries no icon.
-void SetProgramIcon(Form1& form);
-
 // Sets a window's big and small icons, at the sizes the system uses for
 // them, from the icon group `id` of `module`. Throws Failure when there is
 // no such icon.

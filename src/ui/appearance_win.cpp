@@ -57,12 +57,7 @@ void ApplySkin(Form1& form) {
     // colour first (the text box and the push button keep theirs); the skin
     // then paints over that as it says.
     const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
-    form.SetBackColor(buttonFace);
-    for (Control& control : form.Controls()) {
-        if (control.kind == ControlKind::OptionButton || control.kind == ControlKind::Frame) {
-            form.SetControlBackColor(control, buttonFace);
-        }
-    }
+    form.SetBackColors(buttonFace);
 
     // The skin component's five steps; the first failure ends the routine.
     SkinFramework& skin = SkinFramework1();
@@ -72,8 +67,6 @@ void ApplySkin(Form1& form) {
     skin.SetApplyCaption(true);
     skin.ApplyWindow(form.hwnd());
 }
-
-void SetProgramIcon(Form1& form) { SetWindowIcons(form.hwnd(), GetModuleHandleW(nullptr), kProgramIconId); }
 
 void SetWindowIcons(HWND window, HMODULE module, int id) {
     auto load = [&](int sizeMetric) {

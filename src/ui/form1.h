@@ -11,6 +11,7 @@
 
 #include "base/scoped_win.h"
 #include "base/services.h"
+#include "ui/main_window.h"
 #include "ui/paint_win.h"
 
 namespace inboxhop {
@@ -48,7 +49,7 @@ struct Control {
     COLORREF backColor;
 };
 
-class Form1 {
+class Form1 : public MainWindow {
 public:
     static constexpr int kOptionCount = kServiceCount;  // one service button per service
 
@@ -61,14 +62,14 @@ public:
 
     // What the window is made for. A start with a mail link hands it on and
     // ends inside the load, never showing the window: it gets a message-only
-    // window without controls, which costs the system a fraction of a
-    // top-level window with its seven controls. The service choice is then
-    // kept by the window alone.
+    // window without controls, a fraction of the cost of a top-level window
+    // with its seven controls, and keeps the service choice itself.
     enum class Purpose { Show, HandOff };
 
-    // Creates the window hidden, with its controls when it is to be shown.
+    // Creates the window hidden, with its controls when it is to be shown;
+    // its events go to `events` (without them it only shows itself).
     // Returns false when the system refuses.
-    bool Create(Purpose purpose = Purpose::Show);
+    bool Create(Purpose purpose = Purpose::Show, MainWindowEvents* events = nullptr);
     HWND hwnd() const { return hwnd_; }
     bool HasControls() const { return !controls_.empty(); }
 
@@ -77,39 +78,25 @@ public:
     // marked. Nothing to do for a window made to be shown.
     void MakeShowable();
 
-    // The start-up sequence, given the argument text of the command line.
-    // Returns what follows it: the window is shown, or, after a mail link
-    // was handed on, the program ends without showing it.
-    enum class AfterLoad { ShowWindow, EndProgram };
-    AfterLoad Form_Load(std::wstring_view commandText);
-
     // Shows the window and runs its message loop; returns the exit code.
     int Run(int showCommand);
 
-    // Service buttons, 0 to 3 for Option1 to Option4.
-    bool IsOptionSelected(int index) const;
-    // Selects a service button as a user's click does, running its
-    // selection handler. Throws Failure when the handler fails.
-    void SelectOption(int index);
-
-    // Appearance.
-    void SetCaption(std::wstring_view caption);
-    void SetBackColor(COLORREF color);               // the window's own
-    void SetControlBackColor(Control& control, COLORREF color);
-    std::vector<Control>& Controls() { return controls_; }
-    const Control* FindControl(int id) const;
+    // The window, its frame and its service buttons take `color` as their
+    // background; the text box and the push button keep theirs.
+    void SetBackColors(COLORREF color);
+    // The pointer shown over the push button.
     void SetCustomPointer(ScopedCursor cursor);
-    int PointerStyle() const;
-    void SetPointerStyle(int style);
 
-    // Message boxes under the application title, and the error report box.
-    int ShowMessage(std::wstring_view text, UINT type = MB_OK);
-    void ShowErrorReport(const std::wstring& text);
-
-    // The click procedure of PushButton1: registers the mail handler.
-    void PushButton1_Click();
-    // The close handler: lets waiting messages run; never refuses.
-    void Form_QueryUnload();
+    // MainWindow
+    void ApplySkin() override;
+    void SetCaption(std::wstring_view caption) override;
+    void SetProgramIcon() override;
+    void LoadPointerFile(std::wstring_view path) override;
+    bool IsOptionSelected(int index) const override;
+    bool SelectOption(int index) override;
+    int ShowMessage(std::wstring_view text, UINT type = MB_OK) override;
+    void ShowErrorReport(const std::wstring& text) override;
+    HWND DialogOwner() const override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -118,15 +105,18 @@ private:
     void OnCreate();
     void BuildControls();
     void CreateControls();
+    const Control* FindControl(int id) const;
     // Takes the screen's dpi; answers the window's rectangle, centred on the screen.
     RECT PlaceOnScreen();
     // Where a control sits in the client area, in pixels at the window's dpi.
     RECT ControlRect(int id) const;
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
-    void OptionSelected(int index);
     void CheckOption(int index);  // checks one service button, clears the others
+    void SetControlBackColor(Control& control, COLORREF color);
     void HoverRule(int style);
+    int PointerStyle() const;
+    void SetPointerStyle(int style);
     bool OnSetCursor(HWND over, int hitTest, UINT mouseMessage);
     LRESULT OnDefaultId();
     LRESULT OnCtlColor(HDC hdc, HWND control);
@@ -138,6 +128,7 @@ private:
     int Scale(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
     HINSTANCE instance_;
+    MainWindowEvents* events_ = nullptr;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
     ScopedFont font_;        // Arial 9 pt bold: text box, frame, service buttons

@@ -1,7 +1,6 @@
 #include "ui/form1.h"
 
 #include "base/failure.h"
-#include "settings/settings_store.h"
 #include "ui/appearance.h"
 
 namespace inboxhop {
@@ -40,7 +39,8 @@ ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
 
 }  // namespace
 
-bool Form1::Create(Purpose purpose) {
+bool Form1::Create(Purpose purpose, MainWindowEvents* events) {
+    events_ = events;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
@@ -142,7 +142,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         // Windows shuts down or the user logs off: the close handler runs
         // and never refuses.
-        Form_QueryUnload();
+        if (events_) events_->Form_QueryUnload();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam && hwnd_) DestroyWindow(hwnd_);
@@ -227,7 +227,7 @@ void Form1::OnCommand(int id, int code, HWND) {
     } else if (id == kPushButton1Id && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
         // An owner-drawn button reports the second click of a double click
         // as a double click; like any push button, it is a press of its own.
-        PushButton1_Click();
+        if (events_) events_->PushButton1_Click();
     }
 }
 
@@ -237,9 +237,12 @@ bool Form1::IsOptionSelected(int index) const {
     return SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Form1::SelectOption(int index) {
+bool Form1::SelectOption(int index) {
     if (HasControls()) CheckOption(index);
-    OptionSelected(index);
+    // Selecting the selected button again is no new selection.
+    if (index == selectedOption_) return false;
+    selectedOption_ = index;
+    return true;
 }
 
 void Form1::CheckOption(int index) {
@@ -256,28 +259,17 @@ void Form1::MakeShowable() {
     if (selectedOption_ >= 0) CheckOption(selectedOption_);
 }
 
-void Form1::OptionSelected(int index) {
-    // The handler runs when the button becomes the selected one; clicking
-    // the selected button again stores nothing.
-    if (index == selectedOption_) return;
-    // The button is the selected one from now on, whether or not the store
-    // below succeeds: clicking it again is no new selection.
-    selectedOption_ = index;
-    SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[index].code);
-}
-
 void Form1::OnOptionClicked(int index) {
-    if (!IsOptionSelected(index)) return;
-    // A selection the user made: a store that fails is reported and the
-    // window stays open.
-    try {
-        OptionSelected(index);
-    } catch (...) {
-        ShowMessage(DescribeCurrentException(), MB_OK | MB_ICONEXCLAMATION);
-    }
+    // The event goes out when the button becomes the selected one; clicking
+    // the selected button again is none. The button is the selected one from
+    // then on, whatever the event's handler achieves.
+    if (!IsOptionSelected(index) || index == selectedOption_) return;
+    selectedOption_ = index;
+    if (events_) events_->Option_Click(index);
 }
 
 void Form1::HoverRule(int style) {
+    // A busy window keeps its pointer wherever the mouse goes.
     int current = PointerStyle();
     if (current == kPointerBusy || current == style) return;
     SetPointerStyle(style);
@@ -356,9 +348,14 @@ LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
     return reinterpret_cast<LRESULT>(brushes_.Get(color));
 }
 
-void Form1::SetBackColor(COLORREF color) {
+void Form1::SetBackColors(COLORREF color) {
     backColor_ = color;
     InvalidateRect(hwnd_, nullptr, TRUE);
+    for (Control& control : controls_) {
+        if (control.kind == ControlKind::OptionButton || control.kind == ControlKind::Frame) {
+            SetControlBackColor(control, color);
+        }
+    }
 }
 
 void Form1::SetControlBackColor(Control& control, COLORREF color) {
@@ -410,13 +407,21 @@ int Form1::ShowMessage(std::wstring_view text, UINT type) {
     return MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, body.c_str(), ApplicationTitle().c_str(), type);
 }
 
+HWND Form1::DialogOwner() const { return GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr; }
+
+void Form1::ApplySkin() { inboxhop::ApplySkin(*this); }
+
+void Form1::SetProgramIcon() { SetWindowIcons(hwnd_, GetModuleHandleW(nullptr), kProgramIconId); }
+
+void Form1::LoadPointerFile(std::wstring_view path) { inboxhop::LoadPointerFile(*this, path); }
+
 void Form1::ShowErrorReport(const std::wstring& text) {
     std::wstring title(kErrorBoxTitle);
     MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void Form1::OnClose() {
-    Form_QueryUnload();
+    if (events_) events_->Form_QueryUnload();
     // The close always goes ahead; the window's end ends the program.
     if (hwnd_) DestroyWindow(hwnd_);
 }

@@ -15,9 +15,11 @@
 
 #include "app/compose_link.h"
 #include "app/default_apps.h"
+#include "app/procedure_steps.h"
 #include "base/product.h"
 #include "base/windows_version_win.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registry/mail_handler_keys.h"
 #include "registration_values.h"
 #include "registry_64bit_reader.h"
@@ -152,6 +154,7 @@ struct QuestionCase {
     int answer;            // IDYES or IDNO
     std::vector<std::wstring> pages;
     std::optional<std::wstring> afterwards;  // the box after the answer, when one follows
+    bool forCurrentUser = false;             // the machine's keys are read-only: the user is registered
 };
 
 void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
@@ -172,11 +175,17 @@ protected:
         }
         ASSERT_TRUE(PlantClass(kOtherProgId, L"\"C:\\Program Files\\Other Mail\\other.exe\" \"%1\""));
         ASSERT_TRUE(ChooseMailHandler(kOtherProgId));
+        if (GetParam().forCurrentUser) ASSERT_TRUE(readOnly_.AddEvery(MachineRegistrationSteps()));
     }
 
     ScratchValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
     ScratchValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
     ScratchTree settings_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ms-settings"};
+    ScratchTree userMailto_{HKEY_CURRENT_USER, std::wstring(kMailtoClassKey)};
+    ScratchTree userProgId_{HKEY_CURRENT_USER, std::wstring(kProgIdKey)};
+    ScratchTree userClients_{HKEY_CURRENT_USER, L"SOFTWARE\\Clients"};
+    ScratchTree userApps_{HKEY_CURRENT_USER, std::wstring(kRegisteredApplicationsKey)};
+    ReadOnlyKeys readOnly_;
 };
 
 TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
@@ -184,6 +193,13 @@ TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
     ShownProgram program;
     HWND box = StartAndPress(program);
     ASSERT_NE(box, nullptr) << "no message box after the press";
+    if (c.forCurrentUser) {
+        // Registered for this user alone: said first, then the question.
+        EXPECT_EQ(AnswerBox(box, kWaitMs).text, kCurrentUserDoneMessage);
+        ASSERT_TRUE(WaitForWindowToGo(box, kWaitMs));
+        box = WaitForMessageBox(program.process().pid(), kWaitMs);
+        ASSERT_NE(box, nullptr) << "no question after the box";
+    }
     SeenBox question = ReadMessageBox(box);
     EXPECT_EQ(question.title, L"Inboxhop");
     EXPECT_EQ(question.text, OtherHandlerQuestion(kOtherName));
@@ -212,6 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         QuestionCase{"Windows10Yes", L"19045", true, IDYES, {std::wstring(kWindows10Page)}, std::nullopt},
         QuestionCase{"Windows11Yes", L"22000", true, IDYES, {std::wstring(kWindows11Page)}, std::nullopt},
+        QuestionCase{"Windows11YesForTheUserAlone", L"22000", true, IDYES, {std::wstring(kWindows11UserPage)},
+                     std::nullopt, true},
         QuestionCase{"Windows10No", L"19045", true, IDNO, {}, std::nullopt},
         QuestionCase{"Windows11No", L"22000", true, IDNO, {}, std::nullopt},
         // Nothing opens the settings pages (Wine has no association window

@@ -4,8 +4,6 @@
 // window, a mail-link start still hands the link off and ends.
 #include <gtest/gtest.h>
 
-#include <aclapi.h>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "error_report.h"
 #include "file_bytes.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registry_scratch.h"
 #include "ui/form1.h"
 #include "started_process.h"
@@ -96,61 +95,13 @@ TEST_F(StartupFault, AStoredChoiceOfAnotherTypeIsReportedAndLeftAsItIs) {
     }
 }
 
-// Denies reading values of the settings section to everyone while it lives,
-// then puts the key's own permissions back.
-class UnreadableSection {
-public:
-    UnreadableSection() {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsSectionPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
-                            &key_, nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD size = 0;
-        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
-        saved_.resize(size);
-        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
-
-        // Deny reading values, allow all else (so the key's permissions can
-        // be put back).
-        EXPLICIT_ACCESSW access[2] = {};
-        wchar_t everyone[] = L"EVERYONE";
-        access[0].grfAccessPermissions = KEY_QUERY_VALUE;
-        access[0].grfAccessMode = DENY_ACCESS;
-        access[0].Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-        access[0].Trustee.ptstrName = everyone;
-        access[1] = access[0];
-        access[1].grfAccessPermissions = KEY_ALL_ACCESS;
-        access[1].grfAccessMode = SET_ACCESS;
-        PACL acl = nullptr;
-        if (SetEntriesInAclW(2, access, nullptr, &acl) != ERROR_SUCCESS) return;
-        SECURITY_DESCRIPTOR sd;
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-        ok_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-        LocalFree(acl);
-    }
-    ~UnreadableSection() {
-        if (!key_) return;
-        if (!saved_.empty()) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
-        RegCloseKey(key_);
-    }
-    UnreadableSection(const UnreadableSection&) = delete;
-    UnreadableSection& operator=(const UnreadableSection&) = delete;
-
-    bool ok() const { return ok_; }
-
-private:
-    HKEY key_ = nullptr;
-    std::vector<BYTE> saved_;
-    bool ok_ = false;
-};
-
 TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
     option_.Set(L"1");
     {
-        UnreadableSection unreadable;
-        ASSERT_TRUE(unreadable.ok()) << "could not take the read permission away";
+        // Everyone may do all but read its values.
+        ReadOnlyKeys unreadable;
+        ASSERT_TRUE(unreadable.Restrict(HKEY_CURRENT_USER, kSettingsSectionPath, KEY_ALL_ACCESS & ~KEY_QUERY_VALUE))
+            << "could not take the read permission away";
         // The refusal must be real, or the test proves nothing.
         HKEY probe;
         LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsSectionPath, 0, KEY_QUERY_VALUE, &probe);

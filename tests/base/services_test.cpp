@@ -1,4 +1,5 @@
 #include "base/services.h"
+#include "app/procedure_steps.h"
 #include "base/failure.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,12 @@ TEST(Services, CodesLinesAndOrder) {
         {L"4", 144, 146, 166, 168},
     };
     for (int i = 0; i < kServiceCount; ++i) {
-        const Service& s = Services()[i];
+        const Service& s = kServices[i];
         EXPECT_EQ(s.code, expected[i].code);
-        EXPECT_EQ(s.loadTestLine, expected[i].loadTest);
-        EXPECT_EQ(s.loadSelectLine, expected[i].loadSelect);
-        EXPECT_EQ(s.handOffTestLine, expected[i].handOffTest);
-        EXPECT_EQ(s.handOffOpenLine, expected[i].handOffOpen);
+        EXPECT_EQ(kServiceSteps[i].loadTest, expected[i].loadTest);
+        EXPECT_EQ(kServiceSteps[i].loadSelect, expected[i].loadSelect);
+        EXPECT_EQ(kServiceSteps[i].handOffTest, expected[i].handOffTest);
+        EXPECT_EQ(kServiceSteps[i].handOffOpen, expected[i].handOffOpen);
         EXPECT_EQ(FindService(s.code), &s);
     }
     EXPECT_EQ(FindService(L"5"), nullptr);

@@ -21,6 +21,7 @@
 #include "app/compose_link.h"
 #include "base/scoped_win.h"
 #include "file_bytes.h"
+#include "installation_traces.h"
 #include "program_run.h"
 #include "registration_values.h"
 
@@ -38,16 +39,7 @@ const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
 const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
 const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
 
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return text;
-}
-std::wstring FolderOf(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-std::wstring Shortcut() { return FolderOf(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
+std::wstring Shortcut() { return SystemFolder(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // The names in a folder that start with `prefix`, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& prefix = L"") {
     std::vector<std::wstring> names;
@@ -70,35 +62,6 @@ std::wstring ShortcutTarget(const std::wstring& link) {
         shell->GetPath(target, MAX_PATH, nullptr, 0);
     }
     return target;
-}
-
-// Every key name and value below `path` that mentions `text` (lower case);
-// keys that cannot be read are passed over.
-void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
-    inboxhop::ScopedRegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    std::vector<std::wstring> subkeys;
-    wchar_t name[16384];
-    DWORD length = std::size(name);
-    for (DWORD i = 0; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = std::size(name)) {
-        subkeys.emplace_back(name, length);
-    }
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD size = static_cast<DWORD>(data.size()), type = 0;
-        length = std::size(name);
-        LONG status = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
-        if (status != ERROR_SUCCESS) break;
-        std::wstring value = std::wstring(name, length) + L"=" +
-                             std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
-        if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
-    }
-    for (const std::wstring& sub : subkeys) {
-        if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
-        FindMentions(root, path + L"\\" + sub, text, found);
-    }
 }
 
 // The attributes of the associations file's Association elements, read with
@@ -132,18 +95,6 @@ std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociation
         if (FAILED(status)) found.reset();
     }
     return found;
-}
-
-// The mail-link keys as they stand: the mailto command, and the client, its
-// ProgID and its registered-application entry.
-struct MailLinkKeys {
-    std::optional<RawValue> mailtoCommand;
-    std::optional<KeyTree> client, progId;
-    std::optional<RawValue> registeredApp;
-};
-MailLinkKeys ReadMailLinkKeys() {
-    return {ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), ReadTree(HKEY_LOCAL_MACHINE, kClientKey),
-            ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey), ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
 }
 
 class Installer : public ::testing::Test {
@@ -210,7 +161,7 @@ protected:
     }
 
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
+    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
@@ -233,7 +184,7 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
                                                            L"Uninstall.exe"}));
     const std::string program = ReadFileBytes(ProgramPath()).value_or("");
     EXPECT_TRUE(!program.empty() && ReadFileBytes(folder_ + L"\\Inboxhop.exe") == program);
-    EXPECT_EQ(FilesIn(FolderOf(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
+    EXPECT_EQ(FilesIn(SystemFolder(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     auto entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey.substr(0, kUninstallKey.rfind(L'\\')));
     ASSERT_TRUE(entries.has_value());
@@ -278,21 +229,20 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
 
     // The installer's keys and the press's cannot drift apart: take the
     // installer's away, press the installed program's button, compare.
-    const MailLinkKeys installed = ReadMailLinkKeys();
+    const Registration installed = ReadRegistration();
+    const auto installedCommand = ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"");
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
-    ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey));
-    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+    ASSERT_TRUE(RemoveRegistration());
     ASSERT_EQ(PressInstalledProgram(), L"Done.");
-    const MailLinkKeys pressed = ReadMailLinkKeys();
-    const MailLinkKeys& expected = installed;
-    EXPECT_EQ(pressed.mailtoCommand, expected.mailtoCommand);
-    EXPECT_TRUE(pressed.client == expected.client) << "the client keys differ";
-    EXPECT_TRUE(pressed.progId == expected.progId) << "the ProgID keys differ";
-    EXPECT_EQ(pressed.registeredApp, expected.registeredApp);
+    const Registration pressed = ReadRegistration();
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), installedCommand);
+    EXPECT_TRUE(pressed.client == installed.client) << "the client keys differ";
+    EXPECT_TRUE(pressed.progId == installed.progId) << "the ProgID keys differ";
+    EXPECT_EQ(pressed.application, installed.application);
     // The installer's registration again, for the uninstaller to take away.
-    ASSERT_TRUE(installed.registeredApp && PutTree(HKEY_LOCAL_MACHINE, kClientKey, installed.client) &&
+    ASSERT_TRUE(installed.application && PutTree(HKEY_LOCAL_MACHINE, kClientKey, installed.client) &&
                 PutTree(HKEY_LOCAL_MACHINE, kProgIdKey, installed.progId) &&
-                WriteRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop", *installed.registeredApp));
+                WriteRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop", *installed.application));
 
     // Another program opens a mail link: the installed program hands it on.
     ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 
 #include "app/error_trap.h"
+#include "app/form1_procedures.h"
+#include "app/procedure_steps.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "message_boxes.h"
@@ -48,7 +51,7 @@ protected:
 
     std::vector<SeenBox> Press() {
         BoxAnswerer answerer;
-        form_->PushButton1_Click();
+        Form1Procedures(*form_).PushButton1_Click();
         return answerer.boxes();
     }
 
@@ -130,37 +133,58 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
     struct Case {
         const char* name;
         std::function<void(StandInRegistry&)> stage;
-        std::vector<RefusedKey> refused;  // empty: "Done."
+        std::vector<RefusedKey> refused;  // empty: "Done.", for the machine or for the user alone
+        bool forCurrentUser;              // the machine refused for want of rights: the user is registered
         size_t valuesWritten;
     };
+    auto refuseEveryCreate = [](StandInRegistry& r, std::span<const HandlerStep> steps, const std::wstring& prefix) {
+        for (const HandlerStep& step : steps) {
+            if (step.action == KeyAction::Create) r.RefuseCreate(prefix + std::wstring(step.path), ERROR_ACCESS_DENIED);
+        }
+    };
+    std::vector<RefusedKey> machineRefused;
+    for (std::wstring_view key : {kMailtoCommandKey, kClientKey, kClientProtocolCommandKey, kClientShellCommandKey,
+                                  kProgIdKey, kProgIdIconKey, kProgIdCommandKey, kCapabilitiesKey, kUrlAssociationsKey,
+                                  kRegisteredApplicationsKey}) {
+        machineRefused.push_back({Hklm(key), SystemMessage(ERROR_ACCESS_DENIED)});
+    }
+    std::vector<RefusedKey> bothRefused = machineRefused;
+    for (std::wstring_view key : {kMailtoClassKey, kMailtoCommandKey, kClientKey, kClientProtocolCommandKey,
+                                  kClientShellCommandKey, kProgIdKey, kProgIdIconKey, kProgIdCommandKey,
+                                  kCapabilitiesKey, kUrlAssociationsKey, kRegisteredApplicationsKey}) {
+        bothRefused.push_back({FullKeyName(kCurrentUserRoot, key), SystemMessage(ERROR_ACCESS_DENIED)});
+    }
     const Case cases[] = {
         {"refused create of the client key",
          [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); },
          // Creating the keys below it makes it exist, so only its own value
          // is missing; the create's reason is the one given.
-         {{Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)}},
-         13},
+         // The machine's thirteen values, and the user's sixteen (a complete
+         // mailto class of the user's own among them).
+         {},
+         true,
+         29},
         {"refused write of the plain command",
          [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); },
-         {{Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
-         13},
+         {},
+         true,
+         29},
         {"no right to write under the local machine",
-         [](StandInRegistry& r) {
+         [&](StandInRegistry& r) {
              r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
-             for (const HandlerStep& step : MailHandlerSteps()) {
-                 if (step.action == KeyAction::Create) r.RefuseCreate(std::wstring(step.path), ERROR_ACCESS_DENIED);
-             }
+             refuseEveryCreate(r, MachineRegistrationSteps(), L"");
          },
-         {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kClientKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kClientShellCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kProgIdKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kProgIdIconKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kProgIdCommandKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kCapabilitiesKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kUrlAssociationsKey), SystemMessage(ERROR_ACCESS_DENIED)},
-          {Hklm(kRegisteredApplicationsKey), SystemMessage(ERROR_ACCESS_DENIED)}},
+         {},
+         true,
+         16},
+        {"no right to write anywhere: both are named",
+         [&](StandInRegistry& r) {
+             r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
+             refuseEveryCreate(r, MachineRegistrationSteps(), L"");
+             refuseEveryCreate(r, CurrentUserRegistrationSteps(), L"HKCU\\");
+         },
+         bothRefused,
+         true,
          0},
         {"refused create of a key that exists",
          [](StandInRegistry& r) {
@@ -168,6 +192,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
              r.RefuseCreate(std::wstring(kProgIdKey), ERROR_ACCESS_DENIED);
          },
          {},
+         false,
          14},
         {"refused write of the value already there",
          [&](StandInRegistry& r) {
@@ -175,14 +200,16 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          },
          {},
+         false,
          14},
         {"refused write of a value that differs",
          [&](StandInRegistry& r) {
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          },
-         {{Hklm(kClientProtocolCommandKey), SystemMessage(ERROR_ACCESS_DENIED)}},
-         14},
+         {},
+         true,
+         30},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,7 +220,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         std::vector<SeenBox> boxes = Press();
         if (c.refused.empty()) {
             ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].text, L"Done.");
+            EXPECT_EQ(boxes[0].text, c.forCurrentUser ? kCurrentUserDoneMessage : kDoneMessage);
         } else {
             ExpectWarning(boxes, c.refused);
         }
@@ -206,7 +233,12 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
             asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
                      call.access == 0x3F;
         }
-        EXPECT_EQ(asked, MailHandlerSteps().size());
+        EXPECT_EQ(asked, MachineRegistrationSteps().size() +
+                             (c.forCurrentUser ? CurrentUserRegistrationSteps().size() : 0));
+        // The user's own registration is written only when the machine's
+        // was refused, and then whole.
+        EXPECT_EQ(registry.TextOf(L"HKCU\\" + std::wstring(kMailtoCommandKey)).has_value(),
+                  c.forCurrentUser && c.refused.empty());
         EXPECT_EQ(registry.OpenHandles(), 0u);
     }
 }

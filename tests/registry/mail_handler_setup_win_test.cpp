@@ -8,8 +8,10 @@
 #include <shellapi.h>
 
 #include "app/compose_link.h"
+#include "app/procedure_steps.h"
 #include "base/system_error.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registration_values.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_tree.h"
@@ -142,6 +144,80 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientShellCommandKey), L""),
               L"\"" + BuildFolder() + L"\\Inboxhop.exe\"");
+}
+
+// A user without administrator rights finds the machine's keys read-only:
+// the press registers Inboxhop for this user alone and says so, and the
+// machine's keys stay as they were. (Wine's HKEY_CLASSES_ROOT shows the
+// machine's classes only, so no mail link can follow a user's own class
+// here.)
+TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone) {
+    ScratchTree machineProgId{HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)};
+    ScratchTree machineApps{HKEY_LOCAL_MACHINE, std::wstring(kRegisteredApplicationsKey)};
+    ScratchTree userMailto{HKEY_CURRENT_USER, std::wstring(kMailtoClassKey)};
+    ScratchTree userProgId{HKEY_CURRENT_USER, std::wstring(kProgIdKey)};
+    ScratchTree userClients{HKEY_CURRENT_USER, L"SOFTWARE\\Clients"};
+    ScratchTree userApps{HKEY_CURRENT_USER, std::wstring(kRegisteredApplicationsKey)};
+    ReadOnlyKeys machine;
+    ASSERT_TRUE(machine.AddEvery(MachineRegistrationSteps()));
+    auto machineKeys = [] {
+        std::vector<std::optional<KeyTree>> trees;
+        for (std::wstring_view key : {kMailtoClassKey, kClientKey, kProgIdKey, kRegisteredApplicationsKey}) {
+            trees.push_back(ReadTree(HKEY_LOCAL_MACHINE, std::wstring(key)));
+        }
+        return trees;
+    };
+    const auto machineBefore = machineKeys();
+    ASSERT_TRUE(option_.Set(L"2"));
+    auto press = [&](const std::wstring& program) {
+        ShownProgram shown(program);
+        EXPECT_NE(shown.window(), nullptr) << "the window did not appear";
+        if (!shown.window()) return SeenBox{};
+        SeenBox box = PressAndReadBox(shown);
+        EXPECT_TRUE(shown.Close(kWaitMs).has_value()) << "the program did not end after closing";
+        return box;
+    };
+
+    SeenBox box = press(ProgramPath());
+    EXPECT_EQ(box.title, L"Inboxhop");
+    EXPECT_EQ(box.text, kCurrentUserDoneMessage);
+    EXPECT_EQ(box.icon, nullptr);
+    // The user's own registration, byte for byte: a complete mailto class,
+    // the program's class, the client with its capabilities, and its entry.
+    const std::wstring link = L"\"" + BuildFolder() + L"\\Inboxhop.exe\" \"%1\"";
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoCommandKey), L""), TextValue(link));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoClassKey), L""), TextValue(L"URL:MailTo Protocol"));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoClassKey), L"URL Protocol"), TextValue(L""));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kRegisteredApplicationsKey), L"Inboxhop"),
+              TextValue(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities"));
+    for (const HandlerStep& step : CurrentUserRegistrationSteps()) {
+        if (step.action != KeyAction::Write) continue;
+        const RegistryValue value = StepValue(step, BuildFolder());
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(step.path), std::wstring(step.valueName)),
+                  (RawValue{RegistryType(value), StoredBytes(value)}))
+            << std::wstring(step.path) << L" " << std::wstring(step.valueName);
+    }
+    EXPECT_TRUE(machineKeys() == machineBefore);
+    const auto userTree = ReadTree(HKEY_CURRENT_USER, L"SOFTWARE\\Clients\\Mail\\Inboxhop");
+
+    // A second press may not write the user's keys either, but finds them in
+    // place: done.
+    ReadOnlyKeys user;
+    ASSERT_TRUE(user.AddEvery(CurrentUserRegistrationSteps()));
+    EXPECT_EQ(press(ProgramPath()).text, kCurrentUserDoneMessage);
+
+    // From another folder the user's keys would change too: the warning
+    // names the refused keys of both.
+    const std::wstring folder = NewScratchFolder(L"Elsewhere");
+    ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
+    box = press(folder + L"\\Inboxhop.exe");
+    EXPECT_NE(box.icon, nullptr);
+    for (const wchar_t* key : {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\r\n",
+                               L"HKEY_CURRENT_USER\\SOFTWARE\\Classes\\mailto\\shell\\open\\command\r\n"}) {
+        EXPECT_NE(box.text.find(key), std::wstring::npos) << key << L" not in " << box.text;
+    }
+    EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, L"SOFTWARE\\Clients\\Mail\\Inboxhop") == userTree);
+    EXPECT_TRUE(machineKeys() == machineBefore);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/error_trap.h"
-#include "failure_text.h"
+#include <cstdint>
+#include <vector>
 
 namespace inboxhop {
 namespace {
@@ -16,52 +16,33 @@ TEST(KeyPath, TrailingBackslashesAreDropped) {
     EXPECT_EQ(KeyPathWithoutTrailingBackslash(L""), L"");
 }
 
-TEST(RegistryValue, NumbersConvertToSigned32Bits) {
-    struct Case {
-        RegistryValue value;
-        std::int32_t expected;
-    };
-    const Case cases[] = {
-        {0LL, 0},
-        {-1LL, -1},
-        {2147483647LL, 2147483647},
-        {-2147483648LL, INT32_MIN},
-        {std::wstring(L"42"), 42},
-        {std::wstring(L"  -17 "), -17},
-        {std::wstring(L"+8"), 8},
-        {std::wstring(L"-2147483648"), INT32_MIN},
-        {std::wstring(L"0002147483647"), 2147483647},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RegistryValueAsNumber(c.value), c.expected) << RegistryValueAsText(c.value);
-    }
+// A value's kind is its type: no value can be stored under another type.
+TEST(RegistryValue, TextIsStoredAsRegSzAndNumbersAsRegDword) {
+    EXPECT_EQ(RegistryType(std::wstring(L"42")), 1u);
+    EXPECT_EQ(RegistryType(std::int32_t{42}), 4u);
 }
 
-TEST(RegistryValue, NumbersThatDoNotConvertFailLikeTheLanguage) {
+TEST(RegistryValue, NumbersAreStoredAsTheirSigned32BitsLittleEndian) {
     struct Case {
-        RegistryValue value;
-        const wchar_t* failure;
+        std::int32_t number;
+        std::vector<std::uint8_t> bytes;
     };
     const Case cases[] = {
-        {2147483648LL, L"Overflow"},
-        {-2147483649LL, L"Overflow"},
-        {std::wstring(L"2147483648"), L"Overflow"},
-        {std::wstring(L"99999999999999999999999999"), L"Overflow"},
-        {std::wstring(L""), L"Type mismatch"},
-        {std::wstring(L"-"), L"Type mismatch"},
-        {std::wstring(L"12abc"), L"Type mismatch"},
-        {std::wstring(L"1 2"), L"Type mismatch"},
+        {0, {0, 0, 0, 0}},
+        {-1, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {-2, {0xFE, 0xFF, 0xFF, 0xFF}},
+        {2147483647, {0xFF, 0xFF, 0xFF, 0x7F}},
+        {INT32_MIN, {0, 0, 0, 0x80}},
+        {305419896, {0x78, 0x56, 0x34, 0x12}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(testing_support::FailureText([&] { RegistryValueAsNumber(c.value); }), c.failure)
-            << RegistryValueAsText(c.value);
-    }
+    for (const Case& c : cases) EXPECT_EQ(StoredBytes(c.number), c.bytes) << c.number;
 }
 
-TEST(RegistryValue, TextIsKeptWholeAndNumbersBecomeDecimal) {
-    const std::wstring text(L"a\0b \u00e9\u4e2d\U0001F600", 8);
-    EXPECT_EQ(RegistryValueAsText(text), text);
-    EXPECT_EQ(RegistryValueAsText(-2147483648LL), L"-2147483648");
+TEST(RegistryValue, TextIsStoredWholeWithItsNul) {
+    // An embedded NUL and text beyond the ANSI code page stay as they are.
+    const std::wstring text(L"a\0\u00e9\u4e2d", 4);
+    EXPECT_EQ(StoredBytes(text), (std::vector<std::uint8_t>{'a', 0, 0, 0, 0xE9, 0, 0x2D, 0x4E, 0, 0}));
+    EXPECT_EQ(StoredBytes(std::wstring()), (std::vector<std::uint8_t>{0, 0}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "base/scoped_win.h"
 #include "file_bytes.h"
+#include "wait_until.h"
 
 namespace testing_support {
 
@@ -29,18 +30,19 @@ bool AppendRecord(const std::wstring& logPath, const std::wstring& text) {
     std::string bytes = ToUtf8(text);
     std::string record = std::to_string(bytes.size()) + ":" + bytes + "\n";
     // Several starts may write at once: retry while another one holds the file.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        inboxhop::ScopedFile file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            Sleep(10);
-            continue;
-        }
-        DWORD written = 0;
-        return WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
-               written == record.size();
-    }
-    return false;
+    bool written = false;
+    WaitUntil(
+        [&] {
+            inboxhop::ScopedFile file(CreateFileW(logPath.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+            DWORD bytes = 0;
+            if (!file) return false;
+            written = WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &bytes, nullptr) &&
+                      bytes == record.size();
+            return true;
+        },
+        2000);
+    return written;
 }
 
 std::vector<std::wstring> ReadRecords(const std::wstring& logPath) {

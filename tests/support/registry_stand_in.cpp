@@ -35,6 +35,12 @@ std::wstring StandInRegistry::Normal(const std::wstring& path) {
     return key;
 }
 
+// The current user's keys are kept apart under "HKCU\", so that tests name
+// them so; every other root is the local machine's, named by path alone.
+std::wstring StandInRegistry::Rooted(HKEY root, const std::wstring& path) {
+    return Normal(root == HKEY_CURRENT_USER ? L"HKCU\\" + path : path);
+}
+
 void StandInRegistry::AddKey(const std::wstring& path) {
     std::wstring key = Normal(path);
     for (size_t at = key.find(L'\\'); at != std::wstring::npos; at = key.find(L'\\', at + 1)) {
@@ -96,7 +102,7 @@ LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Create, .root = root, .path = path ? path : L"", .options = options, .access = access};
     LONG status = ERROR_SUCCESS;
-    std::wstring key = Normal(call.path);
+    std::wstring key = Rooted(root, call.path);
     auto refused = self.refuseCreate_.find(key);
     if (refused != self.refuseCreate_.end()) {
         status = refused->second;
@@ -113,7 +119,7 @@ LSTATUS WINAPI StandInRegistry::OpenKey(HKEY root, LPCWSTR path, DWORD options, 
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Open, .root = root, .path = path ? path : L"", .options = options, .access = access};
     LONG status = ERROR_SUCCESS;
-    std::wstring key = Normal(call.path);
+    std::wstring key = Rooted(root, call.path);
     auto throws = self.throwOnOpen_.find(key);
     if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
     auto refused = self.refuseOpen_.find(key);

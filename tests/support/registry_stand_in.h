@@ -39,6 +39,7 @@ public:
     StandInRegistry(const StandInRegistry&) = delete;
     StandInRegistry& operator=(const StandInRegistry&) = delete;
 
+    // Paths name the local machine's keys; "HKCU\<path>" the current user's.
     // Makes the key (and the keys above it) exist.
     void AddKey(const std::wstring& path);
     // Makes the key exist with this value in it.
@@ -69,6 +70,7 @@ private:
     static LSTATUS WINAPI QueryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 
     static std::wstring Normal(const std::wstring& path);
+    static std::wstring Rooted(HKEY root, const std::wstring& path);
     HKEY NewHandle(const std::wstring& key);
     // The key a handle was given out for; null when it was not, or is closed.
     const std::wstring* KeyOf(HKEY handle) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "registry_scratch.h"
+#include "app/form1_procedures.h"
 #include "ui/form1.h"
 
 namespace {
@@ -19,8 +20,8 @@ TEST(HandOffWindow, IsMessageOnlyAndKeepsTheChoiceUntilItIsShown) {
     EXPECT_FALSE(form.HasControls());
     EXPECT_EQ(GetDlgItem(form.hwnd(), inboxhop::kOption1Id), nullptr);
 
-    // Marking a service still runs its selection handler.
-    form.SelectOption(2);
+    // Marking a service still stores the choice.
+    inboxhop::Form1Procedures(form).SelectService(2);
     EXPECT_EQ(option.Read(), L"3");
     EXPECT_TRUE(form.IsOptionSelected(2));
     EXPECT_FALSE(form.IsOptionSelected(0));

@@ -1,0 +1,35 @@
+// The main window's trapped procedures (start-up, the push button's click,
+// the close) and the store of the service the user selects. A failing step
+// is reported under its number (app/procedure_steps.h) and the procedure
+// goes on with the next one.
+#pragma once
+
+#include <string_view>
+
+#include "ui/main_window.h"
+
+namespace inboxhop {
+
+class Form1Procedures : public MainWindowEvents {
+public:
+    explicit Form1Procedures(MainWindow& window) : window_(window) {}
+
+    // The start-up sequence, given the argument text of the command line.
+    // Returns what follows it: the window is shown, or, after a mail link
+    // was handed on, the program ends without showing it.
+    enum class AfterLoad { ShowWindow, EndProgram };
+    AfterLoad Form_Load(std::wstring_view commandText);
+
+    // Marks a service button and, when that is a new selection, stores the
+    // service as the user's choice. Throws Failure when the store refuses.
+    void SelectService(int index);
+
+    void PushButton1_Click() override;      // registers the mail handler
+    void Option_Click(int index) override;  // stores the choice; a refusal is shown
+    void Form_QueryUnload() override;       // lets waiting messages run
+
+private:
+    MainWindow& window_;
+};
+
+}  // namespace inboxhop

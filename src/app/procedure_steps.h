@@ -1,0 +1,50 @@
+// The numbered steps of the main window's trapped procedures, in one table:
+// the error report box names a failing step by its number, so each step
+// keeps its own. Pure data.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "base/services.h"
+#include "registry/mail_handler_keys.h"
+
+namespace inboxhop {
+
+// Form_Load: the start-up sequence, then the hand-off of a mail link (line
+// 170, the end of the program, follows it).
+enum LoadStep : int {
+    kSkin = 100, kCaptionIconAndTitle = 104, kTestPointerFile = 106, kLoadPointerFile = 108, kVisitHomePage = 110,
+    kReadChoice = 128, kTestChoice = 130, kReadCommandLine = 148, kTestCommandLine = 150, kCleanLink = 152,
+};
+
+// Each service's steps, in the order of the services: at start-up, the test
+// of the stored choice and the selection of its button; in the hand-off, the
+// test of the choice and the building and opening of its compose address.
+struct ServiceSteps {
+    int loadTest, loadSelect, handOffTest, handOffOpen;
+};
+inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
+    {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
+
+// PushButton1_Click; its registry steps, 104 to 130, are the rows of
+// MachineRegistrationSteps(). Then Form_QueryUnload's one step.
+enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
+inline constexpr int kUnloadStep = 100;
+
+// The press's machine-wide registration, in the order its steps run. Each
+// create names its key with a trailing backslash and the write after it
+// names the same key without one.
+std::span<const HandlerStep> MachineRegistrationSteps();
+// The same registration for the current user alone, under the same numbers:
+// the machine's steps under HKEY_CURRENT_USER, with a mailto class of the
+// user's own made complete first.
+std::span<const HandlerStep> CurrentUserRegistrationSteps();
+
+inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
+inline constexpr std::wstring_view kDoneMessage = L"Done.";
+inline constexpr std::wstring_view kCurrentUserDoneMessage =
+    L"Done. Inboxhop is set up for this user account only; setting it up for every user of this computer needs "
+    L"administrator rights.";
+
+}  // namespace inboxhop

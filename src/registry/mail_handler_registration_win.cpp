@@ -1,0 +1,56 @@
+#include "registry/mail_handler_keys.h"
+
+#include <windows.h>
+
+#include "base/failure.h"
+#include "base/system_error.h"
+#include "registry/modRegStuff.h"
+
+namespace inboxhop {
+
+namespace {
+
+HKEY RootHandle(std::uint32_t root) {
+    // The predefined roots are sign-extended handle values.
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+// Runs one step; answers the registry's status.
+LONG ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFolder) {
+    HKEY root = RootHandle(step.root);
+    if (step.action == KeyAction::Create) {
+        LONG status = CreateRegistryKey(root, step.path);
+        return status != ERROR_SUCCESS && RegistryKeyExists(root, step.path) ? ERROR_SUCCESS : status;
+    }
+    RegistryValue value = StepValue(step, programFolder);
+    LONG status = WriteRegistryValue(root, step.path, step.valueName, value);
+    if (status != ERROR_SUCCESS && RegistryValueEquals(root, step.path, step.valueName, value)) return ERROR_SUCCESS;
+    return status;
+}
+
+}  // namespace
+
+RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
+                                          const StepRunner& run) {
+    RegistrationOutcome outcome;
+    for (const HandlerStep& step : steps) {
+        run(step, [&] {
+            try {
+                LONG status = ApplyMailHandlerStep(step, programFolder);
+                if (status != ERROR_SUCCESS) {
+                    bool missingClass =
+                        status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(steps, step.root, step.path);
+                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass,
+                                    status == ERROR_ACCESS_DENIED);
+                }
+            } catch (...) {
+                // The step wrote nothing: its key is not registered either.
+                outcome.Refused(step.root, step.path, DescribeCurrentException());
+                throw;
+            }
+        });
+    }
+    return outcome;
+}
+
+}  // namespace inboxhop
