@@ -39,10 +39,6 @@ std::vector<std::wstring> RecorderAsBrowser::Addresses() const {
     return addresses;
 }
 
-bool RecorderAsBrowser::WaitForAddresses(size_t count, DWORD timeoutMs) const {
-    return WaitUntil([&] { return ReadRecords(logPath_).size() >= count; }, timeoutMs);
-}
-
 std::vector<std::wstring> RecorderAsBrowser::Pages(size_t from) const {
     std::vector<std::wstring> pages;
     std::vector<std::wstring> all = Addresses();

@@ -26,8 +26,6 @@ public:
     // The addresses the browser was asked to open, in order: each start's
     // argument with the quotes that enclose it removed.
     std::vector<std::wstring> Addresses() const;
-    // Waits until at least `count` addresses arrived; false on time-out.
-    bool WaitForAddresses(size_t count, DWORD timeoutMs) const;
     // Those after the first `from`, the maker's home page left out (one
     // start in a hundred visits it).
     std::vector<std::wstring> Pages(size_t from = 0) const;

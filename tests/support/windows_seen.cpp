@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "wait_until.h"
-
 namespace testing_support {
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,12 +58,6 @@ HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstrin
         if (owner == pid && IsWindowVisible(w) && (title.empty() || TextOf(w) == title)) return w;
     }
     return nullptr;
-}
-
-HWND WaitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = VisibleWindowOf(pid, className, title)) != nullptr; }, timeoutMs);
-    return found;
 }
 
 void WindowWatcher::Tick() {

@@ -30,8 +30,6 @@ std::vector<SeenWindow> TopWindowsOf(DWORD pid);
 // The first visible top-level window of `pid` with this class (and title,
 // when given); null when none.
 HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstring& title = L"");
-// The same, waiting up to `timeoutMs`; null on time-out.
-HWND WaitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, DWORD timeoutMs);
 
 // Watches a process's windows while it runs: records every visible window
 // and answers message boxes with OK, keeping what they showed.
