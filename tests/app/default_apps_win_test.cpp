@@ -175,7 +175,9 @@ protected:
         }
         ASSERT_TRUE(PlantClass(kOtherProgId, L"\"C:\\Program Files\\Other Mail\\other.exe\" \"%1\""));
         ASSERT_TRUE(ChooseMailHandler(kOtherProgId));
-        if (GetParam().forCurrentUser) ASSERT_TRUE(readOnly_.AddEvery(MachineRegistrationSteps()));
+        if (GetParam().forCurrentUser) {
+            ASSERT_TRUE(readOnly_.AddEvery(MachineRegistrationSteps()));
+        }
     }
 
     ScratchValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
