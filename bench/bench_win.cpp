@@ -1,5 +1,9 @@
 // Timing harness: starts Inboxhop and the minimal programs beside it, in
-// interleaved rounds, and reports medians and ratios.
+// interleaved rounds. Each round times Inboxhop and its minimal program back
+// to back and divides the one by the other; the report gives the median of
+// those per-round ratios with their interquartile range (what the targets
+// are judged on: a slow moment of the machine slows both programs of a
+// round alike), and each program's own median beside them.
 //
 //   Hand-off: from CreateProcessW with a mail link until the process has
 //             ended (Inboxhop.exe against MinimalHandler.exe).
@@ -11,7 +15,7 @@
 // The stand-in browser (Recorder.exe) is made the http and https handler for
 // the run, so no real browser starts; every address it receives is counted
 // to prove the hand-offs did their work. The previous handlers are put back
-// at the end.
+// at the end. Starting, watching and the registry are the tests' own helpers.
 //
 //   Bench.exe [rounds]             (default 40; 3 more rounds warm up first)
 //   Bench.exe --profile [rounds]   where the hand-off's time goes: the
@@ -22,25 +26,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "program_run.h"
+
 namespace {
+
+using testing_support::BuildFolder;
+using testing_support::StartedProcess;
+using testing_support::VisibleWindowOf;
 
 constexpr wchar_t kMailLink[] = L" \"mailto:someone@example.com\"";
 constexpr wchar_t kInboxhopWindowClass[] = L"InboxhopForm1";
 constexpr wchar_t kMinimalWindowClass[] = L"MinimalWindow";
 constexpr int kWarmUpRounds = 3;
 constexpr int kMemoryRounds = 10;
-
-std::wstring Folder() {
-    wchar_t path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    std::wstring text(path, length);
-    return text.substr(0, text.find_last_of(L'\\'));
-}
 
 double Frequency() {
     LARGE_INTEGER f;
@@ -56,65 +57,30 @@ double NowMs() {
 }
 
 // One started program, in a job of its own so that what it starts (the
-// stand-in browser) can be waited for before the next measurement.
+// stand-in browser) can be waited for before the next measurement; timed
+// from just before it is started.
 class Child {
 public:
-    Child(const std::wstring& program, const std::wstring& arguments) {
-        job_ = CreateJobObjectW(nullptr, nullptr);
-        std::wstring line = L"\"" + program + L"\"" + arguments;
-        std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        started_ = NowMs();
-        if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                            folder.c_str(), &startup, &info)) {
-            return;
-        }
-        AssignProcessToJobObject(job_, info.hProcess);
-        ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-        pid_ = info.dwProcessId;
-    }
-    ~Child() {
-        if (job_) TerminateJobObject(job_, 1);
-        if (process_) CloseHandle(process_);
-        if (job_) CloseHandle(job_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
+    Child(const std::wstring& program, const std::wstring& arguments)
+        : started_(NowMs()), process_(program, L"\"" + program + L"\"" + arguments) {}
 
-    bool ok() const { return process_ != nullptr; }
-    HANDLE process() const { return process_; }
-    DWORD pid() const { return pid_; }
+    bool ok() const { return process_.started(); }
+    HANDLE process() const { return process_.handle(); }
+    DWORD pid() const { return process_.pid(); }
     double started() const { return started_; }
 
-    bool WaitForExit(DWORD timeoutMs) const { return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0; }
+    // Waits on the process itself, so that its end is seen at once.
+    bool WaitForExit(DWORD timeoutMs) const { return WaitForSingleObject(process(), timeoutMs) == WAIT_OBJECT_0; }
     DWORD ExitCode() const {
         DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(process(), &code);
         return code;
     }
-    // Waits until nothing of the job runs any more.
-    bool WaitForJobToEmpty(DWORD timeoutMs) const {
-        DWORD start = GetTickCount();
-        for (;;) {
-            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-            if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr)) {
-                return false;
-            }
-            if (info.ActiveProcesses == 0) return true;
-            if (GetTickCount() - start > timeoutMs) return false;
-            Sleep(2);
-        }
-    }
+    bool WaitForJobToEmpty(DWORD timeoutMs) { return process_.WaitForJobToEmpty(timeoutMs); }
 
 private:
-    HANDLE job_ = nullptr;
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
-    double started_ = 0;
+    double started_;
+    StartedProcess process_;
 };
 
 [[noreturn]] void Fail(const char* what) {
@@ -134,18 +100,9 @@ double TimeHandOff(const std::wstring& program) {
     return ms;
 }
 
-HWND VisibleWindowOf(DWORD pid, const wchar_t* className) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
-         w = FindWindowExW(nullptr, w, className, nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
-// Milliseconds from the start until the program's window is visible; the
-// window is then closed and the end waited for.
+// Milliseconds from the start until the program's window is visible (looked
+// for every millisecond: the tests' WaitUntil pauses too long between tries
+// for a timing); the window is then closed and the end waited for.
 double TimeWindow(const std::wstring& program, const wchar_t* className) {
     Child child(program, L"");
     if (!child.ok()) Fail("could not start a window program");
@@ -240,97 +197,39 @@ Profile RunProfiled(const std::wstring& program, const wchar_t* mode, const std:
     return profile;
 }
 
+// A value of `sorted` at fraction `q` of the way from its smallest to its
+// largest, interpolating between neighbours (the quartiles for 0.25, 0.75).
+double Quantile(const std::vector<double>& sorted, double q) {
+    double at = q * static_cast<double>(sorted.size() - 1);
+    size_t below = static_cast<size_t>(at);
+    if (below + 1 >= sorted.size()) return sorted.back();
+    return sorted[below] + (at - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
+}
+
 struct Stats {
-    double median, min, max;
+    double median, min, max, q1, q3;
 };
 
 Stats Summarise(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    return {median, values.front(), values.back()};
-}
-
-// Registry values of the run, put back as they were when it ends.
-class SavedValue {
-public:
-    SavedValue(HKEY root, std::wstring path, std::wstring name)
-        : root_(root), path_(std::move(path)), name_(std::move(name)) {
-        HKEY key;
-        if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExW(key, name_.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            std::vector<BYTE> data(size);
-            if (RegQueryValueExW(key, name_.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS) {
-                data.resize(size);
-                saved_ = std::make_pair(type, std::move(data));
-            }
-        }
-        RegCloseKey(key);
-    }
-    ~SavedValue() {
-        HKEY key;
-        if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-            return;
-        }
-        if (saved_) {
-            RegSetValueExW(key, name_.c_str(), 0, saved_->first, saved_->second.data(),
-                           static_cast<DWORD>(saved_->second.size()));
-        } else {
-            RegDeleteValueW(key, name_.c_str());
-        }
-        RegCloseKey(key);
-    }
-    SavedValue(const SavedValue&) = delete;
-    SavedValue& operator=(const SavedValue&) = delete;
-
-    bool Set(const std::wstring& text) {
-        HKEY key;
-        if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        LONG status = RegSetValueExW(key, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
-
-private:
-    HKEY root_;
-    std::wstring path_;
-    std::wstring name_;
-    std::optional<std::pair<DWORD, std::vector<BYTE>>> saved_;
-};
-
-// Records in the stand-in browser's log (each "<length>:<text>\n"), leaving
-// out visits to the maker's home page, which one start in a hundred makes.
-size_t CountRecords(const std::wstring& logPath) {
-    HANDLE file = CreateFileW(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    std::string data;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) data.append(buffer, got);
-    CloseHandle(file);
-    size_t count = 0;
-    for (size_t pos = 0; pos < data.size();) {
-        size_t colon = data.find(':', pos);
-        if (colon == std::string::npos) break;
-        size_t length = std::strtoul(data.c_str() + pos, nullptr, 10);
-        if (colon + 1 + length > data.size()) break;  // still being written
-        if (data.substr(colon + 1, length).find("www.kestrelon.com") == std::string::npos) ++count;
-        pos = colon + 1 + length + 1;
-    }
-    return count;
+    return {Quantile(values, 0.5), values.front(), values.back(), Quantile(values, 0.25), Quantile(values, 0.75)};
 }
 
 void PrintRow(const char* name, const Stats& s) {
     std::printf("  %-22s median %8.2f ms   min %8.2f   max %8.2f\n", name, s.median, s.min, s.max);
 }
 
-void PrintRatio(const char* what, double ratio, double target) {
-    std::printf("  %-22s %.3f   (target <= %.2f: %s)\n", what, ratio, target, ratio <= target ? "met" : "MISSED");
+// The per-round ratios of Inboxhop to its minimal program: their median,
+// judged against the target, and their spread; the ratio of the two
+// programs' medians beside them.
+void PrintRatios(const std::vector<double>& inboxhop, const std::vector<double>& minimal, double target) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < inboxhop.size(); ++i) ratios.push_back(inboxhop[i] / minimal[i]);
+    Stats r = Summarise(ratios);
+    std::printf("  %-22s median %8.3f      IQR %.3f to %.3f (%.3f wide)   min %.3f   max %.3f\n", "per-round ratio",
+                r.median, r.q1, r.q3, r.q3 - r.q1, r.min, r.max);
+    std::printf("  %-22s %s (target: median of the per-round ratios <= %.2f); ratio of the medians %.3f\n", "",
+                r.median <= target ? "met" : "MISSED", target, Summarise(inboxhop).median / Summarise(minimal).median);
 }
 
 }  // namespace
@@ -357,7 +256,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     int rounds = argc > 1 ? _wtoi(argv[1]) : 40;
     if (rounds < 1) rounds = 40;
-    const std::wstring folder = Folder();
+    const std::wstring folder = BuildFolder();
     const std::wstring inboxhop = folder + L"\\Inboxhop.exe";
     const std::wstring handler = folder + L"\\MinimalHandler.exe";
     const std::wstring minimalWindow = folder + L"\\MinimalWindow.exe";
@@ -366,28 +265,16 @@ int wmain(int argc, wchar_t** argv) {
         if (GetFileAttributesW(p->c_str()) == INVALID_FILE_ATTRIBUTES) Fail("a program is missing beside Bench.exe");
     }
 
-    // The stand-in browser, logging to a fresh file.
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring log = std::wstring(temp) + L"inboxhop-bench-" + std::to_wstring(GetCurrentProcessId()) + L".log";
-    DeleteFileW(log.c_str());
-    SetEnvironmentVariableW(L"INBOXHOP_RECORDER_LOG", log.c_str());
-    std::vector<std::unique_ptr<SavedValue>> saved;
-    for (const wchar_t* scheme : {L"http", L"https"}) {
-        std::wstring base = std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open";
-        saved.push_back(std::make_unique<SavedValue>(HKEY_LOCAL_MACHINE, base + L"\\command", L""));
-        if (!saved.back()->Set(L"\"" + recorder + L"\" \"%1\"")) Fail("could not register the stand-in browser");
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (base + L"\\ddeexec").c_str());
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (base + L"\\ddeexec").c_str());
-    }
-    // Gmail chosen, so that Inboxhop opens the same address as the minimal handler.
-    saved.push_back(std::make_unique<SavedValue>(
-        HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Kestrelon\\Inboxhop", L"Option"));
-    if (!saved.back()->Set(L"1")) Fail("could not store the service choice");
+    // The stand-in browser, logging to a fresh file; Gmail chosen, so that
+    // Inboxhop opens the same address as the minimal handler.
+    testing_support::RecorderAsBrowser browser;
+    if (!browser.ok()) Fail("could not register the stand-in browser");
+    testing_support::ScratchOption option;
+    if (!option.Set(L"1")) Fail("could not store the service choice");
 
     if (profile) {
         const std::wstring profiler = folder + L"\\ProfileHandOff.exe";
-        const std::wstring stamps = log + L".stamps";
+        const std::wstring stamps = browser.logPath() + L".stamps";
         std::vector<Profile> full, minimal, shown;
         std::vector<double> real, least, realWindow, leastWindow;
         for (int round = -kWarmUpRounds; round < rounds; ++round) {
@@ -420,7 +307,6 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("\n");
         PrintProfile("ProfileHandOff.exe, window mode: a plain start until the window is visible", shown);
         DeleteFileW(stamps.c_str());
-        DeleteFileW(log.c_str());
         return 0;
     }
 
@@ -459,25 +345,27 @@ int wmain(int argc, wchar_t** argv) {
     peakHandler = static_cast<SIZE_T>(Summarise(peaksB).median);
     if (!peakInboxhop || !peakHandler) std::printf("(peak working set: the system gave no reading)\n");
 
-    // Give the last stand-in browser a moment to write its record.
+    // Give the last stand-in browser a moment to write its record. Visits to
+    // the maker's home page (one start in a hundred) are left out.
     size_t recorded = 0;
-    for (int i = 0; i < 200 && (recorded = CountRecords(log)) < handOffs; ++i) Sleep(10);
+    testing_support::WaitUntil([&] { return (recorded = browser.Pages().size()) >= handOffs; }, 2000);
 
     Stats h = Summarise(handOff), mh = Summarise(minimalHandOff), w = Summarise(window), mw = Summarise(minimalWin);
-    std::printf("Rounds: %d timed, interleaved (after %d warm-up rounds)\n\n", rounds, kWarmUpRounds);
+    std::printf("Rounds: %d timed, each Inboxhop and its minimal program back to back, in turn first (after %d "
+                "warm-up rounds)\n\n",
+                rounds, kWarmUpRounds);
     std::printf("Hand-off: start with a mail link until the process ends\n");
     PrintRow("Inboxhop.exe", h);
     PrintRow("MinimalHandler.exe", mh);
-    PrintRatio("ratio", h.median / mh.median, 1.10);
+    PrintRatios(handOff, minimalHandOff, 1.10);
     std::printf("\nWindow: start until the window is visible\n");
     PrintRow("Inboxhop.exe", w);
     PrintRow("MinimalWindow.exe", mw);
-    PrintRatio("ratio", w.median / mw.median, 1.25);
+    PrintRatios(window, minimalWin, 1.25);
     std::printf("\nPeak working set of a hand-off (median of %d)\n", kMemoryRounds);
     std::printf("  %-22s %8.0f KiB\n", "Inboxhop.exe", peakInboxhop / 1024.0);
     std::printf("  %-22s %8.0f KiB\n", "MinimalHandler.exe", peakHandler / 1024.0);
     if (peakHandler) std::printf("  %-22s %.3f\n", "ratio", static_cast<double>(peakInboxhop) / peakHandler);
     std::printf("\nAddresses the stand-in browser received: %zu of %zu hand-offs\n", recorded, handOffs);
-    DeleteFileW(log.c_str());
     return recorded == handOffs ? 0 : 1;
 }

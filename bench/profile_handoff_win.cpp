@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <string>
 
+#include "minimal_handoff.h"
 #include "app/command_line.h"
 #include "app/compose_link.h"
 #include "app/handoff.h"
@@ -89,16 +90,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const bool window = std::wstring(mode) == L"window";
 
     if (std::wstring(mode) == L"minimal") {
-        Step("CoInitializeEx", [] { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE); });
-        Step("ShellExecuteExW", [] {
-            SHELLEXECUTEINFOW info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_NOASYNC;
-            info.lpFile = L"\"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1\"";
-            info.lpDirectory = L"C:\\";
-            info.nShow = SW_SHOW;
-            ShellExecuteExW(&info);
-        });
+        Step("CoInitializeEx", StartCom);
+        Step("ShellExecuteExW", OpenComposeAddress);
         WriteStampsAndEnd();
     }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Measures Inboxhop under Wine against the least a program of its kind does:
 # the hand-off against a minimal start-per-link handler, start-until-visible
-# against a minimal one-window program (interleaved rounds, medians and
-# ratios), and its footprint: stripped size, imported DLLs, peak memory of a
-# hand-off.
+# against a minimal one-window program, and its footprint: stripped size,
+# imported DLLs, peak memory of a hand-off. Each round times Inboxhop and its
+# minimal program back to back; the targets are judged on the median of the
+# per-round ratios, reported with their interquartile range and with each
+# program's own median beside them.
 #
 #   tools/bench.sh [ROUNDS]             default 40 timed rounds
 #   tools/bench.sh --profile [ROUNDS]   where the hand-off's time goes, step by step

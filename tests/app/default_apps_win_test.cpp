@@ -19,17 +19,11 @@
 #include "base/product.h"
 #include "base/windows_version_win.h"
 #include "program_run.h"
-#include "question_box.h"
 #include "read_only_keys.h"
 #include "registry/mail_handler_keys.h"
+#include "registration_values.h"
 #include "registry_64bit_reader.h"
-#include "registry_result_box.h"
-#include "registry_scratch.h"
-#include "registry_tree.h"
 #include "ui/form1.h"
-#include "window_driving.h"
-#include "windows_seen.h"
-#include "wine_process.h"
 
 namespace {
 
@@ -46,30 +40,6 @@ constexpr wchar_t kOtherName[] = L"Other Mail link";
 
 std::wstring Path(std::wstring_view path) { return std::wstring(path); }
 
-struct ExpectedValue {
-    std::wstring_view key;
-    const wchar_t* name;  // empty: the default value
-    RawValue value;
-};
-
-// The values the press adds for Default apps, for the program at `program`.
-std::vector<ExpectedValue> NewValues(const std::wstring& program) {
-    const std::wstring link = L"\"" + program + L"\" \"%1\"";
-    const std::wstring icon = program + L",0";
-    return {
-        {kProgIdKey, L"", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"FriendlyTypeName", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"EditFlags", NumberValue(2)},
-        {kProgIdIconKey, L"", TextValue(icon)},
-        {kProgIdCommandKey, L"", TextValue(link)},
-        {kCapabilitiesKey, L"ApplicationName", TextValue(L"Inboxhop")},
-        {kCapabilitiesKey, L"ApplicationDescription", TextValue(L"Opens mail links in the web-mail service you choose.")},
-        {kCapabilitiesKey, L"ApplicationIcon", TextValue(icon)},
-        {kUrlAssociationsKey, L"mailto", TextValue(L"Inboxhop.mailto")},
-        {kRegisteredApplicationsKey, L"Inboxhop", TextValue(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities")},
-    };
-}
-
 class DefaultApps : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,45 +50,17 @@ protected:
         ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kClientKey)));
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey), L"Inboxhop"));
         ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailChoiceKey));
-        // Wine's desktop runs in a program of its own, started by the first
-        // process that needs it and ended a while after the last window
-        // closed. A window of ours keeps it running, so that it is never
-        // started from inside the program and counted as one of its own.
-        desktopKeeper_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     }
-    void TearDown() override {
-        if (desktopKeeper_) DestroyWindow(desktopKeeper_);
-    }
-    HWND desktopKeeper_ = nullptr;
 
-    // Starts the program from `program` with an empty command line and
-    // presses its push button; answers the box the press shows, null when none.
-    HWND StartAndPress(StartedProcess& process) {
-        if (!process.started()) return nullptr;
-        form_ = WaitForWindow(process.pid(), kForm1Class, L"", kWaitMs);
-        if (!form_) return nullptr;
-        HWND button = GetDlgItem(form_, kPushButton1Id);
-        if (!button || !BringToForeground(form_)) return nullptr;
-        ClickAt(form_, CentreInParent(button));
-        return WaitForMessageBox(process.pid(), kWaitMs);
-    }
+    // Starts the program and presses its push button: the box the press
+    // shows, null when none.
+    static HWND StartAndPress(ShownProgram& program) { return program.window() ? program.Press(kWaitMs) : nullptr; }
 
     // Closes the program and waits until it and all it started have ended,
     // so that whatever they were to record is recorded.
-    void CloseAndWait(StartedProcess& process) {
-        PostMessageW(form_, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(process.WaitForExit(kWaitMs).has_value()) << "the program did not end after closing";
-        EXPECT_TRUE(process.WaitForJobToEmpty(kWaitMs));
-    }
-
-    // The pages the recorder was asked to open, the maker's home page (one
-    // start in a hundred visits it) left out.
-    std::vector<std::wstring> PagesOpened() const {
-        std::vector<std::wstring> pages;
-        for (const std::wstring& address : browser_.Addresses()) {
-            if (address != kHomePage) pages.push_back(address);
-        }
-        return pages;
+    static void CloseAndWait(ShownProgram& program) {
+        EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
+        EXPECT_TRUE(program.process().WaitForJobToEmpty(kWaitMs));
     }
 
     // The user's mail links chosen for `progId`, as Wine reads the choice.
@@ -134,7 +76,7 @@ protected:
                WriteText(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"", command);
     }
 
-    HWND form_ = nullptr;
+    DesktopKeeper desktop_;
     ScratchOption option_;
     RecorderAsBrowser browser_;
     ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
@@ -150,19 +92,14 @@ TEST_F(DefaultApps, ThePressRegistersInboxhopFromAFolderWithSpaces) {
     const std::wstring program = folder + L"\\Inboxhop.exe";
     ASSERT_TRUE(CopyProgram(ProgramPath(), program));
 
-    StartedProcess process(program, L"\"" + program + L"\"");
-    HWND box = StartAndPress(process);
+    ShownProgram copy(program);
+    HWND box = StartAndPress(copy);
     ASSERT_NE(box, nullptr) << "no message box after the press";
-    EXPECT_EQ(MessageBoxText(box), L"Done.");
-    PressOk(box);
-    CloseAndWait(process);
+    EXPECT_EQ(AnswerBox(box).text, L"Done.");
+    CloseAndWait(copy);
 
-    for (const ExpectedValue& e : NewValues(program)) {
-        const std::wstring what = std::wstring(e.key) + L" " + e.name;
-        auto read = ReadRaw(HKEY_LOCAL_MACHINE, Path(e.key), e.name);
-        ASSERT_TRUE(read.has_value()) << what;
-        EXPECT_EQ(read->type, e.value.type) << what;
-        EXPECT_EQ(read->data, e.value.data) << what;
+    for (const ExpectedValue& e : DefaultAppsValues(program)) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key << L" " << e.name;
     }
     // Only the user makes the choice, and the Start menu entry stays the
     // machine's own.
@@ -191,16 +128,15 @@ TEST_P(DefaultAppsWithChoice, EndsInDone) {
         ASSERT_TRUE(PlantClass(*c.progId, L"\"" + ProgramPath() + L"\" \"%1\""));
     }
 
-    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
-    HWND box = StartAndPress(process);
+    ShownProgram program;
+    HWND box = StartAndPress(program);
     ASSERT_NE(box, nullptr) << "no message box after the press";
-    ResultBox seen = ReadResultBox(box);
+    SeenBox seen = AnswerBox(box);
     EXPECT_EQ(seen.title, L"Inboxhop");
     EXPECT_EQ(seen.text, L"Done.");
     EXPECT_EQ(seen.icon, nullptr);
-    PressOk(box);
-    CloseAndWait(process);
-    EXPECT_EQ(PagesOpened(), std::vector<std::wstring>{});
+    CloseAndWait(program);
+    EXPECT_EQ(browser_.Pages(), std::vector<std::wstring>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, DefaultAppsWithChoice,
@@ -239,7 +175,9 @@ protected:
         }
         ASSERT_TRUE(PlantClass(kOtherProgId, L"\"C:\\Program Files\\Other Mail\\other.exe\" \"%1\""));
         ASSERT_TRUE(ChooseMailHandler(kOtherProgId));
-        if (GetParam().forCurrentUser) ASSERT_TRUE(readOnly_.AddEvery(MachineRegistrationSteps()));
+        if (GetParam().forCurrentUser) {
+            ASSERT_TRUE(readOnly_.AddEvery(MachineRegistrationSteps()));
+        }
     }
 
     ScratchValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
@@ -254,18 +192,17 @@ protected:
 
 TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
     const QuestionCase& c = GetParam();
-    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
-    HWND box = StartAndPress(process);
+    ShownProgram program;
+    HWND box = StartAndPress(program);
     ASSERT_NE(box, nullptr) << "no message box after the press";
     if (c.forCurrentUser) {
         // Registered for this user alone: said first, then the question.
-        EXPECT_EQ(ReadResultBox(box).text, kCurrentUserDoneMessage);
-        PressOk(box);
+        EXPECT_EQ(AnswerBox(box, kWaitMs).text, kCurrentUserDoneMessage);
         ASSERT_TRUE(WaitForWindowToGo(box, kWaitMs));
-        box = WaitForMessageBox(process.pid(), kWaitMs);
+        box = WaitForMessageBox(program.process().pid(), kWaitMs);
         ASSERT_NE(box, nullptr) << "no question after the box";
     }
-    ResultBox question = ReadResultBox(box);
+    SeenBox question = ReadMessageBox(box);
     EXPECT_EQ(question.title, L"Inboxhop");
     EXPECT_EQ(question.text, OtherHandlerQuestion(kOtherName));
     EXPECT_NE(question.icon, nullptr);
@@ -275,18 +212,17 @@ TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
 
     PressButton(box, c.answer);
     ASSERT_TRUE(WaitForWindowToGo(box, kWaitMs));
-    HWND next = WaitForMessageBox(process.pid(), c.afterwards ? kWaitMs : 1500);
+    HWND next = WaitForMessageBox(program.process().pid(), c.afterwards ? kWaitMs : 1500);
     if (c.afterwards) {
         ASSERT_NE(next, nullptr) << "no message box after the answer";
-        EXPECT_EQ(ReadResultBox(next).text, *c.afterwards);
-        PressOk(next);
+        EXPECT_EQ(AnswerBox(next).text, *c.afterwards);
         ASSERT_TRUE(WaitForWindowToGo(next, kWaitMs));
     } else {
-        EXPECT_EQ(next, nullptr) << "unexpected box: " << (next ? MessageBoxText(next) : L"");
+        EXPECT_EQ(next, nullptr) << "unexpected box: " << (next ? ReadMessageBox(next).text : L"");
         if (next) PressOk(next);
     }
-    CloseAndWait(process);
-    EXPECT_EQ(PagesOpened(), c.pages);
+    CloseAndWait(program);
+    EXPECT_EQ(browser_.Pages(), c.pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -313,23 +249,18 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
     ASSERT_GT(GetEnvironmentVariableW(L"INBOXHOP_SHELL_OPEN64", opener, MAX_PATH), 0u)
         << "INBOXHOP_SHELL_OPEN64 names no 64-bit opener";
 
-    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
-    HWND box = StartAndPress(process);
+    ShownProgram program;
+    HWND box = StartAndPress(program);
     ASSERT_NE(box, nullptr) << "no message box after the press";
-    EXPECT_EQ(MessageBoxText(box), L"Done.");
-    PressOk(box);
-    CloseAndWait(process);
+    EXPECT_EQ(AnswerBox(box).text, L"Done.");
+    CloseAndWait(program);
 
     // Every key of the press, as the 64-bit shell reads it.
-    std::vector<ExpectedValue> values = NewValues(ProgramPath());
-    const std::wstring link = L"\"" + ProgramPath() + L"\" \"%1\"";
-    values.push_back({kMailtoCommandKey, L"", TextValue(link)});
-    values.push_back({kClientKey, L"", TextValue(L"Inboxhop")});
-    values.push_back({kClientProtocolCommandKey, L"", TextValue(link)});
-    values.push_back({kClientShellCommandKey, L"", TextValue(L"\"" + ProgramPath() + L"\"")});
+    std::vector<ExpectedValue> values = DefaultAppsValues(ProgramPath());
+    for (const ExpectedValue& e : MailHandlerValues(ProgramPath())) values.push_back(e);
     for (const ExpectedValue& e : values) {
-        const std::wstring what = std::wstring(e.key) + L" " + e.name;
-        auto listed = Query64BitView(Path(e.key), e.name);
+        const std::wstring what = e.key + L" " + e.name;
+        auto listed = Query64BitView(e.key, e.name);
         ASSERT_TRUE(listed.has_value()) << what << L": not in the 64-bit view";
         // reg.exe lists a DWORD as 0x and its hex digits, and text without its NUL.
         const bool number = e.value.type == REG_DWORD;
@@ -352,7 +283,7 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
     EXPECT_TRUE(shell.WaitForJobToEmpty(kWaitMs));
     std::wstring compose = BuildComposeLink(L"1", L"someone@example.com").value();
     compose = compose.substr(1, compose.size() - 2);  // without its enclosing quotes
-    EXPECT_EQ(PagesOpened(), std::vector<std::wstring>{compose});
+    EXPECT_EQ(browser_.Pages(), std::vector<std::wstring>{compose});
 }
 
 }  // namespace

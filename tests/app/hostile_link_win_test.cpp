@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "program_run.h"
-#include "registry_scratch.h"
 
 namespace {
 
@@ -53,17 +52,7 @@ std::wstring Printable(const std::wstring& text) {
 
 class HostileLink : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser";
-        // Wine runs its desktop in a program of its own, started by the first
-        // process that needs it and ended a few seconds after the last window
-        // closed. A window of ours keeps it running, so that it is never
-        // started from inside the program's start and counted as its doing.
-        desktopKeeper_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    }
-    void TearDown() override {
-        if (desktopKeeper_) DestroyWindow(desktopKeeper_);
-    }
+    void SetUp() override { ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser"; }
 
     // Starts the program once and checks the rules every start must keep.
     // `service` null: the stored choice names no service and nothing may open.
@@ -119,7 +108,7 @@ protected:
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
-    HWND desktopKeeper_ = nullptr;
+    DesktopKeeper desktop_;
 };
 
 TEST_F(HostileLink, QuotesInOddPlacesAndCounts) {

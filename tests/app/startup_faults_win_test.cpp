@@ -4,16 +4,17 @@
 // window, a mail-link start still hands the link off and ends.
 #include <gtest/gtest.h>
 
-#include <aclapi.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "error_report.h"
+#include "file_bytes.h"
 #include "program_run.h"
+#include "read_only_keys.h"
 #include "registry_scratch.h"
 #include "ui/form1.h"
-#include "wine_process.h"
+#include "started_process.h"
 
 namespace {
 
@@ -22,52 +23,14 @@ using namespace testing_support;
 constexpr wchar_t kGmailAddress[] = L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1";
 constexpr wchar_t kMailLink[] = L" \"mailto:someone@example.com\"";
 
-std::wstring ReportTail(int line) {
-    return L"\r\nin Mailvane2021/08/31.Form1.Form_Load at line " + std::to_wstring(line) +
-           L"\r\rPlease email screenshot of this message to support@kestrelon.com";
-}
-
 // Exactly one error report box, for `line`; nothing when `line` is 0.
-void ExpectReports(const std::vector<WindowWatcher::Box>& boxes, int line) {
+void ExpectReports(const std::vector<SeenBox>& boxes, int line) {
     if (line == 0) {
         EXPECT_TRUE(boxes.empty()) << boxes[0].text;
         return;
     }
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"Application Error");
-    const std::wstring tail = ReportTail(line);
-    const std::wstring& text = boxes[0].text;
-    ASSERT_GT(text.size(), tail.size()) << text;
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
-}
-
-// A plain start (no argument): answers every box with OK, waits until the
-// main window is visible, closes it and waits for the end.
-struct PlainStart {
-    bool windowShown = false;
-    std::optional<DWORD> exitCode;
-    std::vector<WindowWatcher::Box> boxes;
-};
-
-PlainStart StartPlain(const std::wstring& program = ProgramPath()) {
-    PlainStart result;
-    StartedProcess process(program, L"\"" + program + L"\"");
-    if (!process.started()) return result;
-    WindowWatcher watcher(process.pid());
-    DWORD start = GetTickCount();
-    HWND window = nullptr;
-    while (!window && GetTickCount() - start < 20000) {
-        watcher.Tick();
-        for (const SeenWindow& w : TopWindowsOf(process.pid())) {
-            if (w.visible && w.className == inboxhop::kForm1Class) window = w.hwnd;
-        }
-        if (!window) Sleep(10);
-    }
-    result.windowShown = window != nullptr;
-    result.boxes = watcher.boxes();
-    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-    result.exitCode = process.WaitForExit(20000, [&] { watcher.Tick(); });
-    return result;
+    EXPECT_TRUE(IsErrorReport(boxes[0], line));
 }
 
 class StartupFault : public ::testing::Test {
@@ -94,11 +57,13 @@ protected:
         }
         {
             SCOPED_TRACE("plain start");
-            PlainStart run = StartPlain(program);
-            EXPECT_TRUE(run.windowShown) << "the window was not shown after the fault";
-            ExpectReports(run.boxes, line);
-            ASSERT_TRUE(run.exitCode.has_value()) << "closing the window did not end the program";
-            EXPECT_EQ(*run.exitCode, 0u);
+            ShownProgram run(program);
+            EXPECT_NE(run.window(), nullptr) << "the window was not shown after the fault";
+            std::vector<SeenBox> boxes = run.boxes();
+            ExpectReports(boxes, line);
+            auto exitCode = run.Close();
+            ASSERT_TRUE(exitCode.has_value()) << "closing the window did not end the program";
+            EXPECT_EQ(*exitCode, 0u);
         }
     }
 
@@ -130,61 +95,13 @@ TEST_F(StartupFault, AStoredChoiceOfAnotherTypeIsReportedAndLeftAsItIs) {
     }
 }
 
-// Denies reading values of the settings section to everyone while it lives,
-// then puts the key's own permissions back.
-class UnreadableSection {
-public:
-    UnreadableSection() {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsSectionPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
-                            &key_, nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD size = 0;
-        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
-        saved_.resize(size);
-        if (RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
-
-        // Deny reading values, allow all else (so the key's permissions can
-        // be put back).
-        EXPLICIT_ACCESSW access[2] = {};
-        wchar_t everyone[] = L"EVERYONE";
-        access[0].grfAccessPermissions = KEY_QUERY_VALUE;
-        access[0].grfAccessMode = DENY_ACCESS;
-        access[0].Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-        access[0].Trustee.ptstrName = everyone;
-        access[1] = access[0];
-        access[1].grfAccessPermissions = KEY_ALL_ACCESS;
-        access[1].grfAccessMode = SET_ACCESS;
-        PACL acl = nullptr;
-        if (SetEntriesInAclW(2, access, nullptr, &acl) != ERROR_SUCCESS) return;
-        SECURITY_DESCRIPTOR sd;
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
-        ok_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-        LocalFree(acl);
-    }
-    ~UnreadableSection() {
-        if (!key_) return;
-        if (!saved_.empty()) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
-        RegCloseKey(key_);
-    }
-    UnreadableSection(const UnreadableSection&) = delete;
-    UnreadableSection& operator=(const UnreadableSection&) = delete;
-
-    bool ok() const { return ok_; }
-
-private:
-    HKEY key_ = nullptr;
-    std::vector<BYTE> saved_;
-    bool ok_ = false;
-};
-
 TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
     option_.Set(L"1");
     {
-        UnreadableSection unreadable;
-        ASSERT_TRUE(unreadable.ok()) << "could not take the read permission away";
+        // Everyone may do all but read its values.
+        ReadOnlyKeys unreadable;
+        ASSERT_TRUE(unreadable.Restrict(HKEY_CURRENT_USER, kSettingsSectionPath, KEY_ALL_ACCESS & ~KEY_QUERY_VALUE))
+            << "could not take the read permission away";
         // The refusal must be real, or the test proves nothing.
         HKEY probe;
         LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsSectionPath, 0, KEY_QUERY_VALUE, &probe);
@@ -198,67 +115,46 @@ TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
 
 // ---- Files beside the program (lines 100 and 108) ----------------------
 
-// A copy of the program in a fresh folder, so that files can be put beside it.
-class ProgramCopy {
-public:
-    explicit ProgramCopy(const std::wstring& name) : folder_(NewScratchFolder(name)) {
-        ok_ = CopyProgram(ProgramPath(), program());
+// A copy of the program in a fresh folder with `entry` made beside it, an
+// empty file or a folder, below a folder of its own when its path has one;
+// an empty text on failure.
+std::wstring ProgramWith(const std::wstring& entry, bool asFolder) {
+    const std::wstring folder = NewScratchFolder(L"fault");
+    const std::wstring program = folder + L"\\Inboxhop.exe";
+    const size_t slash = entry.rfind(L'\\');
+    if (!CopyProgram(ProgramPath(), program)) return L"";
+    if (slash != std::wstring::npos && !CreateDirectoryW((folder + L"\\" + entry.substr(0, slash)).c_str(), nullptr)) {
+        return L"";
     }
-    bool ok() const { return ok_; }
-    std::wstring program() const { return folder_ + L"\\Inboxhop.exe"; }
-    std::wstring path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
-
-    bool Folder(const std::wstring& relative) const { return CreateDirectoryW(path(relative).c_str(), nullptr) != FALSE; }
-    bool EmptyFile(const std::wstring& relative) const {
-        HANDLE file = CreateFileW(path(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        CloseHandle(file);
-        return true;
-    }
-
-private:
-    std::wstring folder_;
-    bool ok_ = false;
-};
+    const std::wstring path = folder + L"\\" + entry;
+    return (asFolder ? CreateDirectoryW(path.c_str(), nullptr) != FALSE : WriteFileBytes(path, "")) ? program : L"";
+}
 
 TEST_F(StartupFault, AnEmptySkinFileIsReportedAtTheSkinStep) {
     option_.Set(L"1");
-    ProgramCopy copy(L"empty-skin");
-    ASSERT_TRUE(copy.ok());
-    ASSERT_TRUE(copy.Folder(L"x"));
-    ASSERT_TRUE(copy.EmptyFile(L"x\\o.cjs"));
-    ExpectBothStarts(100, true, copy.program());
+    const std::wstring program = ProgramWith(L"x\\o.cjs", false);
+    ASSERT_FALSE(program.empty());
+    ExpectBothStarts(100, true, program);
 }
 
 TEST_F(StartupFault, ASkinPathThatIsAFolderCountsAsNoSkin) {
     // The skin is looked up as a normal file: a folder of that name is no
     // skin file, so there is nothing to report.
     option_.Set(L"1");
-    ProgramCopy copy(L"folder-skin");
-    ASSERT_TRUE(copy.ok());
-    ASSERT_TRUE(copy.Folder(L"x"));
-    ASSERT_TRUE(copy.Folder(L"x\\o.cjs"));
-    ExpectBothStarts(0, true, copy.program());
+    const std::wstring program = ProgramWith(L"x\\o.cjs", true);
+    ASSERT_FALSE(program.empty());
+    ExpectBothStarts(0, true, program);
 }
 
 TEST_F(StartupFault, APointerFileThatIsNoCursorIsReportedAtThePointerStep) {
     option_.Set(L"1");
-    {
-        SCOPED_TRACE("zero bytes");
-        ProgramCopy copy(L"empty-pointer");
-        ASSERT_TRUE(copy.ok());
-        ASSERT_TRUE(copy.EmptyFile(L"HAND-M.CUR"));
-        ExpectBothStarts(108, true, copy.program());
-    }
-    {
-        // A folder has a last-change time too, so it passes the existence
-        // test and then fails to load.
-        SCOPED_TRACE("a folder");
-        ProgramCopy copy(L"folder-pointer");
-        ASSERT_TRUE(copy.ok());
-        ASSERT_TRUE(copy.Folder(L"HAND-M.CUR"));
-        ExpectBothStarts(108, true, copy.program());
+    // A folder has a last-change time too, so it passes the existence test
+    // and then fails to load.
+    for (bool asFolder : {false, true}) {
+        SCOPED_TRACE(asFolder ? "a folder" : "zero bytes");
+        const std::wstring program = ProgramWith(L"HAND-M.CUR", asFolder);
+        ASSERT_FALSE(program.empty());
+        ExpectBothStarts(108, true, program);
     }
 }
 

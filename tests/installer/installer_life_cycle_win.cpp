@@ -19,29 +19,20 @@
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 
 #include "app/compose_link.h"
 #include "app/home_page.h"
 #include "app/procedure_steps.h"
+#include "base/scoped_win.h"
+#include "file_bytes.h"
+#include "installation_traces.h"
 #include "program_run.h"
 #include "read_only_keys.h"
-#include "registry_result_box.h"
-#include "registry_scratch.h"
+#include "registration_values.h"
 #include "registry_tree.h"
-#include "ui/form1.h"
-#include "window_driving.h"
-#include "windows_seen.h"
-#include "wine_process.h"
+#include "wait_until.h"
 
-namespace testing_support {
-// Registry values in failure messages: their type and their text.
-void PrintTo(const RawValue& value, std::ostream* out) {
-    std::wstring text(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
-    *out << "type " << value.type << " " << ::testing::PrintToString(text);
-}
-}  // namespace testing_support
 
 namespace {
 
@@ -59,19 +50,10 @@ const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
 const std::wstring kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
 const std::wstring kClientsKey = L"SOFTWARE\\Clients";
 
-std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return text;
-}
-std::wstring FolderOf(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-std::wstring Shortcut() { return FolderOf(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
+std::wstring Shortcut() { return SystemFolder(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // Just for me: the user's own program folder and Start menu.
-std::wstring UserFolder() { return FolderOf(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Inboxhop"; }
-std::wstring UserShortcut() { return FolderOf(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk"; }
+std::wstring UserFolder() { return SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Inboxhop"; }
+std::wstring UserShortcut() { return SystemFolder(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // The names in a folder that start with `prefix`, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& prefix = L"") {
     std::vector<std::wstring> names;
@@ -82,24 +64,17 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring
     std::sort(names.begin(), names.end());
     return names;
 }
-std::string FileBytes(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The program a shortcut starts.
 std::wstring ShortcutTarget(const std::wstring& link) {
     wchar_t target[MAX_PATH] = {};
-    IShellLinkW* shell = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&shell))) &&
-        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+    inboxhop::ComPtr<IShellLinkW> shell;
+    inboxhop::ComPtr<IPersistFile> file;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.put_void())) &&
+        SUCCEEDED(shell->QueryInterface(IID_IPersistFile, file.put_void())) &&
         SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
         shell->GetPath(target, MAX_PATH, nullptr, 0);
     }
-    if (file) file->Release();
-    if (shell) shell->Release();
     return target;
 }
 
@@ -122,10 +97,7 @@ bool SetImmutable(const std::wstring& folder, bool immutable) {
                         L"' && touch '" + unix(done) + L"'\"";
     DeleteFileW(done.c_str());
     StartedProcess chattr(L"Z:\\bin\\sh", line);
-    bool succeeded = false;
-    for (DWORD start = GetTickCount(); !succeeded && GetTickCount() - start < kWaitMs; Sleep(20)) {
-        succeeded = GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool succeeded = WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, kWaitMs);
     DeleteFileW(done.c_str());
     return succeeded;
 }
@@ -140,48 +112,18 @@ struct Unwritable {
     const bool ok;
 };
 
-// Every key name and value below `path` that mentions `text` (lower case);
-// keys that cannot be read are passed over.
-void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    std::vector<std::wstring> subkeys;
-    wchar_t name[16384];
-    DWORD length = std::size(name);
-    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = std::size(name)) {
-        subkeys.emplace_back(name, length);
-    }
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD size = static_cast<DWORD>(data.size()), type = 0;
-        length = std::size(name);
-        LONG status = RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
-        if (status != ERROR_SUCCESS) break;
-        std::wstring value = std::wstring(name, length) + L"=" +
-                             std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
-        if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
-    }
-    RegCloseKey(key);
-    for (const std::wstring& sub : subkeys) {
-        if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
-        FindMentions(root, path + L"\\" + sub, text, found);
-    }
-}
-
 // The attributes of the associations file's Association elements, read with
 // the system's XML reader; nothing when the file is not well-formed.
 std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociations(const std::wstring& path) {
     using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
     auto create = reinterpret_cast<Create>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"xmllite.dll"), "CreateXmlReader")));
-    IStream* stream = nullptr;
-    IXmlReader* reader = nullptr;
+    inboxhop::ComPtr<IStream> stream;
+    inboxhop::ComPtr<IXmlReader> reader;
     std::optional<std::vector<std::map<std::wstring, std::wstring>>> found;
-    if (create && SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, &stream)) &&
-        SUCCEEDED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) &&
-        SUCCEEDED(reader->SetInput(stream))) {
+    if (create &&
+        SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, reinterpret_cast<IStream**>(stream.put_void()))) &&
+        SUCCEEDED(create(__uuidof(IXmlReader), reader.put_void(), nullptr)) && SUCCEEDED(reader->SetInput(stream.get()))) {
         found.emplace();
         XmlNodeType node;
         HRESULT status;
@@ -200,21 +142,7 @@ std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociation
         }
         if (FAILED(status)) found.reset();
     }
-    if (reader) reader->Release();
-    if (stream) stream->Release();
     return found;
-}
-
-// The mail-link keys as they stand: the mailto command, and the client, its
-// ProgID and its registered-application entry.
-struct MailLinkKeys {
-    std::optional<RawValue> mailtoCommand;
-    std::optional<KeyTree> client, progId;
-    std::optional<RawValue> registeredApp;
-};
-MailLinkKeys ReadMailLinkKeys() {
-    return {ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), ReadTree(HKEY_LOCAL_MACHINE, kClientKey),
-            ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey), ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
 }
 
 // What an installation of one mode has on the machine: its files (the
@@ -229,7 +157,7 @@ struct Installation {
     bool operator==(const Installation&) const = default;
 };
 Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::wstring& shortcut) {
-    return {FilesIn(folder), FileBytes(folder + L"\\Inboxhop.exe"), Lower(ShortcutTarget(shortcut)),
+    return {FilesIn(folder), ReadFileBytes(folder + L"\\Inboxhop.exe").value_or(""), Lower(ShortcutTarget(shortcut)),
             ReadTree(root, kUninstallKey), ReadTree(root, kClientKey), ReadTree(root, kProgIdKey),
             ReadTree(root, kMailtoClassKey), ReadRaw(root, kRegisteredApps, L"Inboxhop")};
 }
@@ -284,16 +212,11 @@ protected:
     // Starts the installed program, presses its push button and answers the
     // box it ends with.
     static std::wstring PressInstalledProgram(const std::wstring& folder) {
-        const std::wstring program = folder + L"\\Inboxhop.exe";
-        StartedProcess process(program, L"\"" + program + L"\"");
-        HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
-        if (!form || !BringToForeground(form)) return L"no window";
-        ClickAt(form, CentreInParent(GetDlgItem(form, inboxhop::kPushButton1Id)));
-        HWND box = WaitForMessageBox(process.pid(), kWaitMs);
-        std::wstring text = box ? ReadResultBox(box).text : L"no box";
-        if (box) PressOk(box);
-        PostMessageW(form, WM_CLOSE, 0, 0);
-        process.WaitForExit(kWaitMs);
+        ShownProgram program(folder + L"\\Inboxhop.exe", L"", kWaitMs);
+        if (!program.window()) return L"no window";
+        HWND box = program.Press(kWaitMs);
+        std::wstring text = box ? AnswerBox(box, kWaitMs).text : L"no box";
+        program.Close(kWaitMs);
         return text;
     }
 
@@ -319,7 +242,7 @@ protected:
     }
 
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
+    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
@@ -341,9 +264,9 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // The files, one shortcut, one uninstall entry and its values.
     EXPECT_EQ(FilesIn(folder_), (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
                                                            L"Uninstall.exe"}));
-    const std::string program = FileBytes(ProgramPath());
-    EXPECT_TRUE(!program.empty() && FileBytes(folder_ + L"\\Inboxhop.exe") == program);
-    EXPECT_EQ(FilesIn(FolderOf(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
+    const std::string program = ReadFileBytes(ProgramPath()).value_or("");
+    EXPECT_TRUE(!program.empty() && ReadFileBytes(folder_ + L"\\Inboxhop.exe") == program);
+    EXPECT_EQ(FilesIn(SystemFolder(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     auto entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey.substr(0, kUninstallKey.rfind(L'\\')));
     ASSERT_TRUE(entries.has_value());
@@ -370,21 +293,10 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // "Use Inboxhop for mail links", on by default: the Default-apps
     // registration here (the press's own keys are compared with the press
     // below), and the mailto command.
-    const std::tuple<std::wstring, const wchar_t*, RawValue> written[] = {
-        {kMailtoCommandKey, L"", TextValue(link_)},
-        {kProgIdKey, L"", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"FriendlyTypeName", TextValue(L"Inboxhop mail link")},
-        {kProgIdKey, L"EditFlags", NumberValue(2)},
-        {kProgIdKey + L"\\DefaultIcon", L"", TextValue(icon)},
-        {kProgIdKey + L"\\shell\\open\\command", L"", TextValue(link_)},
-        {kCapabilities, L"ApplicationName", TextValue(L"Inboxhop")},
-        {kCapabilities, L"ApplicationDescription", TextValue(L"Opens mail links in the web-mail service you choose.")},
-        {kCapabilities, L"ApplicationIcon", TextValue(icon)},
-        {kCapabilities + L"\\URLAssociations", L"mailto", TextValue(L"Inboxhop.mailto")},
-        {kRegisteredApps, L"Inboxhop", TextValue(kCapabilities)},
-    };
-    for (const auto& [key, name, expected] : written) {
-        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, key, name), expected) << key << " " << name;
+    std::vector<ExpectedValue> written = DefaultAppsValues(folder_ + L"\\Inboxhop.exe");
+    written.push_back({kMailtoCommandKey, L"", TextValue(link_)});
+    for (const ExpectedValue& e : written) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key << " " << e.name;
     }
 
     // The associations file for administrators names what was registered.
@@ -399,29 +311,25 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
 
     // The installer's keys and the press's cannot drift apart: take the
     // installer's away, press the installed program's button, compare.
-    const MailLinkKeys installed = ReadMailLinkKeys();
+    const Registration installed = ReadRegistration();
+    const auto installedCommand = ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"");
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
-    ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey));
-    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
+    ASSERT_TRUE(RemoveRegistration());
     ASSERT_EQ(PressInstalledProgram(folder_), L"Done.");
-    const MailLinkKeys pressed = ReadMailLinkKeys();
-    const MailLinkKeys& expected = installed;
-    EXPECT_EQ(pressed.mailtoCommand, expected.mailtoCommand);
-    EXPECT_TRUE(pressed.client == expected.client) << "the client keys differ";
-    EXPECT_TRUE(pressed.progId == expected.progId) << "the ProgID keys differ";
-    EXPECT_EQ(pressed.registeredApp, expected.registeredApp);
+    const Registration pressed = ReadRegistration();
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), installedCommand);
+    EXPECT_TRUE(pressed.client == installed.client) << "the client keys differ";
+    EXPECT_TRUE(pressed.progId == installed.progId) << "the ProgID keys differ";
+    EXPECT_EQ(pressed.application, installed.application);
     // The installer's registration again, for the uninstaller to take away.
-    ASSERT_TRUE(installed.registeredApp && PutTree(HKEY_LOCAL_MACHINE, kClientKey, installed.client) &&
+    ASSERT_TRUE(installed.application && PutTree(HKEY_LOCAL_MACHINE, kClientKey, installed.client) &&
                 PutTree(HKEY_LOCAL_MACHINE, kProgIdKey, installed.progId) &&
-                WriteRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop", *installed.registeredApp));
+                WriteRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop", *installed.application));
 
     // Another program opens a mail link: the installed program hands it on.
     ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);
-    std::wstring arrived;
-    for (size_t wanted = 1; arrived.empty() && browser_.WaitForAddresses(wanted, kWaitMs); ++wanted) {
-        if (browser_.Addresses()[wanted - 1] != inboxhop::kHomePage) arrived = browser_.Addresses()[wanted - 1];
-    }
-    EXPECT_EQ(L"\"" + arrived + L"\"", inboxhop::BuildComposeLink(L"3", L"someone@example.com").value());
+    EXPECT_EQ(L"\"" + browser_.WaitForPage(0, kWaitMs) + L"\"",
+              inboxhop::BuildComposeLink(L"3", L"someone@example.com").value());
 
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
@@ -538,11 +446,10 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     };
     for (const Failure& failure : failures) {
         SCOPED_TRACE(failure.what);
-        std::optional<StartedProcess> running;
+        std::optional<ShownProgram> running;
         if (!failure.running.empty()) {
-            const std::wstring program = failure.running + L"\\Inboxhop.exe";
-            running.emplace(program, L"\"" + program + L"\"");
-            ASSERT_TRUE(WaitForWindow(running->pid(), inboxhop::kForm1Class, L"", kWaitMs));
+            running.emplace(failure.running + L"\\Inboxhop.exe", L"", kWaitMs);
+            ASSERT_TRUE(running->window());
         }
         std::optional<DWORD> code;
         {
@@ -555,7 +462,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         EXPECT_TRUE(code && *code != 0) << "exit code " << code.value_or(0);
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "the machine's installation changed";
         EXPECT_TRUE(ReadUserInstallation() == user) << "the user's installation changed";
-        EXPECT_FALSE(fs::exists(FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop")) << "installed into the default folder";
+        EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inboxhop")) << "installed into the default folder";
     }
     fs::remove_all(scratch);
 

@@ -12,12 +12,8 @@
 #include <filesystem>
 
 #include "app/compose_link.h"
+#include "installation_traces.h"
 #include "program_run.h"
-#include "registry_result_box.h"
-#include "registry_tree.h"
-#include "ui/form1.h"
-#include "window_driving.h"
-#include "wine_process.h"
 
 namespace {
 
@@ -27,32 +23,9 @@ namespace fs = std::filesystem;
 constexpr DWORD kWaitMs = 60000;
 const std::wstring kUninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::wstring kMailtoCommand = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
-const std::wstring kClient = L"SOFTWARE\\Clients\\Mail\\Inboxhop", kProgId = L"SOFTWARE\\Classes\\Inboxhop.mailto";
+const std::wstring kProgId = L"SOFTWARE\\Classes\\Inboxhop.mailto";
 const std::wstring kApps = L"SOFTWARE\\RegisteredApplications";
 
-std::wstring FolderOf(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-std::wstring Lower(std::wstring text) {
-    CharLowerW(text.data());
-    return text;
-}
-// Inboxhop's own registration: the client, the ProgID, the registered application.
-struct Registration {
-    std::optional<KeyTree> client, progId;
-    std::optional<RawValue> application;
-    bool operator==(const Registration&) const = default;
-};
-Registration ReadRegistration() {
-    return {ReadTree(HKEY_LOCAL_MACHINE, kClient), ReadTree(HKEY_LOCAL_MACHINE, kProgId),
-            ReadRaw(HKEY_LOCAL_MACHINE, kApps, L"Inboxhop")};
-}
-bool RemoveRegistration() {
-    return DeleteTree(HKEY_LOCAL_MACHINE, kClient) && DeleteTree(HKEY_LOCAL_MACHINE, kProgId) &&
-           DeleteValue(HKEY_LOCAL_MACHINE, kApps, L"Inboxhop");
-}
 // The product codes of the Windows Installer entries named Inboxhop.
 std::vector<std::wstring> Entries() {
     std::vector<std::wstring> codes;
@@ -75,20 +48,6 @@ std::wstring Packed(std::wstring code) {
     for (size_t i = 16; i + 1 < code.size(); i += 2) std::swap(code[i], code[i + 1]);
     return code;
 }
-// Key names and values below `path` that mention `text` (lower case).
-void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
-    const KeyTree tree = ReadTree(root, path).value_or(KeyTree{});
-    for (const auto& [name, value] : tree.values) {
-        std::wstring line = name + L"=";
-        line.append(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
-        if (Lower(line).find(text) != std::wstring::npos) found.push_back(path + L" " + line);
-    }
-    for (const auto& [name, subkey] : tree.subkeys) {
-        if (Lower(name).find(text) != std::wstring::npos) found.push_back(path + L"\\" + name);
-        FindMentions(root, path + L"\\" + name, text, found);
-    }
-}
-
 class MsiPackage : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -118,7 +77,7 @@ protected:
         std::vector<std::wstring> mentions, texts{folder_};
         for (const std::wstring& code : codes) {
             texts.insert(texts.end(), {code, Packed(code)});
-            EXPECT_FALSE(fs::exists(FolderOf(CSIDL_WINDOWS) + L"\\Installer\\" + code)) << "the icon's folder";
+            EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_WINDOWS) + L"\\Installer\\" + code)) << "the icon's folder";
         }
         for (const std::wstring& text : texts) {
             FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(text), mentions);
@@ -127,14 +86,14 @@ protected:
         for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
     }
 
-    const std::wstring msiexec_ = FolderOf(CSIDL_SYSTEM) + L"\\msiexec.exe";
+    const std::wstring msiexec_ = SystemFolder(CSIDL_SYSTEM) + L"\\msiexec.exe";
     const std::wstring log_ = NewScratchFolder(L"msi") + L"\\log.txt";
     const std::wstring package_ = BuildFolder() + L"\\" INBOXHOP_MSI_FILE;
     const std::wstring newer_ = BuildFolder() + L"\\" INBOXHOP_NEWER_MSI_FILE;
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    const std::wstring folder_ = FolderOf(CSIDL_PROGRAM_FILES) + L"\\Inboxhop", program_ = folder_ + L"\\Inboxhop.exe";
+    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inboxhop", program_ = folder_ + L"\\Inboxhop.exe";
     // Wine puts a per-machine package's shortcut in the user's Start menu.
-    const std::wstring shortcut_ = FolderOf(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk";
+    const std::wstring shortcut_ = SystemFolder(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other\\mail.exe\" \"%1\"", REG_EXPAND_SZ);
     std::wstring box_;
     ScratchOption option_;
@@ -170,15 +129,10 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     ASSERT_TRUE(registered.client && registered.progId && registered.application);
     ASSERT_TRUE(RemoveRegistration());
     {
-        StartedProcess process(program_, L"\"" + program_ + L"\"");
-        HWND form = WaitForWindow(process.pid(), inboxhop::kForm1Class, L"", kWaitMs);
-        ASSERT_TRUE(form && BringToForeground(form));
-        ClickAt(form, CentreInParent(GetDlgItem(form, inboxhop::kPushButton1Id)));
-        HWND box = WaitForMessageBox(process.pid(), kWaitMs);
-        ASSERT_TRUE(box && ReadResultBox(box).text == L"Done.");
-        PressOk(box);
-        PostMessageW(form, WM_CLOSE, 0, 0);
-        process.WaitForExit(kWaitMs);
+        ShownProgram shown(program_, L"", kWaitMs);
+        HWND box = shown.window() ? shown.Press(kWaitMs) : nullptr;
+        ASSERT_TRUE(box && AnswerBox(box, kWaitMs).text == L"Done.");
+        shown.Close(kWaitMs);
     }
     EXPECT_TRUE(ReadRegistration() == registered) << "the package's keys differ from the press's";
     ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommand, L"", previous_));

@@ -11,11 +11,11 @@
 #include "app/procedure_steps.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
-#include "registry_result_box.h"
+#include "message_boxes.h"
 #include "registry_scratch.h"
 #include "registry_stand_in.h"
 #include "ui/form1.h"
-#include "wine_process.h"
+#include "started_process.h"
 
 namespace {
 
@@ -49,13 +49,13 @@ protected:
         }
     }
 
-    std::vector<ResultBox> Press() {
+    std::vector<SeenBox> Press() {
         BoxAnswerer answerer;
         Form1Procedures(*form_).PushButton1_Click();
         return answerer.boxes();
     }
 
-    void ExpectWarning(const std::vector<ResultBox>& boxes, const std::vector<RefusedKey>& refused) {
+    void ExpectWarning(const std::vector<SeenBox>& boxes, const std::vector<RefusedKey>& refused) {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].title, L"Inboxhop");
         EXPECT_EQ(boxes[0].text, RegistrationWarningText(refused));
@@ -71,7 +71,7 @@ protected:
 
 TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
     Mark(2);
-    std::vector<ResultBox> boxes = Press();
+    std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, L"Inboxhop");
     EXPECT_EQ(boxes[0].text, L"Done.");
@@ -98,7 +98,7 @@ TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
 
 TEST_F(MailHandlerPress, WithNoServiceSelectedWritesNothing) {
     Mark(-1);
-    std::vector<ResultBox> boxes = Press();
+    std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, L"Inboxhop");
     EXPECT_EQ(boxes[0].text, L"You must select a least one default email.");
@@ -110,7 +110,7 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
     StandInRegistry bare;  // the mailto class key is not there
     bare.AddKey(std::wstring(kMailClientsKey));
     Mark(0);
-    std::vector<ResultBox> boxes = Press();
+    std::vector<SeenBox> boxes = Press();
     ExpectWarning(boxes, {{Hklm(kMailtoCommandKey), SystemMessage(ERROR_FILE_NOT_FOUND), true}});
     // No rights would help here, so none are advised.
     ASSERT_EQ(boxes.size(), 1u);
@@ -217,7 +217,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         registry.AddKey(std::wstring(kMailtoCommandKey));
         c.stage(registry);
         Mark(0);
-        std::vector<ResultBox> boxes = Press();
+        std::vector<SeenBox> boxes = Press();
         if (c.refused.empty()) {
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].text, c.forCurrentUser ? kCurrentUserDoneMessage : kDoneMessage);
@@ -246,7 +246,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
 TEST_F(MailHandlerPress, AFailingStepIsReportedUnderItsLineAndTheEndIsNoSuccess) {
     registry_.ThrowOnOpen(std::wstring(kClientProtocolCommandKey), L"Bad DLL calling convention");
     Mark(3);
-    std::vector<ResultBox> boxes = Press();
+    std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].title, L"Application Error");
     EXPECT_EQ(boxes[0].text, ErrorReportText(L"Bad DLL calling convention", L"PushButton1_Click", 112));

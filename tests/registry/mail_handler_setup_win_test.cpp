@@ -9,18 +9,13 @@
 
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
-#include "app/home_page.h"
 #include "base/system_error.h"
 #include "program_run.h"
 #include "read_only_keys.h"
+#include "registration_values.h"
 #include "registry/mail_handler_keys.h"
-#include "registry_result_box.h"
-#include "registry_scratch.h"
 #include "registry_tree.h"
 #include "ui/form1.h"
-#include "wine_process.h"
-#include "window_driving.h"
-#include "windows_seen.h"
 
 namespace {
 
@@ -28,15 +23,6 @@ using namespace inboxhop;
 using namespace testing_support;
 
 constexpr DWORD kWaitMs = 15000;
-
-std::vector<BYTE> StoredText(const std::wstring& text) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-}
-
-std::optional<RawValue> DefaultValue(std::wstring_view path) {
-    return ReadRaw(HKEY_LOCAL_MACHINE, std::wstring(path), L"");
-}
 
 class MailHandlerSetup : public ::testing::Test {
 protected:
@@ -48,38 +34,15 @@ protected:
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L"", L"Native Mail Client"));
     }
 
-    // Starts the program with an empty command line and waits for its window.
-    HWND StartShown(StartedProcess& process) {
-        if (!process.started()) return nullptr;
-        return WaitForWindow(process.pid(), kForm1Class, L"", kWaitMs);
-    }
-
-    // Clicks a control of the window with the mouse, as a user does.
-    static void Click(HWND form, int id) {
-        HWND control = GetDlgItem(form, id);
-        ASSERT_NE(control, nullptr) << id;
-        ASSERT_TRUE(BringToForeground(form)) << "the window did not come to the front";
-        ClickAt(form, CentreInParent(control));
-    }
-
     // Presses the push button and reads the box the press ends with, then
     // answers it.
-    static ResultBox PressAndReadBox(HWND form, DWORD pid) {
-        Click(form, kPushButton1Id);
-        HWND box = WaitForMessageBox(pid, kWaitMs);
+    static SeenBox PressAndReadBox(ShownProgram& program) {
+        HWND box = program.Press(kWaitMs);
         if (!box) {
             ADD_FAILURE() << "no message box after the press";
             return {};
         }
-        ResultBox seen = ReadResultBox(box);
-        PressOk(box);
-        EXPECT_TRUE(WaitForWindowToGo(box, kWaitMs));
-        return seen;
-    }
-
-    static void CloseAndWait(HWND form, StartedProcess& process) {
-        PostMessageW(form, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(process.WaitForExit(kWaitMs).has_value()) << "the program did not end after closing";
+        return AnswerBox(box, kWaitMs);
     }
 
     void ExpectPreferredClientUntouched() {
@@ -103,47 +66,34 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
     ASSERT_TRUE(option_.Set(L"1"));
 
-    StartedProcess process(other, L"\"" + other + L"\"");
-    HWND form = StartShown(process);
-    ASSERT_NE(form, nullptr) << "the window did not appear";
+    ShownProgram program(other);
+    ASSERT_NE(program.window(), nullptr) << "the window did not appear";
 
-    ResultBox box = PressAndReadBox(form, process.pid());
+    SeenBox box = PressAndReadBox(program);
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, L"Done.");
     EXPECT_EQ(box.icon, nullptr);
 
     // The running file's own name appears nowhere: the commands name
     // Inboxhop.exe beside it, inside the quotes, spaces and all.
-    const std::wstring link = L"\"" + folder + L"\\Inboxhop.exe\" \"%1\"";
-    const std::wstring plain = L"\"" + folder + L"\\Inboxhop.exe\"";
-    const std::pair<std::wstring_view, std::wstring> expected[] = {
-        {kMailtoCommandKey, link},
-        {kClientKey, L"Inboxhop"},
-        {kClientProtocolCommandKey, link},
-        {kClientShellCommandKey, plain},
-    };
-    for (const auto& [key, text] : expected) {
-        auto raw = DefaultValue(key);
-        ASSERT_TRUE(raw.has_value()) << std::wstring(key);
-        EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ)) << std::wstring(key);
-        EXPECT_EQ(raw->data, StoredText(text)) << std::wstring(key);
+    for (const ExpectedValue& e : MailHandlerValues(folder + L"\\Inboxhop.exe")) {
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key;
     }
     ExpectPreferredClientUntouched();
     const auto clientAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey));
     const auto mailtoAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto");
 
     // Another service, another press: the same keys.
-    Click(form, kOption1Id + 3);
+    ASSERT_TRUE(program.Click(kOption1Id + 3));
     // The click arrives through the input queue: wait for the choice to be stored.
-    DWORD start = GetTickCount();
-    while (option_.Read() != L"4" && GetTickCount() - start < kWaitMs) Sleep(10);
+    WaitUntil([&] { return option_.Read() == L"4"; }, kWaitMs);
     ASSERT_EQ(option_.Read(), L"4");
-    box = PressAndReadBox(form, process.pid());
+    box = PressAndReadBox(program);
     EXPECT_EQ(box.text, L"Done.");
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)) == clientAfterFirst);
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoAfterFirst);
     ExpectPreferredClientUntouched();
-    CloseAndWait(form, process);
+    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
 
     // Another program opens a mail link: the shell runs the registered
     // command, and the chosen service's compose page reaches the browser.
@@ -152,12 +102,7 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     ASSERT_GT(reinterpret_cast<INT_PTR>(result), 32) << "the shell refused the mail link";
     std::wstring compose = BuildComposeLink(L"4", L"someone@example.com").value();
     compose = compose.substr(1, compose.size() - 2);  // without its enclosing quotes
-    std::wstring arrived;
-    for (size_t wanted = before + 1; arrived.empty() && browser_.WaitForAddresses(wanted, kWaitMs); ++wanted) {
-        // One start in a hundred also visits the maker's home page.
-        if (browser_.Addresses()[wanted - 1] != kHomePage) arrived = browser_.Addresses()[wanted - 1];
-    }
-    EXPECT_EQ(arrived, compose);
+    EXPECT_EQ(browser_.WaitForPage(before, kWaitMs), compose);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
@@ -168,15 +113,14 @@ INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
 
 TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
     ASSERT_TRUE(option_.Set(L"5"));
-    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
-    HWND form = StartShown(process);
-    ASSERT_NE(form, nullptr) << "the window did not appear";
+    ShownProgram program;
+    ASSERT_NE(program.window(), nullptr) << "the window did not appear";
 
-    ResultBox box = PressAndReadBox(form, process.pid());
+    SeenBox box = PressAndReadBox(program);
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, L"You must select a least one default email.");
     EXPECT_EQ(box.icon, nullptr);
-    CloseAndWait(form, process);
+    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
 
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass_.saved());
@@ -186,16 +130,15 @@ TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
 TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     ASSERT_TRUE(option_.Set(L"2"));
-    StartedProcess process(ProgramPath(), L"\"" + ProgramPath() + L"\"");
-    HWND form = StartShown(process);
-    ASSERT_NE(form, nullptr) << "the window did not appear";
+    ShownProgram program;
+    ASSERT_NE(program.window(), nullptr) << "the window did not appear";
 
-    ResultBox box = PressAndReadBox(form, process.pid());
+    SeenBox box = PressAndReadBox(program);
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, RegistrationWarningText({{FullKeyName(kLocalMachineRoot, kMailtoCommandKey),
                                                   SystemMessage(ERROR_FILE_NOT_FOUND), true}}));
     EXPECT_NE(box.icon, nullptr);
-    CloseAndWait(form, process);
+    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
 
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
@@ -227,15 +170,15 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     const auto machineBefore = machineKeys();
     ASSERT_TRUE(option_.Set(L"2"));
     auto press = [&](const std::wstring& program) {
-        StartedProcess process(program, L"\"" + program + L"\"");
-        HWND form = StartShown(process);
-        EXPECT_NE(form, nullptr) << "the window did not appear";
-        ResultBox box = form ? PressAndReadBox(form, process.pid()) : ResultBox{};
-        if (form) CloseAndWait(form, process);
+        ShownProgram shown(program);
+        EXPECT_NE(shown.window(), nullptr) << "the window did not appear";
+        if (!shown.window()) return SeenBox{};
+        SeenBox box = PressAndReadBox(shown);
+        EXPECT_TRUE(shown.Close(kWaitMs).has_value()) << "the program did not end after closing";
         return box;
     };
 
-    ResultBox box = press(ProgramPath());
+    SeenBox box = press(ProgramPath());
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, kCurrentUserDoneMessage);
     EXPECT_EQ(box.icon, nullptr);

@@ -13,13 +13,6 @@ namespace {
 using namespace inboxhop;
 using namespace testing_support;
 
-// The bytes of a REG_SZ value as the wide registry keeps it: UTF-16 with
-// the terminating NUL.
-std::vector<BYTE> StoredText(const std::wstring& text) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-}
-
 class RegistryLayer : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "app/error_trap.h"
+#include "failure_text.h"
 #include "registry_scratch.h"
 
 namespace inboxhop {
 namespace {
 
 using testing_support::DeleteTree;
-using testing_support::RawValue;
 using testing_support::ReadText;
 using testing_support::WriteRaw;
 
@@ -54,25 +54,16 @@ TEST_F(SettingsStore, AStringValueIsReadUpToItsFirstNul) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        RawValue value;
-        value.type = REG_SZ;
-        value.data = c.bytes;
-        ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
+        ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", {REG_SZ, c.bytes}));
         EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"5"), c.expected);
     }
 }
 
 TEST_F(SettingsStore, AValueThatIsNotTextIsAFailure) {
-    RawValue value;
-    value.type = REG_DWORD;
-    value.data = {1, 0, 0, 0};
-    ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", value));
-    try {
-        GetSetting(kApp, L"Section", L"Option", L"1");
-        FAIL() << "a number was read as text";
-    } catch (const Failure& failure) {
-        EXPECT_FALSE(failure.description().empty());
-    }
+    ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", {REG_DWORD, {1, 0, 0, 0}}));
+    auto failure = testing_support::FailureText([] { GetSetting(kApp, L"Section", L"Option", L"1"); });
+    ASSERT_TRUE(failure.has_value()) << "a number was read as text";
+    EXPECT_FALSE(failure->empty());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "app/home_page.h"
 #include "ui/form1.h"
-#include "wine_process.h"
+#include "window_driving.h"
 
 namespace testing_support {
 
@@ -22,16 +22,47 @@ ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& argu
     run.programs = process.ProgramsStarted();
     run.windowShown = watcher.SawVisible(inboxhop::kForm1Class);
     run.boxes = watcher.boxes();
-    std::vector<std::wstring> all = browser.Addresses();
-    for (size_t i = before; i < all.size(); ++i) {
-        // One start in a hundred also visits the maker's home page.
-        if (all[i] != inboxhop::kHomePage) {
-            run.addresses.push_back(all[i]);
-        } else {
-            run.homePageVisited = true;
-        }
-    }
+    run.addresses = browser.Pages(before);
+    run.homePageVisited = browser.Addresses().size() - before > run.addresses.size();
     return run;
+}
+
+ShownProgram::ShownProgram(const std::wstring& program, const std::wstring& title, DWORD timeoutMs)
+    : process_(program, L"\"" + program + L"\""), watcher_(process_.pid()) {
+    if (!process_.started()) return;
+    Eventually([&] { return (window_ = VisibleWindowOf(process_.pid(), inboxhop::kForm1Class, title)) != nullptr; },
+               timeoutMs);
+}
+
+bool ShownProgram::Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
+    return WaitUntil(condition, timeoutMs, [&] { watcher_.Tick(); });
+}
+
+bool ShownProgram::Click(int id) {
+    HWND control = GetDlgItem(window_, id);
+    if (!control || !BringToForeground(window_)) return false;
+    ClickAt(window_, CentreInParent(control));
+    return true;
+}
+
+HWND ShownProgram::Press(DWORD timeoutMs) {
+    return Click(inboxhop::kPushButton1Id) ? WaitForMessageBox(process_.pid(), timeoutMs) : nullptr;
+}
+
+std::optional<DWORD> ShownProgram::WaitForExit(DWORD timeoutMs) {
+    return process_.WaitForExit(timeoutMs, [&] { watcher_.Tick(); });
+}
+
+std::optional<DWORD> ShownProgram::Close(DWORD timeoutMs) {
+    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+    return WaitForExit(timeoutMs);
+}
+
+SeenBox AnswerBox(HWND box, DWORD timeoutMs) {
+    SeenBox seen = ReadMessageBox(box);
+    PressOk(box);
+    WaitForWindowToGo(box, timeoutMs);
+    return seen;
 }
 
 }  // namespace testing_support

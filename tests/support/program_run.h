@@ -1,15 +1,20 @@
-// One start of the real program with an exact command line, watched from
-// start to end: its exit, its windows, its message boxes (answered with
-// OK) and the addresses the stand-in browser was asked to open.
+// The real program run as a user runs it: one start with an exact command
+// line, watched from start to end (its exit, its windows, its message boxes,
+// answered with OK, and the addresses the stand-in browser was asked to
+// open), or a start without a mail link that shows the main window and is
+// then driven.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "registry_scratch.h"
+#include "recorder_as_browser.h"
+#include "started_process.h"
+#include "wait_until.h"
 #include "windows_seen.h"
 
 namespace testing_support {
@@ -17,7 +22,7 @@ namespace testing_support {
 struct ProgramRun {
     std::optional<DWORD> exitCode;  // nothing: it did not end by itself
     bool windowShown = false;       // the main window became visible
-    std::vector<WindowWatcher::Box> boxes;
+    std::vector<SeenBox> boxes;
     std::vector<std::wstring> addresses;  // the maker's home page left out
     bool homePageVisited = false;
     DWORD processes = 0;  // the program and all it started; 0: unknown
@@ -32,5 +37,59 @@ std::wstring ProgramPath();
 // waits for it and for what it started, and reports what happened.
 ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& arguments,
                       const std::wstring& program = ProgramPath(), DWORD timeoutMs = 20000);
+
+// `program` started without a mail link, watched until its main window is
+// visible (with this title, when given). Message boxes that come up while it
+// waits here are answered with OK and kept.
+class ShownProgram {
+public:
+    explicit ShownProgram(const std::wstring& program = ProgramPath(), const std::wstring& title = L"",
+                          DWORD timeoutMs = 20000);
+
+    HWND window() const { return window_; }  // null: it did not show in time
+    StartedProcess& process() { return process_; }
+    WindowWatcher& watcher() { return watcher_; }
+    const std::vector<SeenBox>& boxes() const { return watcher_.boxes(); }
+
+    // Waits for `condition`, answering boxes meanwhile.
+    bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+    // Brings the window to the front and clicks the control with the mouse,
+    // as a user does; false when either could not be done.
+    bool Click(int id);
+    // Clicks the push button and waits for the box the press ends with,
+    // leaving it to the caller; null when none came.
+    HWND Press(DWORD timeoutMs = 15000);
+    // Waits for the program to end, answering boxes meanwhile: its exit
+    // code, nothing on time-out. Close first closes the window.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000);
+    std::optional<DWORD> Close(DWORD timeoutMs = 20000);
+
+private:
+    StartedProcess process_;
+    WindowWatcher watcher_;
+    HWND window_ = nullptr;
+};
+
+// Reads a box, answers it with OK and waits until it is gone.
+SeenBox AnswerBox(HWND box, DWORD timeoutMs = 15000);
+
+// Wine runs its desktop in a program of its own, started by the first
+// process that needs it and ended a few seconds after the last window
+// closed. While this object lives a window of the test keeps it running, so
+// that it is never started from inside a start of the program and counted
+// as its doing.
+class DesktopKeeper {
+public:
+    DesktopKeeper()
+        : window_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
+    ~DesktopKeeper() {
+        if (window_) DestroyWindow(window_);
+    }
+    DesktopKeeper(const DesktopKeeper&) = delete;
+    DesktopKeeper& operator=(const DesktopKeeper&) = delete;
+
+private:
+    HWND window_;
+};
 
 }  // namespace testing_support

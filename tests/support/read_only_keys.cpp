@@ -8,7 +8,7 @@ ReadOnlyKeys::~ReadOnlyKeys() {
     }
 }
 
-bool ReadOnlyKeys::Add(HKEY root, const std::wstring& path) {
+bool ReadOnlyKeys::Restrict(HKEY root, const std::wstring& path, REGSAM allowed) {
     Saved saved;
     if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, saved.key.put(),
                         nullptr) != ERROR_SUCCESS) {
@@ -20,14 +20,14 @@ bool ReadOnlyKeys::Add(HKEY root, const std::wstring& path) {
     if (RegGetKeySecurity(saved.key.get(), DACL_SECURITY_INFORMATION, saved.security.data(), &size) != ERROR_SUCCESS) {
         return false;
     }
-    // One entry: everyone may read, and nobody may write.
+    // One entry: everyone has the rights allowed, and nobody has any other.
     alignas(DWORD) BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof(sid);
     alignas(DWORD) BYTE acl[256];
     SECURITY_DESCRIPTOR descriptor;
     if (!CreateWellKnownSid(WinWorldSid, nullptr, sid, &sidSize) ||
         !InitializeAcl(reinterpret_cast<PACL>(acl), sizeof(acl), ACL_REVISION) ||
-        !AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, KEY_READ, sid) ||
+        !AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, allowed, sid) ||
         !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl), FALSE) ||
         RegSetKeySecurity(saved.key.get(), DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {

@@ -24,7 +24,9 @@ public:
 
     // Makes the key (when it is missing) and makes it read-only. False when
     // the registry refused.
-    bool Add(HKEY root, const std::wstring& path);
+    bool Add(HKEY root, const std::wstring& path) { return Restrict(root, path, KEY_READ); }
+    // The same, with only the rights `allowed` left to everyone.
+    bool Restrict(HKEY root, const std::wstring& path, REGSAM allowed);
     // Every key the steps create or write into.
     bool AddEvery(std::span<const inboxhop::HandlerStep> steps);
 

@@ -10,9 +10,6 @@ namespace testing_support {
 
 inline constexpr wchar_t kRecorderLogVariable[] = L"INBOXHOP_RECORDER_LOG";
 
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
-
 // Appends one record; returns false when the log cannot be written.
 bool AppendRecord(const std::wstring& logPath, const std::wstring& text);
 

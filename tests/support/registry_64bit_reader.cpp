@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <vector>
-
-#include "wine_process.h"
+#include "base/scoped_win.h"
+#include "file_bytes.h"
+#include "started_process.h"
 
 namespace testing_support {
 
@@ -15,35 +15,24 @@ namespace {
 std::optional<std::string> OutputOf(const std::wstring& program, const std::wstring& commandLine) {
     const std::wstring outPath = NewScratchFolder(L"reg64") + L"\\out.txt";
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return std::nullopt;
+    inboxhop::ScopedFile out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return std::nullopt;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
+    startup.hStdOutput = out.get();
+    startup.hStdError = out.get();
+    std::wstring line = commandLine;
     PROCESS_INFORMATION info = {};
     BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                                   nullptr, &startup, &info);
-    CloseHandle(out);
+    out.reset();
     if (!started) return std::nullopt;
-    CloseHandle(info.hThread);
-    DWORD waited = WaitForSingleObject(info.hProcess, 15000);
-    CloseHandle(info.hProcess);
-    if (waited != WAIT_OBJECT_0) return std::nullopt;
-    // The ended child's handle may still be closing: share writing too.
-    HANDLE in = CreateFileW(outPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-    if (in == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(in, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(in);
-    return text;
+    inboxhop::ScopedHandle thread(info.hThread), process(info.hProcess);
+    if (WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0) return std::nullopt;
+    // The ended child's handle may still be closing: ReadFileBytes shares writing too.
+    return ReadFileBytes(outPath);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,7 +15,12 @@ struct RawValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
 };
+bool operator==(const RawValue& a, const RawValue& b);
+// In failure messages: its type and its bytes read as UTF-16 text.
+void PrintTo(const RawValue& value, std::ostream* out);
 
+// The bytes of text as the wide registry keeps it: UTF-16 with its NUL.
+std::vector<BYTE> StoredText(const std::wstring& text);
 // A value as the registry stores it: text with its NUL (REG_SZ unless told),
 // or a REG_DWORD.
 RawValue TextValue(const std::wstring& text, DWORD type = REG_SZ);
@@ -56,32 +61,6 @@ inline constexpr wchar_t kSettingsSectionPath[] = L"Software\\VB and VBA Program
 class ScratchOption : public ScratchValue {
 public:
     ScratchOption() : ScratchValue(HKEY_CURRENT_USER, kSettingsSectionPath, L"Option") {}
-};
-
-class ScratchTree;
-
-// Makes the stand-in browser the http and https handler for the life of the
-// object, logging to a fresh file.
-class RecorderAsBrowser {
-public:
-    RecorderAsBrowser();
-    ~RecorderAsBrowser();
-    RecorderAsBrowser(const RecorderAsBrowser&) = delete;
-    RecorderAsBrowser& operator=(const RecorderAsBrowser&) = delete;
-
-    bool ok() const { return ok_; }
-    const std::wstring& logPath() const { return logPath_; }
-    // The addresses the browser was asked to open, in order: each start's
-    // argument with the quotes that enclose it removed.
-    std::vector<std::wstring> Addresses() const;
-    // Waits until at least `count` addresses arrived; false on time-out.
-    bool WaitForAddresses(size_t count, DWORD timeoutMs) const;
-
-private:
-    bool ok_ = false;
-    std::wstring logPath_;
-    std::vector<std::unique_ptr<ScratchValue>> saved_;
-    std::vector<std::unique_ptr<ScratchTree>> savedTrees_;
 };
 
 }  // namespace testing_support

@@ -86,118 +86,102 @@ HKEY StandInRegistry::NewHandle(const std::wstring& key) {
     return handle;
 }
 
+LSTATUS StandInRegistry::Record(Call call, LONG status) {
+    status = status;
+    calls_.push_back(std::move(call));
+    return status;
+}
+
+const std::wstring* StandInRegistry::KeyOf(HKEY handle) const {
+    auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : &it->second;
+}
+
 LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR, DWORD options, REGSAM access,
                                           LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
     StandInRegistry& self = *g_current;
-    Call call;
-    call.kind = Call::Create;
-    call.root = root;
-    call.path = path ? path : L"";
-    call.options = options;
-    call.access = access;
+    Call call{.kind = Call::Create, .root = root, .path = path ? path : L"", .options = options, .access = access};
+    LONG status = ERROR_SUCCESS;
     std::wstring key = Rooted(root, call.path);
     auto refused = self.refuseCreate_.find(key);
     if (refused != self.refuseCreate_.end()) {
-        call.status = refused->second;
+        status = refused->second;
     } else {
         bool existed = self.HasKey(key);
         self.AddKey(key);
         *result = self.NewHandle(key);
         if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     }
-    self.calls_.push_back(call);
-    return call.status;
+    return self.Record(call, status);
 }
 
 LSTATUS WINAPI StandInRegistry::OpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result) {
     StandInRegistry& self = *g_current;
-    Call call;
-    call.kind = Call::Open;
-    call.root = root;
-    call.path = path ? path : L"";
-    call.options = options;
-    call.access = access;
+    Call call{.kind = Call::Open, .root = root, .path = path ? path : L"", .options = options, .access = access};
+    LONG status = ERROR_SUCCESS;
     std::wstring key = Rooted(root, call.path);
     auto throws = self.throwOnOpen_.find(key);
     if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
     auto refused = self.refuseOpen_.find(key);
     if (refused != self.refuseOpen_.end()) {
-        call.status = refused->second;
+        status = refused->second;
     } else if (!self.HasKey(key)) {
-        call.status = ERROR_FILE_NOT_FOUND;
+        status = ERROR_FILE_NOT_FOUND;
     } else {
         *result = self.NewHandle(key);
     }
-    self.calls_.push_back(call);
-    return call.status;
+    return self.Record(call, status);
 }
 
 LSTATUS WINAPI StandInRegistry::SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
     StandInRegistry& self = *g_current;
-    Call call;
-    call.kind = Call::Set;
-    call.valueName = name ? name : L"";
-    call.type = type;
-    call.data.assign(data, data + size);
-    auto it = self.handles_.find(handle);
-    if (it == self.handles_.end()) {
-        call.status = ERROR_INVALID_HANDLE;
+    Call call{.kind = Call::Set, .valueName = name ? name : L"", .type = type, .data = {data, data + size}};
+    LONG status = ERROR_SUCCESS;
+    const std::wstring* key = self.KeyOf(handle);
+    if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
+    call.path = *key;
+    auto refused = self.refuseWrite_.find(*key);
+    if (refused != self.refuseWrite_.end()) {
+        status = refused->second;
     } else {
-        call.path = it->second;
-        auto refused = self.refuseWrite_.find(it->second);
-        if (refused != self.refuseWrite_.end()) {
-            call.status = refused->second;
-        } else {
-            self.values_[{it->second, Normal(call.valueName)}] = {type, call.data};
-        }
+        self.values_[{*key, Normal(call.valueName)}] = {type, call.data};
     }
-    self.calls_.push_back(call);
-    return call.status;
+    return self.Record(call, status);
 }
 
 LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
     StandInRegistry& self = *g_current;
-    Call call;
-    call.kind = Call::Close;
-    auto it = self.handles_.find(handle);
-    if (it == self.handles_.end()) {
-        ++self.badCloses_;
-        call.status = ERROR_INVALID_HANDLE;
+    Call call{.kind = Call::Close};
+    LONG status = ERROR_SUCCESS;
+    if (const std::wstring* key = self.KeyOf(handle)) {
+        call.path = *key;
+        self.handles_.erase(handle);
     } else {
-        call.path = it->second;
-        self.handles_.erase(it);
+        ++self.badCloses_;
+        status = ERROR_INVALID_HANDLE;
     }
-    self.calls_.push_back(call);
-    return call.status;
+    return self.Record(call, status);
 }
 
 LSTATUS WINAPI StandInRegistry::QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
                                            LPDWORD size) {
     StandInRegistry& self = *g_current;
-    Call call;
-    call.kind = Call::Query;
-    call.valueName = name ? name : L"";
-    auto it = self.handles_.find(handle);
-    if (it == self.handles_.end()) {
-        call.status = ERROR_INVALID_HANDLE;
-    } else {
-        call.path = it->second;
-        auto value = self.values_.find({it->second, Normal(call.valueName)});
-        if (value == self.values_.end()) {
-            call.status = ERROR_FILE_NOT_FOUND;
-        } else {
-            if (type) *type = value->second.type;
-            DWORD needed = static_cast<DWORD>(value->second.data.size());
-            if (data && size && *size < needed) {
-                call.status = ERROR_MORE_DATA;
-            } else if (data) {
-                std::copy(value->second.data.begin(), value->second.data.end(), data);
-            }
-            if (size) *size = needed;
-        }
+    Call call{.kind = Call::Query, .valueName = name ? name : L""};
+    LONG status = ERROR_SUCCESS;
+    const std::wstring* key = self.KeyOf(handle);
+    if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
+    call.path = *key;
+    auto value = self.values_.find({*key, Normal(call.valueName)});
+    if (value == self.values_.end()) return self.Record(call, ERROR_FILE_NOT_FOUND);
+    if (type) *type = value->second.type;
+    DWORD needed = static_cast<DWORD>(value->second.data.size());
+    if (data && size && *size < needed) {
+        status = ERROR_MORE_DATA;
+    } else if (data) {
+        std::copy(value->second.data.begin(), value->second.data.end(), data);
     }
-    self.calls_.push_back(call);
-    return call.status;
+    if (size) *size = needed;
+    return self.Record(call, status);
 }
 
 }  // namespace testing_support

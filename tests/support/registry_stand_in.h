@@ -72,6 +72,10 @@ private:
     static std::wstring Normal(const std::wstring& path);
     static std::wstring Rooted(HKEY root, const std::wstring& path);
     HKEY NewHandle(const std::wstring& key);
+    // The key a handle was given out for; null when it was not, or is closed.
+    const std::wstring* KeyOf(HKEY handle) const;
+    // Keeps the call with the answer it is given, and gives it.
+    LSTATUS Record(Call call, LONG status);
 
     inboxhop::RegistryApi api_;
     std::unique_ptr<inboxhop::RegistryApiOverride> override_;

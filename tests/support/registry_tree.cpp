@@ -2,9 +2,11 @@
 
 #include <vector>
 
+#include "base/scoped_win.h"
+
 namespace testing_support {
 
-bool operator==(const RawValue& a, const RawValue& b) { return a.type == b.type && a.data == b.data; }
+using inboxhop::ScopedRegKey;
 
 bool operator==(const KeyTree& a, const KeyTree& b) { return a.values == b.values && a.subkeys == b.subkeys; }
 
@@ -38,10 +40,9 @@ std::optional<KeyTree> ReadOpenTree(HKEY key) {
             return std::nullopt;
         }
         name.resize(nameLength);
-        HKEY sub;
-        if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) return std::nullopt;
-        auto subtree = ReadOpenTree(sub);
-        RegCloseKey(sub);
+        ScopedRegKey sub;
+        if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, sub.put()) != ERROR_SUCCESS) return std::nullopt;
+        auto subtree = ReadOpenTree(sub.get());
         if (!subtree) return std::nullopt;
         tree.subkeys[name] = *subtree;
     }
@@ -56,13 +57,10 @@ bool WriteOpenTree(HKEY key, const KeyTree& tree) {
              ok;
     }
     for (const auto& [name, subtree] : tree.subkeys) {
-        HKEY sub;
-        if (RegCreateKeyExW(key, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr) != ERROR_SUCCESS) {
-            ok = false;
-            continue;
-        }
-        ok = WriteOpenTree(sub, subtree) && ok;
-        RegCloseKey(sub);
+        ScopedRegKey sub;
+        ok = RegCreateKeyExW(key, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, sub.put(), nullptr) ==
+                 ERROR_SUCCESS &&
+             WriteOpenTree(sub.get(), subtree) && ok;
     }
     return ok;
 }
@@ -70,23 +68,18 @@ bool WriteOpenTree(HKEY key, const KeyTree& tree) {
 }  // namespace
 
 std::optional<KeyTree> ReadTree(HKEY root, const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    auto tree = ReadOpenTree(key);
-    RegCloseKey(key);
-    return tree;
+    ScopedRegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    return ReadOpenTree(key.get());
 }
 
 bool PutTree(HKEY root, const std::wstring& path, const std::optional<KeyTree>& tree) {
     if (!DeleteTree(root, path)) return false;
     if (!tree) return true;
-    HKEY key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    bool ok = WriteOpenTree(key, *tree);
-    RegCloseKey(key);
-    return ok;
+    ScopedRegKey key;
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) ==
+               ERROR_SUCCESS &&
+           WriteOpenTree(key.get(), *tree);
 }
 
 ScratchTree::ScratchTree(HKEY root, std::wstring path)

@@ -17,7 +17,6 @@ struct KeyTree {
     std::map<std::wstring, KeyTree> subkeys;
 };
 
-bool operator==(const RawValue& a, const RawValue& b);
 bool operator==(const KeyTree& a, const KeyTree& b);
 
 // The key and all below it; nothing when the key does not exist.

@@ -101,16 +101,6 @@ void Settle(HWND window) {
     }
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, const std::function<void()>& onTick) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        if (onTick) onTick();
-        Sleep(10);
-    }
-}
-
 int NumberProperty(HWND window, const wchar_t* name) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, name)));
 }

@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <initializer_list>
+
+#include "wait_until.h"
 
 namespace testing_support {
 
@@ -42,11 +43,6 @@ inline void PressKey(WORD key) { PressKeys({key}); }
 // message round trips with a short pause between them. Use before checking
 // that something did NOT happen.
 void Settle(HWND window);
-
-// Calls `condition` until it holds, calling `onTick` (when given) between
-// tries; false when `timeoutMs` passed first.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000,
-               const std::function<void()>& onTick = {});
 
 // A window property that holds a small number (GetPropW works across
 // processes); 0 when absent.

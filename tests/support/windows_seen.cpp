@@ -4,6 +4,12 @@
 
 namespace testing_support {
 
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 500, &result)) return 0;
+    return static_cast<LRESULT>(result);
+}
+
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[256];
     int length = GetClassNameW(hwnd, name, 256);
@@ -12,10 +18,10 @@ std::wstring ClassOf(HWND hwnd) {
 
 std::wstring TextOf(HWND hwnd) {
     // WM_GETTEXT works across processes, unlike GetWindowText for controls.
-    LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT got = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(got));
+    size_t length = static_cast<size_t>(Ask(hwnd, WM_GETTEXTLENGTH));
+    std::wstring text(length + 1, L'\0');
+    size_t got = static_cast<size_t>(Ask(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(std::min(got, length));
     return text;
 }
 
@@ -34,15 +40,6 @@ BOOL CALLBACK CollectWindowOf(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-BOOL CALLBACK KeepLongestStatic(HWND child, LPARAM param) {
-    auto* best = reinterpret_cast<std::wstring*>(param);
-    if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0) {
-        std::wstring text = TextOf(child);
-        if (text.size() > best->size()) *best = text;
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 std::vector<SeenWindow> TopWindowsOf(DWORD pid) {
@@ -51,38 +48,28 @@ std::vector<SeenWindow> TopWindowsOf(DWORD pid) {
     return search.found;
 }
 
-HWND WaitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    do {
-        for (const SeenWindow& w : TopWindowsOf(pid)) {
-            if (w.visible && w.className == className && (title.empty() || w.title == title)) return w.hwnd;
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < timeoutMs);
+HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstring& title) {
+    // Looked up by class, which asks no window anything: quick enough for
+    // the benchmark to poll with.
+    for (HWND w = FindWindowExW(nullptr, nullptr, className.c_str(), nullptr); w;
+         w = FindWindowExW(nullptr, w, className.c_str(), nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w) && (title.empty() || TextOf(w) == title)) return w;
+    }
     return nullptr;
 }
-
-std::wstring MessageBoxText(HWND box) {
-    // The message is the box's longest static text (the icon is a static too).
-    std::wstring best;
-    EnumChildWindows(box, KeepLongestStatic, reinterpret_cast<LPARAM>(&best));
-    return best;
-}
-
-void PressOk(HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
 void WindowWatcher::Tick() {
     for (const SeenWindow& w : TopWindowsOf(pid_)) {
         if (!w.visible) continue;
-        if (std::find(visibleClasses_.begin(), visibleClasses_.end(), w.className) == visibleClasses_.end()) {
-            visibleClasses_.push_back(w.className);
-        }
+        if (!SawVisible(w.className)) visibleClasses_.push_back(w.className);
         if (w.className == kMessageBoxClass &&
             std::find(handledBoxes_.begin(), handledBoxes_.end(), w.hwnd) == handledBoxes_.end()) {
-            std::wstring text = MessageBoxText(w.hwnd);
-            if (text.empty()) continue;  // not filled in yet: read it on the next tick
+            SeenBox box = ReadMessageBox(w.hwnd);
+            if (box.text.empty()) continue;  // not filled in yet: read it on the next tick
             handledBoxes_.push_back(w.hwnd);
-            boxes_.push_back({w.title, text});
+            boxes_.push_back(box);
             PressOk(w.hwnd);
         }
     }

@@ -1,10 +1,13 @@
-// Finding and reading the windows of another process.
+// Finding and reading the windows of another process, and watching them
+// while it runs.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "message_boxes.h"
 
 namespace testing_support {
 
@@ -15,38 +18,32 @@ struct SeenWindow {
     bool visible;
 };
 
+// Every question to another process's window carries a time-out: its thread
+// may be busy ending, or waiting for the asking thread, and must not hold it
+// up. 0 when it did not answer.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);
 
 // The top-level windows of a process.
 std::vector<SeenWindow> TopWindowsOf(DWORD pid);
-
 // The first visible top-level window of `pid` with this class (and title,
-// when given), waiting up to `timeoutMs`. Null on time-out.
-HWND WaitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, DWORD timeoutMs);
-
-// Message boxes: the box's message text, and dismissing it with OK.
-inline constexpr wchar_t kMessageBoxClass[] = L"#32770";
-std::wstring MessageBoxText(HWND box);
-void PressOk(HWND box);
+// when given); null when none.
+HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstring& title = L"");
 
 // Watches a process's windows while it runs: records every visible window
-// and dismisses message boxes with OK, keeping their titles and texts.
+// and answers message boxes with OK, keeping what they showed.
 class WindowWatcher {
 public:
     explicit WindowWatcher(DWORD pid) : pid_(pid) {}
     void Tick();
 
-    struct Box {
-        std::wstring title;
-        std::wstring text;
-    };
-    const std::vector<Box>& boxes() const { return boxes_; }
+    const std::vector<SeenBox>& boxes() const { return boxes_; }
     bool SawVisible(const std::wstring& className) const;
 
 private:
     DWORD pid_;
-    std::vector<Box> boxes_;
+    std::vector<SeenBox> boxes_;
     std::vector<HWND> handledBoxes_;
     std::vector<std::wstring> visibleClasses_;
 };

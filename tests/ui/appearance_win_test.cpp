@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "error_report.h"
+#include "file_bytes.h"
 #include "program_run.h"
 #include "registry_scratch.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
 #include "window_driving.h"
 #include "windows_seen.h"
-#include "wine_process.h"
+#include "started_process.h"
 
 namespace {
 
@@ -25,16 +27,6 @@ using namespace testing_support;
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr wchar_t kMailLink[] = L" \"mailto:someone@example.com\"";
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
 
 // What the skin file in the program's folder is.
 enum class SkinFile { None, File, Folder, HiddenFile, SystemFile };
@@ -53,7 +45,7 @@ std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile
         if (skinKind == SkinFile::Folder) {
             if (!CreateDirectoryW(path.c_str(), nullptr)) return L"";
         } else {
-            if (!WriteBytes(path, skin)) return L"";
+            if (!WriteFileBytes(path, skin)) return L"";
             DWORD attributes = skinKind == SkinFile::HiddenFile   ? FILE_ATTRIBUTE_HIDDEN
                                : skinKind == SkinFile::SystemFile ? FILE_ATTRIBUTE_SYSTEM
                                                                   : FILE_ATTRIBUTE_NORMAL;
@@ -64,7 +56,7 @@ std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile
     if (pointer == PointerFile::Shipped && !CopyFileW((BuildFolder() + L"\\HAND-M.CUR").c_str(), cursor.c_str(), FALSE)) {
         return L"";
     }
-    if (pointer == PointerFile::Broken && !WriteBytes(cursor, "This is no cursor.\r\n")) return L"";
+    if (pointer == PointerFile::Broken && !WriteFileBytes(cursor, "This is no cursor.\r\n")) return L"";
     return program;
 }
 
@@ -147,33 +139,20 @@ protected:
     }
 
     void TearDown() override {
-        if (process_) {
-            if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-            process_->WaitForExit(10000, [&] { watcher_->Tick(); });
-        }
+        if (program_) program_->Close(10000);
     }
 
     // Starts `program` without a mail link and waits for its window,
     // answering any box on the way.
     void Start(const std::wstring& program) {
         ASSERT_FALSE(program.empty()) << "could not prepare the program's folder";
-        process_ = std::make_unique<StartedProcess>(program, L"\"" + program + L"\"");
-        ASSERT_TRUE(process_->started());
-        watcher_ = std::make_unique<WindowWatcher>(process_->pid());
-        window_ = nullptr;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                for (const SeenWindow& w : TopWindowsOf(process_->pid())) {
-                    if (w.visible && w.className == inboxhop::kForm1Class) window_ = w.hwnd;
-                }
-                return window_ != nullptr;
-            },
-            20000, [&] { watcher_->Tick(); }))
-            << "the main window did not appear";
+        program_ = std::make_unique<ShownProgram>(program);
+        window_ = program_->window();
+        ASSERT_NE(window_, nullptr) << "the main window did not appear";
         Settle(window_);
     }
 
-    std::vector<WindowWatcher::Box> Boxes() const { return watcher_->boxes(); }
+    std::vector<SeenBox> Boxes() const { return program_->boxes(); }
     HWND Control(int id) const { return ControlById(window_, id); }
 
     void Foreground() { ASSERT_TRUE(BringToForeground(window_)) << "the window did not come to the front"; }
@@ -220,18 +199,13 @@ protected:
 
     ScratchOption option_;
     RecorderAsBrowser browser_;  // in case a start visits the home page
-    std::unique_ptr<StartedProcess> process_;
-    std::unique_ptr<WindowWatcher> watcher_;
+    std::unique_ptr<ShownProgram> program_;
     HWND window_ = nullptr;
 };
 
 // Ends with `line` reported in the error report box.
-void ExpectReport(const WindowWatcher::Box& box, int line, const std::wstring& cause) {
-    EXPECT_EQ(box.title, L"Application Error");
-    const std::wstring tail = L"\r\nin Mailvane2021/08/31.Form1.Form_Load at line " + std::to_wstring(line) +
-                              L"\r\rPlease email screenshot of this message to support@kestrelon.com";
-    ASSERT_GT(box.text.size(), tail.size()) << box.text;
-    EXPECT_EQ(box.text.substr(box.text.size() - tail.size()), tail);
+void ExpectReport(const SeenBox& box, int line, const std::wstring& cause) {
+    EXPECT_TRUE(IsErrorReport(box, line));
     EXPECT_NE(box.text.find(cause), std::wstring::npos) << box.text;
 }
 
@@ -265,7 +239,7 @@ TEST_F(Appearance, WithoutASkinFileTheWindowStaysWhiteAndUnskinned) {
         // across processes under Wine; the resources test sets them.)
         EXPECT_EQ(TextOf(window_), L"Inboxhop");
         TearDown();
-        process_.reset();
+        program_.reset();
     }
 }
 
@@ -281,7 +255,7 @@ TEST_F(Appearance, ASkinFileAppliesItsColours) {
 TEST_F(Appearance, ABrokenSkinFileIsReportedOnceUnderLine100AndTheWindowStillShows) {
     Start(ProgramWith(SkinFile::File, "[Test]\nwindow.back = #2A6F97\nbutton.back = yellow\n", PointerFile::None));
     Settle(window_);
-    std::vector<WindowWatcher::Box> boxes = Boxes();
+    std::vector<SeenBox> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     ExpectReport(boxes[0], 100, L"line 3");
     EXPECT_FALSE(Skinned());
@@ -311,7 +285,7 @@ TEST_F(Appearance, TheShippedPointerShowsOverThePushButtonOnly) {
 TEST_F(Appearance, ABrokenPointerFileIsReportedUnderLine108AndNoImageIsSet) {
     Start(ProgramWith(SkinFile::None, "", PointerFile::Broken));
     Settle(window_);
-    std::vector<WindowWatcher::Box> boxes = Boxes();
+    std::vector<SeenBox> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     ExpectReport(boxes[0], 108, L"");
     // The custom style over the push button has no image to show.

@@ -13,7 +13,7 @@
 #include "ui/form1.h"
 #include "window_driving.h"
 #include "windows_seen.h"
-#include "wine_process.h"
+#include "started_process.h"
 
 namespace {
 
@@ -47,22 +47,9 @@ protected:
     }
 
     void StartAsItIs() {
-        const std::wstring program = ProgramPath();
-        process_ = std::make_unique<StartedProcess>(program, L"\"" + program + L"\"");
-        ASSERT_TRUE(process_->started());
-        watcher_ = std::make_unique<WindowWatcher>(process_->pid());
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                for (const SeenWindow& w : TopWindowsOf(process_->pid())) {
-                    if (w.visible && w.className == inboxhop::kForm1Class && w.title == L"Inboxhop") {
-                        window_ = w.hwnd;
-                        return true;
-                    }
-                }
-                return false;
-            },
-            20000, [&] { watcher_->Tick(); }))
-            << "the main window did not appear";
+        program_ = std::make_unique<ShownProgram>(ProgramPath(), L"Inboxhop");
+        window_ = program_->window();
+        ASSERT_NE(window_, nullptr) << "the main window did not appear";
         Settle(window_);
     }
 
@@ -85,27 +72,26 @@ protected:
 
     // Waits for a condition while answering message boxes.
     bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-        return WaitUntil(condition, timeoutMs, [&] { watcher_->Tick(); });
+        return program_->Eventually(condition, timeoutMs);
     }
 
-    bool Running() const { return WaitForSingleObject(process_->handle(), 0) == WAIT_TIMEOUT; }
+    bool Running() { return WaitForSingleObject(program_->process().handle(), 0) == WAIT_TIMEOUT; }
 
-    std::optional<DWORD> WaitForExit() {
-        return process_->WaitForExit(20000, [&] { watcher_->Tick(); });
-    }
+    std::optional<DWORD> WaitForExit() { return program_->WaitForExit(20000); }
+    // The boxes shown so far, all answered with OK.
+    const std::vector<SeenBox>& Boxes() const { return program_->boxes(); }
 
     void Foreground() { ASSERT_TRUE(BringToForeground(window_)) << "the window did not come to the front"; }
 
     ScratchOption option_;
     RecorderAsBrowser browser_;  // in case the start visits the home page
-    std::unique_ptr<StartedProcess> process_;
-    std::unique_ptr<WindowWatcher> watcher_;
+    std::unique_ptr<ShownProgram> program_;
     HWND window_ = nullptr;
 };
 
 TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
     Start(L"1");
-    EXPECT_TRUE(watcher_->boxes().empty());
+    EXPECT_TRUE(Boxes().empty());
 
     RECT client = ClientRect(window_);
     EXPECT_EQ(client.right, 536);
@@ -248,7 +234,7 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
         Settle(window_);
         EXPECT_EQ(FocusOf(window_), PushButton1()) << "key " << key;
     }
-    EXPECT_TRUE(watcher_->boxes().empty());
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
@@ -273,7 +259,7 @@ TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
     Settle(window_);
     EXPECT_EQ(option_.Read(), L"changed elsewhere");
     EXPECT_EQ(Selected(), 0);
-    EXPECT_TRUE(watcher_->boxes().empty());
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
@@ -287,7 +273,7 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
         EXPECT_EQ(Selected(), c.selected);
         // Neither repaired nor rewritten.
         EXPECT_EQ(option_.Read(), c.stored);
-        EXPECT_TRUE(watcher_->boxes().empty());
+        EXPECT_TRUE(Boxes().empty());
         PostMessageW(window_, WM_CLOSE, 0, 0);
         auto code = WaitForExit();
         ASSERT_TRUE(code.has_value());
@@ -348,16 +334,16 @@ TEST_F(MainWindow, ThePushButtonIsPressedByMouseSpaceAndEnter) {
     Start(L"5");
     Foreground();
     ClickAt(window_, CentreInParent(PushButton1()));
-    EXPECT_TRUE(Eventually([&] { return watcher_->boxes().size() == 1; })) << "the mouse press did not arrive";
+    EXPECT_TRUE(Eventually([&] { return Boxes().size() == 1; })) << "the mouse press did not arrive";
     // The pointer moves away; the keyboard presses the focused button.
     MoveMouseTo(window_, kMargin);
     ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == PushButton1(); }));
     PressKey(VK_SPACE);
-    EXPECT_TRUE(Eventually([&] { return watcher_->boxes().size() == 2; })) << "Space did not press";
+    EXPECT_TRUE(Eventually([&] { return Boxes().size() == 2; })) << "Space did not press";
     ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == PushButton1(); }));
     PressKey(VK_RETURN);
-    EXPECT_TRUE(Eventually([&] { return watcher_->boxes().size() == 3; })) << "Enter did not press";
-    for (const auto& box : watcher_->boxes()) EXPECT_EQ(box.title, L"Inboxhop");
+    EXPECT_TRUE(Eventually([&] { return Boxes().size() == 3; })) << "Enter did not press";
+    for (const auto& box : Boxes()) EXPECT_EQ(box.title, L"Inboxhop");
     // The window stays open after a press.
     Settle(window_);
     EXPECT_TRUE(Running());
@@ -395,7 +381,7 @@ TEST_F(MainWindow, ClosingAlwaysEndsTheProgram) {
         auto code = WaitForExit();
         ASSERT_TRUE(code.has_value()) << "the program did not end";
         EXPECT_EQ(*code, 0u);
-        EXPECT_TRUE(watcher_->boxes().empty());
+        EXPECT_TRUE(Boxes().empty());
     }
 }
 
@@ -454,22 +440,22 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
 
     StartAsItIs();
     // The start-up marks Gmail; its store fails under the load's trap.
-    ASSERT_EQ(watcher_->boxes().size(), 1u);
-    EXPECT_EQ(watcher_->boxes()[0].title, L"Application Error");
-    EXPECT_NE(watcher_->boxes()[0].text.find(L"Form1.Form_Load at line 134"), std::wstring::npos);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].title, L"Application Error");
+    EXPECT_NE(Boxes()[0].text.find(L"Form1.Form_Load at line 134"), std::wstring::npos);
 
     // Gmail stays the selected button although its store failed: clicking
     // it again is no new selection, so nothing is stored and nothing shown.
     Foreground();
     ClickAt(window_, CentreInParent(Option(0)));
     Settle(window_);
-    watcher_->Tick();
-    EXPECT_EQ(watcher_->boxes().size(), 1u);
+    program_->watcher().Tick();
+    EXPECT_EQ(Boxes().size(), 1u);
 
     ClickAt(window_, CentreInParent(Option(1)));
-    ASSERT_TRUE(Eventually([&] { return watcher_->boxes().size() == 2; })) << "no message box";
-    EXPECT_EQ(watcher_->boxes()[1].title, L"Inboxhop");
-    EXPECT_EQ(watcher_->boxes()[1].text, description);
+    ASSERT_TRUE(Eventually([&] { return Boxes().size() == 2; })) << "no message box";
+    EXPECT_EQ(Boxes()[1].title, L"Inboxhop");
+    EXPECT_EQ(Boxes()[1].text, description);
 
     // The program goes on: the window is open and answers.
     Settle(window_);
@@ -480,7 +466,7 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     auto code = WaitForExit();
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(*code, 0u);
-    EXPECT_EQ(watcher_->boxes().size(), 2u);
+    EXPECT_EQ(Boxes().size(), 2u);
 }
 
 }  // namespace

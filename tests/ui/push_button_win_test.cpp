@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "ui/form1.h"
 
 namespace {
@@ -120,33 +121,23 @@ TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
     GetClassNameW(button_, cls, 16);
     EXPECT_EQ(_wcsicmp(cls, L"Button"), 0);
 
-    HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
-    ASSERT_NE(oleacc, nullptr);
-    using FromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-    auto fromWindow =
-        reinterpret_cast<FromWindowFn>(reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
-    ASSERT_NE(fromWindow, nullptr);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IAccessible* accessible = nullptr;
-    ASSERT_EQ(fromWindow(button_, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&accessible)), S_OK);
-    ASSERT_NE(accessible, nullptr);
-
-    VARIANT self = {};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    HMODULE oleaut = LoadLibraryW(L"oleaut32.dll");
-    ASSERT_NE(oleaut, nullptr);
-    using FreeFn = void(WINAPI*)(BSTR);
-    auto freeString = reinterpret_cast<FreeFn>(reinterpret_cast<void*>(GetProcAddress(oleaut, "SysFreeString")));
-    BSTR text = nullptr;
-    ASSERT_EQ(accessible->get_accName(self, &text), S_OK);
-    EXPECT_STREQ(text, L"Mailvane");
-    freeString(text);
-    VARIANT state = {};
-    ASSERT_EQ(accessible->get_accState(self, &state), S_OK);
-    EXPECT_TRUE(state.lVal & STATE_SYSTEM_FOCUSABLE);
-    EXPECT_FALSE(state.lVal & STATE_SYSTEM_PRESSED);
-    accessible->Release();
+    {
+        inboxhop::ComPtr<IAccessible> accessible;
+        ASSERT_EQ(AccessibleObjectFromWindow(button_, OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
+        ASSERT_TRUE(accessible);
+        VARIANT self = {};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        ASSERT_EQ(accessible->get_accName(self, &text), S_OK);
+        EXPECT_STREQ(text, L"Mailvane");
+        SysFreeString(text);
+        VARIANT state = {};
+        ASSERT_EQ(accessible->get_accState(self, &state), S_OK);
+        EXPECT_TRUE(state.lVal & STATE_SYSTEM_FOCUSABLE);
+        EXPECT_FALSE(state.lVal & STATE_SYSTEM_PRESSED);
+    }
     CoUninitialize();
 
     // What the system's "Press" action sends presses it.

@@ -2,6 +2,8 @@
 // reads them: the version block and the icon group.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <set>
 #include <string>
 #include <tuple>
@@ -10,36 +12,22 @@
 #include "app/error_trap.h"
 #include "program_run.h"
 #include "ui/appearance.h"
-#include "wine_process.h"
 
 namespace {
 
 using namespace testing_support;
 
-// The version functions live in version.dll, which the tests do not link.
-struct VersionApi {
-    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-    HMODULE module = LoadLibraryW(L"version.dll");
-    SizeFn size = reinterpret_cast<SizeFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoSizeW")));
-    InfoFn info = reinterpret_cast<InfoFn>(reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoW")));
-    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(GetProcAddress(module, "VerQueryValueW")));
-};
-
 TEST(ProgramResources, CarryTheVersionBlock) {
-    VersionApi api;
-    ASSERT_TRUE(api.size && api.info && api.query);
     const std::wstring program = ProgramPath();
     DWORD ignored = 0;
-    DWORD size = api.size(program.c_str(), &ignored);
+    DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
     ASSERT_GT(size, 0u);
     std::vector<BYTE> block(size);
-    ASSERT_TRUE(api.info(program.c_str(), 0, size, block.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, block.data()));
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(api.query(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00070000u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
@@ -49,7 +37,7 @@ TEST(ProgramResources, CarryTheVersionBlock) {
 
     // The strings, in the language the translation table names.
     WORD* translation = nullptr;
-    ASSERT_TRUE(api.query(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     ASSERT_GE(length, 4u);
     wchar_t prefix[64];
     swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
@@ -64,7 +52,7 @@ TEST(ProgramResources, CarryTheVersionBlock) {
     for (const auto& s : strings) {
         SCOPED_TRACE(testing::Message() << s.name);
         wchar_t* value = nullptr;
-        ASSERT_TRUE(api.query(block.data(), (std::wstring(prefix) + s.name).c_str(), reinterpret_cast<void**>(&value),
+        ASSERT_TRUE(VerQueryValueW(block.data(), (std::wstring(prefix) + s.name).c_str(), reinterpret_cast<void**>(&value),
                               &length));
         EXPECT_EQ(std::wstring(value), s.value);
     }

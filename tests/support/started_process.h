@@ -1,5 +1,5 @@
-// Starting the real program with an exact command line, watching it and
-// cleaning up everything it started.
+// The test's folders, and starting a program with an exact command line,
+// watching it and cleaning up everything it started.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "base/scoped_win.h"
 
 namespace testing_support {
 
@@ -24,13 +26,13 @@ public:
     // Starts `program` with exactly `commandLine` (nothing is quoted or
     // escaped). The working directory is the program's folder.
     StartedProcess(const std::wstring& program, const std::wstring& commandLine);
-    ~StartedProcess();  // ends whatever is still running
+    ~StartedProcess() { Terminate(); }  // ends whatever is still running
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;
 
-    bool started() const { return process_ != nullptr; }
+    bool started() const { return static_cast<bool>(process_); }
     DWORD pid() const { return pid_; }
-    HANDLE handle() const { return process_; }
+    HANDLE handle() const { return process_.get(); }
 
     // Waits for the program itself to end, calling `onTick` every few
     // milliseconds meanwhile. Returns its exit code, nothing on time-out.
@@ -48,10 +50,11 @@ public:
 
 private:
     void CollectNewProcesses();
+    std::optional<JOBOBJECT_BASIC_ACCOUNTING_INFORMATION> Accounting() const;
 
-    HANDLE job_ = nullptr;
-    HANDLE port_ = nullptr;  // the job's notices of processes joining it
-    HANDLE process_ = nullptr;
+    inboxhop::ScopedHandle job_;
+    inboxhop::ScopedHandle port_;  // the job's notices of processes joining it
+    inboxhop::ScopedHandle process_;
     DWORD pid_ = 0;
     std::vector<std::wstring> programs_;
 };

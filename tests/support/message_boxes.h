@@ -1,6 +1,6 @@
-// Reading the message box that the mail handler setup ends with: its title,
-// its text and whether it shows an icon. Also answering the boxes of the
-// test process itself, for procedures run in-process.
+// Message boxes, of another process or of the test's own: finding one,
+// reading its title, text and icon, which buttons it offers, and answering
+// it as a user would.
 #pragma once
 
 #include <windows.h>
@@ -13,19 +13,28 @@
 
 namespace testing_support {
 
-struct ResultBox {
+inline constexpr wchar_t kMessageBoxClass[] = L"#32770";
+
+struct SeenBox {
     std::wstring title;
     std::wstring text;
     HICON icon = nullptr;  // the icon the box shows, null when none
 };
 
-ResultBox ReadResultBox(HWND box);
-
-// The first visible message box of `pid` whose text is filled in; null on
-// time-out.
+SeenBox ReadMessageBox(HWND box);
+// The first visible message box of `pid` whose text is filled in, passing
+// over those in `skip`; null when there is none.
+HWND FindMessageBox(DWORD pid, const std::vector<HWND>& skip = {});
+// The same, waiting up to `timeoutMs`; null on time-out.
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
 // Waits until the window is gone; false on time-out.
 bool WaitForWindowToGo(HWND window, DWORD timeoutMs);
+
+// Whether the box shows the button with this identifier (IDYES, IDNO, IDOK...).
+bool ShowsButton(HWND box, int id);
+// Answers the box with the button with this identifier.
+void PressButton(HWND box, int id);
+inline void PressOk(HWND box) { PressButton(box, IDOK); }
 
 // While it lives, a second thread reads every message box of this process
 // and answers it with OK, so that a procedure that shows boxes can run to
@@ -37,13 +46,13 @@ public:
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-    std::vector<ResultBox> boxes() const;
+    std::vector<SeenBox> boxes() const;
 
 private:
     void Watch();
 
     mutable std::mutex mutex_;
-    std::vector<ResultBox> boxes_;
+    std::vector<SeenBox> boxes_;
     std::vector<HWND> answered_;
     std::atomic<bool> stop_{false};
     std::thread thread_;

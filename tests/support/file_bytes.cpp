@@ -1,0 +1,26 @@
+#include "file_bytes.h"
+
+#include "base/scoped_win.h"
+
+namespace testing_support {
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+    inboxhop::ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string data;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) data.append(buffer, got);
+    return data;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    inboxhop::ScopedFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace testing_support
