@@ -134,9 +134,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Form1 form(instance);
     Step(window ? "create the window and its controls" : "create the window (message-only)",
          [&] { form.Create(window ? Form1::Purpose::Show : Form1::Purpose::HandOff); });
-    Step("100 skin", [&] { ApplySkin(form); });
+    Step("100 skin", [&] { form.ApplySkin(); });
     Step("104 caption", [&] { form.SetCaption(kProductTitle); });
-    Step("104 icon", [&] { SetProgramIcon(form); });
+    Step("104 icon", [&] { form.SetProgramIcon(); });
     Step("104 application title", [&] { SetApplicationTitle(); });
     std::wstring pointerFile;
     bool pointer = false;
@@ -144,7 +144,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         pointerFile = ProgramFolder() + std::wstring(kPointerFile);
         pointer = PathExists(pointerFile);
     });
-    if (pointer) Step("108 pointer file load", [&] { LoadPointerFile(form, pointerFile); });
+    if (pointer) Step("108 pointer file load", [&] { form.LoadPointerFile(pointerFile); });
     Step("110 home-page draw", [] { VisitHomePage(); });
     std::wstring choice;
     Step("128 read the choice", [&] {
@@ -152,7 +152,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     });
     Step("134 mark the service (stores it)", [&] {
         for (int i = 0; i < Form1::kOptionCount; ++i) {
-            if (choice == kServices[i].code) form.SelectOption(i);
+            if (choice == kServices[i].code && form.SelectOption(i)) {
+                SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[i].code);
+            }
         }
     });
     std::wstring text;
@@ -163,8 +165,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     Step("152 clean the link", [&] { text = CleanMailArgument(text); });
     Step("156 build the link, start COM, hand it to the shell", [&] {
-        HWND owner = GetAncestor(form.hwnd(), GA_PARENT) == GetDesktopWindow() ? form.hwnd() : nullptr;
-        if (auto link = BuildComposeLink(choice, text)) OpenComposeLink(owner, *link);
+        if (auto link = BuildComposeLink(choice, text)) OpenComposeLink(form.DialogOwner(), *link);
     });
     WriteStampsAndEnd();
 }

@@ -49,7 +49,10 @@ const std::wstring& ApplicationTitle() { return ApplicationTitleStorage(); }
 
 void SetApplicationTitle() { ApplicationTitleStorage() = ShortenApplicationTitle(kProductTitle); }
 
-void ApplySkin(Form1& form) {
+// The skin file beside the program, when there is one: a normal file (not a
+// folder, not hidden, not a system file) named x\o.cjs in the program
+// folder. What was done before a failure stays.
+void Form1::ApplySkin() {
     const std::wstring path = ProgramFolder() + std::wstring(kSkinFile);
     if (!MatchesNormalFile(path)) return;
 
@@ -57,7 +60,7 @@ void ApplySkin(Form1& form) {
     // colour first (the text box and the push button keep theirs); the skin
     // then paints over that as it says.
     const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
-    form.SetBackColors(buttonFace);
+    SetBackColors(buttonFace);
 
     // The skin component's five steps; the first failure ends the routine.
     SkinFramework& skin = SkinFramework1();
@@ -65,7 +68,7 @@ void ApplySkin(Form1& form) {
     skin.SetOptions(skin.Options() | SkinFramework::kSkinControls);
     skin.SetApplyFonts(true);
     skin.SetApplyCaption(true);
-    skin.ApplyWindow(form.hwnd());
+    skin.ApplyWindow(hwnd_);
 }
 
 void SetWindowIcons(HWND window, HMODULE module, int id) {
@@ -102,7 +105,7 @@ bool PathExists(std::wstring_view path) {
     }
 }
 
-void LoadPointerFile(Form1& form, std::wstring_view path) {
+void Form1::LoadPointerFile(std::wstring_view path) {
     std::wstring text(path);
     if (text.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
     SetLastError(ERROR_SUCCESS);
@@ -112,7 +115,7 @@ void LoadPointerFile(Form1& form, std::wstring_view path) {
         if (code == ERROR_SUCCESS) throw Failure(L"Invalid picture");
         ThrowSystemError(code);
     }
-    form.SetCustomPointer(ScopedCursor(static_cast<HCURSOR>(cursor)));
+    customPointer_ = ScopedCursor(static_cast<HCURSOR>(cursor));
 }
 
 }  // namespace inboxhop

@@ -81,12 +81,6 @@ public:
     // Shows the window and runs its message loop; returns the exit code.
     int Run(int showCommand);
 
-    // The window, its frame and its service buttons take `color` as their
-    // background; the text box and the push button keep theirs.
-    void SetBackColors(COLORREF color);
-    // The pointer shown over the push button.
-    void SetCustomPointer(ScopedCursor cursor);
-
     // MainWindow
     void ApplySkin() override;
     void SetCaption(std::wstring_view caption) override;
@@ -113,6 +107,9 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
     void CheckOption(int index);  // checks one service button, clears the others
+    // The window, its frame and its service buttons take `color` as their
+    // background; the text box and the push button keep theirs.
+    void SetBackColors(COLORREF color);
     void SetControlBackColor(Control& control, COLORREF color);
     void HoverRule(int style);
     int PointerStyle() const;
@@ -136,7 +133,7 @@ private:
     COLORREF backColor_ = RGB(255, 255, 255);
     std::vector<Control> controls_;
     BrushCache brushes_;
-    ScopedCursor customPointer_;
+    ScopedCursor customPointer_;  // shown over the push button
     int selectedOption_ = -1;  // the selected service button; -1: none
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };

@@ -317,8 +317,6 @@ bool Form1::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
     return true;
 }
 
-void Form1::SetCustomPointer(ScopedCursor cursor) { customPointer_ = std::move(cursor); }
-
 LRESULT Form1::OnDefaultId() {
     // The dialog manager asks which button Enter presses: the push button
     // while it has the focus, as a focused push button in a dialog is the
@@ -409,11 +407,7 @@ int Form1::ShowMessage(std::wstring_view text, UINT type) {
 
 HWND Form1::DialogOwner() const { return GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr; }
 
-void Form1::ApplySkin() { inboxhop::ApplySkin(*this); }
-
 void Form1::SetProgramIcon() { SetWindowIcons(hwnd_, GetModuleHandleW(nullptr), kProgramIconId); }
-
-void Form1::LoadPointerFile(std::wstring_view path) { inboxhop::LoadPointerFile(*this, path); }
 
 void Form1::ShowErrorReport(const std::wstring& text) {
     std::wstring title(kErrorBoxTitle);
