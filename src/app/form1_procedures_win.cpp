@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/compose_link.h"
 #include "app/default_apps.h"
 #include "app/default_apps_win.h"
 #include "app/error_trap.h"
@@ -23,6 +24,24 @@ namespace {
 // Stores a service as the user's choice. Throws Failure when the store
 // refuses.
 void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[index].code); }
+
+// The hand-off of a mail link, under the start-up's trap: clean the link,
+// build the chosen service's compose address, have the shell open it. The
+// program ends when it returns, without showing its window.
+void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
+    trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
+    for (int i = 0; i < kServiceCount; ++i) {
+        const std::wstring_view code = kServices[i].code;
+        // Each service's test guards its build-and-open step.
+        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
+            trap.Step(kServiceSteps[i].handOffOpen, [&] {
+                if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
+            });
+            break;
+        }
+    }
+    // Line 170, the end of the program, is the caller's.
+}
 
 }  // namespace
 

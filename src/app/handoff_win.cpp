@@ -2,11 +2,9 @@
 
 #include <shellapi.h>
 
-#include "app/compose_link.h"
-#include "app/error_trap.h"
-#include "app/procedure_steps.h"
+#include <string>
+
 #include "base/com_win.h"
-#include "base/services.h"
 
 namespace inboxhop {
 
@@ -29,21 +27,6 @@ void OpenComposeLink(HWND owner, std::wstring_view link) {
     info.lpDirectory = L"C:\\";
     info.nShow = SW_SHOW;
     ShellExecuteExW(&info);
-}
-
-void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
-    trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
-    for (int i = 0; i < kServiceCount; ++i) {
-        const std::wstring_view code = kServices[i].code;
-        // Each service's test guards its build-and-open step.
-        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
-            trap.Step(kServiceSteps[i].handOffOpen, [&] {
-                if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
-            });
-            break;
-        }
-    }
-    // Line 170, the end of the program, is the caller's.
 }
 
 }  // namespace inboxhop
