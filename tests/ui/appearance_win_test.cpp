@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "error_report.h"
 #include "file_bytes.h"
 #include "program_run.h"
@@ -73,14 +74,14 @@ public:
         info.bmiHeader.biHeight = -height_;  // top row first
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
+        inboxhop::ScopedGetDC screen(nullptr);
+        HDC memory = CreateCompatibleDC(screen.get());
         void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HBITMAP bitmap = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (bitmap && bits) {
             HGDIOBJ old = SelectObject(memory, bitmap);
             POINT origin = ClientToScreenPoint(window, {0, 0});
-            BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+            BitBlt(memory, 0, 0, width_, height_, screen.get(), origin.x, origin.y, SRCCOPY);
             GdiFlush();
             const auto* pixels = static_cast<const DWORD*>(bits);
             pixels_.assign(pixels, pixels + static_cast<size_t>(width_) * height_);
@@ -88,7 +89,6 @@ public:
         }
         if (bitmap) DeleteObject(bitmap);
         DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
     }
 
     // The colour most pixels of `area` (client coordinates) have: for a

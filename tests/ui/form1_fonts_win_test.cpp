@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "base/scoped_win.h"
 #include "ui/form1.h"
 
 namespace {
@@ -12,9 +13,7 @@ using namespace inboxhop;
 TEST(Form1Fonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
     auto form = std::make_unique<Form1>(GetModuleHandleW(nullptr));
     ASSERT_TRUE(form->Create());
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScopedGetDC(nullptr).get(), LOGPIXELSY);
 
     const struct {
         int id;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/scoped_win.h"
 #include "base/system_error.h"
 #include "program_run.h"
 #include "registry_scratch.h"
@@ -77,7 +78,11 @@ protected:
 
     bool Running() { return WaitForSingleObject(program_->process().handle(), 0) == WAIT_TIMEOUT; }
 
-    std::optional<DWORD> WaitForExit() { return program_->WaitForExit(20000); }
+    // `code`: what waiting for the program's end gave. It must have ended, with exit code 0.
+    static void ExpectExitZero(const std::optional<DWORD>& code) {
+        ASSERT_TRUE(code.has_value()) << "the program did not end";
+        EXPECT_EQ(*code, 0u);
+    }
     // The boxes shown so far, all answered with OK.
     const std::vector<SeenBox>& Boxes() const { return program_->boxes(); }
 
@@ -161,19 +166,16 @@ TEST_F(MainWindow, PaintsWhiteWithTheButtonCaptionShowing) {
     MoveMouseTo(window_, {-50, -50});  // keep the pointer off the window
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Settle(window_);
-    HDC screen = GetDC(nullptr);
+    inboxhop::ScopedGetDC screen(nullptr);
     auto pixel = [&](POINT client) {
         POINT p = ClientToScreenPoint(window_, client);
-        return GetPixel(screen, p.x, p.y);
+        return GetPixel(screen.get(), p.x, p.y);
     };
-    const COLORREF white = RGB(255, 255, 255);
     // The window's margin, the inside of the frame, a service button's
     // empty end and the push button's face are white.
-    EXPECT_EQ(pixel(kMargin), white);
-    EXPECT_EQ(pixel(kInsideFrame), white);
-    EXPECT_EQ(pixel({20, 52}), white);
-    EXPECT_EQ(pixel({90, 38}), white);
-    EXPECT_EQ(pixel({30, 80}), white);
+    for (POINT p : {kMargin, kInsideFrame, POINT{20, 52}, POINT{90, 38}, POINT{30, 80}}) {
+        EXPECT_EQ(pixel(p), RGB(255, 255, 255)) << "at " << p.x << "," << p.y;
+    }
     // The caption "Mailvane" is drawn in dark text across the button's middle.
     int dark = 0;
     for (int x = 230; x < 306; ++x) {
@@ -182,7 +184,6 @@ TEST_F(MainWindow, PaintsWhiteWithTheButtonCaptionShowing) {
             if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++dark;
         }
     }
-    ReleaseDC(nullptr, screen);
     EXPECT_GT(dark, 40);
 }
 
@@ -274,10 +275,7 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
         // Neither repaired nor rewritten.
         EXPECT_EQ(option_.Read(), c.stored);
         EXPECT_TRUE(Boxes().empty());
-        PostMessageW(window_, WM_CLOSE, 0, 0);
-        auto code = WaitForExit();
-        ASSERT_TRUE(code.has_value());
-        EXPECT_EQ(*code, 0u);
+        ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->Close()));
     }
 }
 
@@ -315,8 +313,7 @@ TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     // style until the next move over the background or the frame.
     MoveMouseTo(window_, button);
     EXPECT_TRUE(Eventually([&] { return PointerStyle() == 99; }));
-    RECT client = ClientRect(window_);
-    MoveMouseTo(window_, {button.x, client.bottom + 40});
+    MoveMouseTo(window_, {button.x, ClientRect(window_).bottom + 40});
     Settle(window_);
     EXPECT_EQ(PointerStyle(), 99);
 
@@ -378,9 +375,7 @@ TEST_F(MainWindow, ClosingAlwaysEndsTheProgram) {
         SCOPED_TRACE(way.how);
         Start(L"1");
         way.close();
-        auto code = WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the program did not end";
-        EXPECT_EQ(*code, 0u);
+        ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->WaitForExit()));
         EXPECT_TRUE(Boxes().empty());
     }
 }
@@ -389,17 +384,13 @@ TEST_F(MainWindow, TheCloseLetsWaitingMessagesRunFirst) {
     Start(L"1");
     // Hold the window's thread while the close and a click on " Windows Live
     // Hotmail" wait in its queue, the close first.
-    DWORD threadId = GetWindowThreadProcessId(window_, nullptr);
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+    inboxhop::ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window_, nullptr)));
+    ASSERT_NE(thread.get(), nullptr);
+    ASSERT_NE(SuspendThread(thread.get()), static_cast<DWORD>(-1));
     PostMessageW(window_, WM_CLOSE, 0, 0);
     PostMessageW(Option(2), BM_CLICK, 0, 0);
-    ResumeThread(thread);
-    CloseHandle(thread);
-    auto code = WaitForExit();
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, 0u);
+    ResumeThread(thread.get());
+    ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->WaitForExit()));
     // The click ran inside the close, before the window went.
     EXPECT_EQ(option_.Read(), L"3");
 }
@@ -411,26 +402,22 @@ class RefusingSettingsStore {
 public:
     RefusingSettingsStore() {
         DeleteTree(HKEY_CURRENT_USER, kSettingsApplicationPath);
-        HKEY key;
+        inboxhop::ScopedRegKey key, child;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsApplicationPath, 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
             return;
         }
-        HKEY child;
-        status_ = RegCreateKeyExW(key, L"Inboxhop", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                  &child, nullptr);
-        if (status_ == ERROR_SUCCESS) RegCloseKey(child);
-        RegCloseKey(key);
-        ok_ = status_ != ERROR_SUCCESS;
+        status_ = RegCreateKeyExW(key.get(), L"Inboxhop", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, child.put(), nullptr);
     }
     ~RefusingSettingsStore() { DeleteTree(HKEY_CURRENT_USER, kSettingsApplicationPath); }
 
-    bool ok() const { return ok_; }
+    // Whether the store refuses: the section could not be created.
+    bool ok() const { return status_ != ERROR_SUCCESS; }
     LONG status() const { return status_; }
 
 private:
-    bool ok_ = false;
-    LONG status_ = ERROR_SUCCESS;
+    LONG status_ = ERROR_SUCCESS;  // of creating the section
 };
 
 TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
@@ -462,10 +449,7 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     EXPECT_TRUE(Running());
     EXPECT_TRUE(IsWindowVisible(window_));
     EXPECT_EQ(Selected(), 1);
-    PostMessageW(window_, WM_CLOSE, 0, 0);
-    auto code = WaitForExit();
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, 0u);
+    ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->Close()));
     EXPECT_EQ(Boxes().size(), 2u);
 }
 

@@ -12,6 +12,7 @@
 
 #include "base/scoped_win.h"
 #include "ui/form1.h"
+#include "windows_seen.h"
 
 namespace {
 
@@ -117,9 +118,7 @@ TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
     // "Press" action from the system. (Wine 8's accessibility library has no
     // button object of its own and answers as for any client area, so only
     // the name and state are checked here.)
-    wchar_t cls[16] = {};
-    GetClassNameW(button_, cls, 16);
-    EXPECT_EQ(_wcsicmp(cls, L"Button"), 0);
+    EXPECT_EQ(_wcsicmp(testing_support::ClassOf(button_).c_str(), L"Button"), 0) << testing_support::ClassOf(button_);
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {

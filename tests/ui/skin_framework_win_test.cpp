@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/error_trap.h"
+#include "base/scoped_win.h"
 #include "failure_text.h"
 #include "file_bytes.h"
 #include "ui/form1.h"
@@ -54,27 +55,25 @@ COLORREF BrushColor(LRESULT brush) {
     return lb.lbColor;
 }
 
-std::wstring FaceOf(HWND control) {
-    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    if (!font) return L"";
+// The font a control draws with; all zero when it has none set.
+LOGFONTW FontOf(HWND control) {
     LOGFONTW lf = {};
-    GetObjectW(font, sizeof(lf), &lf);
-    return lf.lfFaceName;
+    if (auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0))) GetObjectW(font, sizeof(lf), &lf);
+    return lf;
 }
+
+std::wstring FaceOf(HWND control) { return FontOf(control).lfFaceName; }
 
 class SkinComponent : public ::testing::Test {
 protected:
     void SetUp() override {
-        HINSTANCE instance = GetModuleHandleW(nullptr);
         window_ = testing_support::CreateTestWindow(kTestWindowClass, TestWindowProc, L"skin test", 300, 200);
         ASSERT_NE(window_, nullptr);
-        auto child = [&](const wchar_t* cls, DWORD style) {
-            return CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | style, 0, 0, 50, 20, window_, nullptr,
-                                   instance, nullptr);
+        auto child = [&](const wchar_t* cls, DWORD style, RECT r = {0, 0, 50, 20}) {
+            return CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
         };
-        frame_ = child(L"BUTTON", BS_GROUPBOX);
-        MoveWindow(frame_, kFrameRect.left, kFrameRect.top, kFrameRect.right - kFrameRect.left,
-                   kFrameRect.bottom - kFrameRect.top, FALSE);
+        frame_ = child(L"BUTTON", BS_GROUPBOX, kFrameRect);
         option_ = child(L"BUTTON", BS_AUTORADIOBUTTON);
         edit_ = child(L"EDIT", 0);
         label_ = child(L"STATIC", 0);
@@ -98,10 +97,8 @@ protected:
     // What erasing the window's background paints at `at`: by default a
     // point outside the frame.
     COLORREF ErasedColor(POINT at = {10, 10}) {
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 200);
-        ReleaseDC(nullptr, screen);
+        HDC memory = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(inboxhop::ScopedGetDC(nullptr).get(), 300, 200);
         HGDIOBJ old = SelectObject(memory, bitmap);
         RECT all = {0, 0, 300, 200};
         FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -175,12 +172,9 @@ TEST_F(SkinComponent, PaintsAndAnswersForTheControlsAsItsSwitchesSay) {
             EXPECT_EQ(FaceOf(option_), L"Arial");  // from the frame
             EXPECT_EQ(FaceOf(button_), L"Courier New");
             EXPECT_EQ(FaceOf(edit_), L"");  // the skin gives the text box none
-            LOGFONTW lf = {};
-            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(frame_, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+            const LOGFONTW lf = FontOf(frame_);
             EXPECT_EQ(lf.lfWeight, FW_BOLD);
-            HDC screen = GetDC(nullptr);
-            EXPECT_EQ(lf.lfHeight, -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72));
-            ReleaseDC(nullptr, screen);
+            EXPECT_EQ(lf.lfHeight, -MulDiv(12, GetDeviceCaps(inboxhop::ScopedGetDC(nullptr).get(), LOGPIXELSY), 72));
         } else {
             EXPECT_EQ(FaceOf(frame_), L"");
             EXPECT_EQ(FaceOf(button_), L"");
