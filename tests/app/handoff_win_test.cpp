@@ -4,20 +4,16 @@
 
 #include <functional>
 
+#include "app_checks.h"
 #include "error_report.h"
 #include "program_run.h"
 #include "registry_scratch.h"
 #include "registry_tree.h"
 #include "ui/form1.h"
-#include "started_process.h"
-#include "windows_seen.h"
 
 namespace {
 
 using namespace testing_support;
-
-constexpr wchar_t kGmail[] = L"https://mail.google.com/mail/?view=cm&tf=0&to=";
-constexpr wchar_t kGmailAfter[] = L"&su=&fs=1";
 
 class HandOff : public ::testing::Test {
 protected:
@@ -32,36 +28,22 @@ protected:
         EXPECT_EQ(*run.exitCode, 0u);
         EXPECT_FALSE(run.windowShown);
         EXPECT_TRUE(run.boxes.empty()) << (run.boxes.empty() ? L"" : run.boxes[0].text);
-        if (expected.empty()) {
-            EXPECT_TRUE(run.addresses.empty()) << run.addresses[0];
-        } else {
-            ASSERT_EQ(run.addresses.size(), 1u);
-            EXPECT_EQ(run.addresses[0], expected);
-        }
+        EXPECT_EQ(run.addresses, expected.empty() ? std::vector<std::wstring>{} : std::vector{expected});
     }
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
 };
 
-std::wstring Gmail(const std::wstring& recipient) { return kGmail + recipient + kGmailAfter; }
+std::wstring Gmail(const std::wstring& recipient) { return kGmailPage.For(recipient); }
 
 TEST_F(HandOff, OpensTheChosenServicesComposePage) {
-    const struct {
-        const wchar_t* choice;
-        const wchar_t* address;
-    } services[] = {
-        {L"1", L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1"},
-        {L"2", L"http://compose.mail.yahoo.com/?To=someone@example.com&subj="},
-        {L"3", L"http://mail.live.com/default.aspx?rru=compose?to=someone@example.com"},
-        {L"4", L"http://mail.aol.com/30361-111/aol-1/en-us/compose-message.aspx?to=someone@example.com&subject="},
-    };
-    for (const auto& service : services) {
-        SCOPED_TRACE(testing::Message() << "choice " << service.choice);
-        option_.Set(service.choice);
-        ExpectOpens(L" \"mailto:someone@example.com\"", service.address);
+    for (const ComposePage* service : {&kGmailPage, &kYahooPage, &kHotmailPage, &kAolPage}) {
+        SCOPED_TRACE(testing::Message() << "choice " << service->code);
+        option_.Set(service->code);
+        ExpectOpens(L" \"mailto:someone@example.com\"", service->For(L"someone@example.com"));
         // The start stores the choice again, unchanged.
-        EXPECT_EQ(option_.Read(), service.choice);
+        EXPECT_EQ(option_.Read(), service->code);
     }
 }
 
@@ -92,13 +74,12 @@ TEST_F(HandOff, CleansTheLinkIntoTheRecipient) {
 
 TEST_F(HandOff, AnEmptyRecipientUnderHotmailEndsWithTheQueryKey) {
     option_.Set(L"3");
-    ExpectOpens(L" \"mailto:\"", L"http://mail.live.com/default.aspx?rru=compose?to=");
+    ExpectOpens(L" \"mailto:\"", kHotmailPage.For(L""));
 }
 
 TEST_F(HandOff, TextBeyondTheAnsiCodePageReachesTheBrowserUnchanged) {
     option_.Set(L"2");
-    ExpectOpens(L" \"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn\"",
-                L"http://compose.mail.yahoo.com/?To=\u6d4b\u8bd5@\u4f8b\u5b50.cn&subj=");
+    ExpectOpens(L" \"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn\"", kYahooPage.For(L"\u6d4b\u8bd5@\u4f8b\u5b50.cn"));
 }
 
 TEST_F(HandOff, ALongLinkIsPassedWhole) {
