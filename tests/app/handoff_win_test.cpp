@@ -24,8 +24,7 @@ protected:
     void ExpectOpens(const std::wstring& arguments, const std::wstring& expected) {
         SCOPED_TRACE(testing::Message() << "arguments: " << arguments);
         ProgramRun run = RunProgram(browser_, arguments);
-        ASSERT_TRUE(run.exitCode.has_value()) << "the program did not end by itself";
-        EXPECT_EQ(*run.exitCode, 0u);
+        ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << "the program did not end by itself with exit code 0";
         EXPECT_FALSE(run.windowShown);
         EXPECT_TRUE(run.boxes.empty()) << (run.boxes.empty() ? L"" : run.boxes[0].text);
         EXPECT_EQ(run.addresses, expected.empty() ? std::vector<std::wstring>{} : std::vector{expected});
@@ -105,10 +104,7 @@ TEST_F(HandOff, NoStoredChoiceMeansGmailAndStoresIt) {
 }
 
 TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
-    RawValue padded;
-    padded.type = REG_SZ;
-    padded.data = {'1', 0, 0, 0, 0, 0};  // "1" and two NULs: reg query shows "1"
-    option_.SetRaw(padded);
+    option_.SetRaw({REG_SZ, {'1', 0, 0, 0, 0, 0}});  // "1" and two NULs: reg query shows "1"
     ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
 }
 
@@ -139,8 +135,7 @@ TEST_F(HandOff, AFailingStepIsReportedAndTheStartGoesOn) {
     // A choice stored as a number cannot be read as text: the read fails.
     option_.SetRaw(NumberValue(1));
     ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"");
-    ASSERT_TRUE(run.exitCode.has_value());
-    EXPECT_EQ(*run.exitCode, 0u);
+    ASSERT_EQ(run.exitCode, std::optional<DWORD>(0));
     EXPECT_FALSE(run.windowShown);
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_TRUE(IsErrorReport(run.boxes[0], 128));
@@ -158,9 +153,7 @@ TEST(Start, WithoutALinkShowsTheWindowUntilItIsClosed) {
     // Gmail is marked and stored at start-up.
     EXPECT_EQ(SendMessageW(GetDlgItem(window, inboxhop::kOption1Id), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(option.Read(), L"1");
-    auto code = shown.Close();
-    ASSERT_TRUE(code.has_value()) << "closing the window did not end the program";
-    EXPECT_EQ(*code, 0u);
+    ASSERT_EQ(shown.Close(), std::optional<DWORD>(0)) << "closing the window did not end the program with exit code 0";
 }
 
 }  // namespace

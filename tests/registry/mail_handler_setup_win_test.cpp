@@ -34,15 +34,6 @@ protected:
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L"", L"Native Mail Client"));
     }
 
-    // Starts `program`, presses its push button and closes it again: the box
-    // the press ended with.
-    static SeenBox PressOnce(const std::wstring& program = ProgramPath()) {
-        ShownProgram shown(program);
-        SeenBox box = PressAndAnswer(shown, kWaitMs);
-        EXPECT_TRUE(shown.Close(kWaitMs).has_value()) << "the program did not end after closing";
-        return box;
-    }
-
     void ExpectPreferredClientUntouched() {
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
     }

@@ -40,6 +40,17 @@ inline SeenBox PressAndAnswer(ShownProgram& program, DWORD timeoutMs = 15000) {
     return AnswerBox(box, timeoutMs);
 }
 
+// Starts `program`, presses its push button, answers the box the press ends
+// with, then closes the program and waits until it and all it started have
+// ended, so that whatever they were to record is recorded: the box.
+inline SeenBox PressOnce(const std::wstring& program = ProgramPath(), DWORD timeoutMs = 15000) {
+    ShownProgram shown(program);
+    SeenBox box = PressAndAnswer(shown, timeoutMs);
+    EXPECT_TRUE(shown.Close(timeoutMs).has_value()) << "the program did not end after closing";
+    EXPECT_TRUE(shown.process().WaitForJobToEmpty(timeoutMs));
+    return box;
+}
+
 // A note of the program's own: its title, this text, and no icon.
 inline void ExpectPlainBox(const SeenBox& box, const std::wstring& text) {
     EXPECT_EQ(box.title, L"Inboxhop");
