@@ -19,6 +19,7 @@
 #include "app_checks.h"
 #include "base/product.h"
 #include "base/windows_version_win.h"
+#include "program_run.h"
 #include "read_only_keys.h"
 #include "registry/mail_handler_keys.h"
 #include "registration_values.h"
