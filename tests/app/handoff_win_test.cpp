@@ -2,8 +2,6 @@
 // with the stand-in browser recording the address it is asked to open.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app_checks.h"
 #include "error_report.h"
 #include "program_run.h"
@@ -111,21 +109,15 @@ TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
 TEST_F(HandOff, AShellThatCannotOpenTheAddressShowsNothingAndTheProgramEnds) {
     // Gmail's address is an https one.
     const std::wstring https = L"Software\\Classes\\https";
-    const struct {
-        const char* what;
-        std::function<void()> breakHandler;
-    } cases[] = {
-        {"no program for https", [&] { DeleteTree(HKEY_LOCAL_MACHINE, https); }},
-        {"a program that is missing",
-         [&] {
-             WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
-                       L"\"C:\\nowhere\\browser.exe\" \"%1\"");
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (bool programMissing : {false, true}) {
+        SCOPED_TRACE(programMissing ? "a program that is missing" : "no program for https");
         ScratchTree saved(HKEY_LOCAL_MACHINE, https);
-        c.breakHandler();
+        if (programMissing) {
+            WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
+                      L"\"C:\\nowhere\\browser.exe\" \"%1\"");
+        } else {
+            DeleteTree(HKEY_LOCAL_MACHINE, https);
+        }
         option_.Set(L"1");
         ExpectOpens(L" \"mailto:someone@example.com\"", L"");
     }
