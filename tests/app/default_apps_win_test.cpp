@@ -16,6 +16,7 @@
 #include "app/compose_link.h"
 #include "app/default_apps.h"
 #include "app/procedure_steps.h"
+#include "app_checks.h"
 #include "base/product.h"
 #include "base/windows_version_win.h"
 #include "program_run.h"
@@ -32,8 +33,7 @@ using namespace testing_support;
 
 constexpr DWORD kWaitMs = 15000;
 constexpr wchar_t kMailChoiceKey[] = L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\mailto";
-constexpr wchar_t kUserChoiceKey[] =
-    L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\mailto\\UserChoice";
+const std::wstring kUserChoiceKey = std::wstring(kMailChoiceKey) + L"\\UserChoice";
 constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kOtherProgId[] = L"Other.Mail";
 constexpr wchar_t kOtherName[] = L"Other Mail link";
@@ -50,17 +50,6 @@ protected:
         ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kClientKey)));
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey), L"Inboxhop"));
         ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailChoiceKey));
-    }
-
-    // Starts the program and presses its push button: the box the press
-    // shows, null when none.
-    static HWND StartAndPress(ShownProgram& program) { return program.window() ? program.Press(kWaitMs) : nullptr; }
-
-    // Closes the program and waits until it and all it started have ended,
-    // so that whatever they were to record is recorded.
-    static void CloseAndWait(ShownProgram& program) {
-        EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
-        EXPECT_TRUE(program.process().WaitForJobToEmpty(kWaitMs));
     }
 
     // The user's mail links chosen for `progId`, as Wine reads the choice.
@@ -92,11 +81,7 @@ TEST_F(DefaultApps, ThePressRegistersInboxhopFromAFolderWithSpaces) {
     const std::wstring program = folder + L"\\Inboxhop.exe";
     ASSERT_TRUE(CopyProgram(ProgramPath(), program));
 
-    ShownProgram copy(program);
-    HWND box = StartAndPress(copy);
-    ASSERT_NE(box, nullptr) << "no message box after the press";
-    EXPECT_EQ(AnswerBox(box).text, L"Done.");
-    CloseAndWait(copy);
+    EXPECT_EQ(PressOnce(program).text, L"Done.");
 
     for (const ExpectedValue& e : DefaultAppsValues(program)) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key << L" " << e.name;
@@ -128,14 +113,7 @@ TEST_P(DefaultAppsWithChoice, EndsInDone) {
         ASSERT_TRUE(PlantClass(*c.progId, L"\"" + ProgramPath() + L"\" \"%1\""));
     }
 
-    ShownProgram program;
-    HWND box = StartAndPress(program);
-    ASSERT_NE(box, nullptr) << "no message box after the press";
-    SeenBox seen = AnswerBox(box);
-    EXPECT_EQ(seen.title, L"Inboxhop");
-    EXPECT_EQ(seen.text, L"Done.");
-    EXPECT_EQ(seen.icon, nullptr);
-    CloseAndWait(program);
+    ExpectPlainBox(PressOnce(), L"Done.");
     EXPECT_EQ(browser_.Pages(), std::vector<std::wstring>{});
 }
 
@@ -193,7 +171,7 @@ protected:
 TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
     const QuestionCase& c = GetParam();
     ShownProgram program;
-    HWND box = StartAndPress(program);
+    HWND box = program.window() ? program.Press(kWaitMs) : nullptr;
     ASSERT_NE(box, nullptr) << "no message box after the press";
     if (c.forCurrentUser) {
         // Registered for this user alone: said first, then the question.
@@ -221,7 +199,9 @@ TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
         EXPECT_EQ(next, nullptr) << "unexpected box: " << (next ? ReadMessageBox(next).text : L"");
         if (next) PressOk(next);
     }
-    CloseAndWait(program);
+    // Whatever the program started has ended, so all it was to record is recorded.
+    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
+    EXPECT_TRUE(program.process().WaitForJobToEmpty(kWaitMs));
     EXPECT_EQ(browser_.Pages(), c.pages);
 }
 
@@ -249,11 +229,7 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
     ASSERT_GT(GetEnvironmentVariableW(L"INBOXHOP_SHELL_OPEN64", opener, MAX_PATH), 0u)
         << "INBOXHOP_SHELL_OPEN64 names no 64-bit opener";
 
-    ShownProgram program;
-    HWND box = StartAndPress(program);
-    ASSERT_NE(box, nullptr) << "no message box after the press";
-    EXPECT_EQ(AnswerBox(box).text, L"Done.");
-    CloseAndWait(program);
+    EXPECT_EQ(PressOnce().text, L"Done.");
 
     // Every key of the press, as the 64-bit shell reads it.
     std::vector<ExpectedValue> values = DefaultAppsValues(ProgramPath());
@@ -276,8 +252,7 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
         EXPECT_EQ(listed->data, shown) << what;
     }
 
-    const std::wstring openerPath = opener;
-    StartedProcess shell(openerPath, L"\"" + openerPath + L"\" mailto:someone@example.com");
+    StartedProcess shell(opener, L"\"" + std::wstring(opener) + L"\" mailto:someone@example.com");
     ASSERT_TRUE(shell.started()) << "could not start the 64-bit opener";
     EXPECT_EQ(shell.WaitForExit(kWaitMs), std::optional<DWORD>(0)) << "the 64-bit shell refused the mail link";
     EXPECT_TRUE(shell.WaitForJobToEmpty(kWaitMs));

@@ -2,22 +2,16 @@
 // with the stand-in browser recording the address it is asked to open.
 #include <gtest/gtest.h>
 
-#include <functional>
-
+#include "app_checks.h"
 #include "error_report.h"
 #include "program_run.h"
 #include "registry_scratch.h"
 #include "registry_tree.h"
 #include "ui/form1.h"
-#include "started_process.h"
-#include "windows_seen.h"
 
 namespace {
 
 using namespace testing_support;
-
-constexpr wchar_t kGmail[] = L"https://mail.google.com/mail/?view=cm&tf=0&to=";
-constexpr wchar_t kGmailAfter[] = L"&su=&fs=1";
 
 class HandOff : public ::testing::Test {
 protected:
@@ -28,40 +22,25 @@ protected:
     void ExpectOpens(const std::wstring& arguments, const std::wstring& expected) {
         SCOPED_TRACE(testing::Message() << "arguments: " << arguments);
         ProgramRun run = RunProgram(browser_, arguments);
-        ASSERT_TRUE(run.exitCode.has_value()) << "the program did not end by itself";
-        EXPECT_EQ(*run.exitCode, 0u);
+        ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << "the program did not end by itself with exit code 0";
         EXPECT_FALSE(run.windowShown);
         EXPECT_TRUE(run.boxes.empty()) << (run.boxes.empty() ? L"" : run.boxes[0].text);
-        if (expected.empty()) {
-            EXPECT_TRUE(run.addresses.empty()) << run.addresses[0];
-        } else {
-            ASSERT_EQ(run.addresses.size(), 1u);
-            EXPECT_EQ(run.addresses[0], expected);
-        }
+        EXPECT_EQ(run.addresses, expected.empty() ? std::vector<std::wstring>{} : std::vector{expected});
     }
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
 };
 
-std::wstring Gmail(const std::wstring& recipient) { return kGmail + recipient + kGmailAfter; }
+std::wstring Gmail(const std::wstring& recipient) { return kGmailPage.For(recipient); }
 
 TEST_F(HandOff, OpensTheChosenServicesComposePage) {
-    const struct {
-        const wchar_t* choice;
-        const wchar_t* address;
-    } services[] = {
-        {L"1", L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1"},
-        {L"2", L"http://compose.mail.yahoo.com/?To=someone@example.com&subj="},
-        {L"3", L"http://mail.live.com/default.aspx?rru=compose?to=someone@example.com"},
-        {L"4", L"http://mail.aol.com/30361-111/aol-1/en-us/compose-message.aspx?to=someone@example.com&subject="},
-    };
-    for (const auto& service : services) {
-        SCOPED_TRACE(testing::Message() << "choice " << service.choice);
-        option_.Set(service.choice);
-        ExpectOpens(L" \"mailto:someone@example.com\"", service.address);
+    for (const ComposePage* service : {&kGmailPage, &kYahooPage, &kHotmailPage, &kAolPage}) {
+        SCOPED_TRACE(testing::Message() << "choice " << service->code);
+        option_.Set(service->code);
+        ExpectOpens(L" \"mailto:someone@example.com\"", service->For(L"someone@example.com"));
         // The start stores the choice again, unchanged.
-        EXPECT_EQ(option_.Read(), service.choice);
+        EXPECT_EQ(option_.Read(), service->code);
     }
 }
 
@@ -92,13 +71,12 @@ TEST_F(HandOff, CleansTheLinkIntoTheRecipient) {
 
 TEST_F(HandOff, AnEmptyRecipientUnderHotmailEndsWithTheQueryKey) {
     option_.Set(L"3");
-    ExpectOpens(L" \"mailto:\"", L"http://mail.live.com/default.aspx?rru=compose?to=");
+    ExpectOpens(L" \"mailto:\"", kHotmailPage.For(L""));
 }
 
 TEST_F(HandOff, TextBeyondTheAnsiCodePageReachesTheBrowserUnchanged) {
     option_.Set(L"2");
-    ExpectOpens(L" \"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn\"",
-                L"http://compose.mail.yahoo.com/?To=\u6d4b\u8bd5@\u4f8b\u5b50.cn&subj=");
+    ExpectOpens(L" \"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn\"", kYahooPage.For(L"\u6d4b\u8bd5@\u4f8b\u5b50.cn"));
 }
 
 TEST_F(HandOff, ALongLinkIsPassedWhole) {
@@ -124,31 +102,22 @@ TEST_F(HandOff, NoStoredChoiceMeansGmailAndStoresIt) {
 }
 
 TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
-    RawValue padded;
-    padded.type = REG_SZ;
-    padded.data = {'1', 0, 0, 0, 0, 0};  // "1" and two NULs: reg query shows "1"
-    option_.SetRaw(padded);
+    option_.SetRaw({REG_SZ, {'1', 0, 0, 0, 0, 0}});  // "1" and two NULs: reg query shows "1"
     ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
 }
 
 TEST_F(HandOff, AShellThatCannotOpenTheAddressShowsNothingAndTheProgramEnds) {
     // Gmail's address is an https one.
     const std::wstring https = L"Software\\Classes\\https";
-    const struct {
-        const char* what;
-        std::function<void()> breakHandler;
-    } cases[] = {
-        {"no program for https", [&] { DeleteTree(HKEY_LOCAL_MACHINE, https); }},
-        {"a program that is missing",
-         [&] {
-             WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
-                       L"\"C:\\nowhere\\browser.exe\" \"%1\"");
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (bool programMissing : {false, true}) {
+        SCOPED_TRACE(programMissing ? "a program that is missing" : "no program for https");
         ScratchTree saved(HKEY_LOCAL_MACHINE, https);
-        c.breakHandler();
+        if (programMissing) {
+            WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
+                      L"\"C:\\nowhere\\browser.exe\" \"%1\"");
+        } else {
+            DeleteTree(HKEY_LOCAL_MACHINE, https);
+        }
         option_.Set(L"1");
         ExpectOpens(L" \"mailto:someone@example.com\"", L"");
     }
@@ -158,8 +127,7 @@ TEST_F(HandOff, AFailingStepIsReportedAndTheStartGoesOn) {
     // A choice stored as a number cannot be read as text: the read fails.
     option_.SetRaw(NumberValue(1));
     ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"");
-    ASSERT_TRUE(run.exitCode.has_value());
-    EXPECT_EQ(*run.exitCode, 0u);
+    ASSERT_EQ(run.exitCode, std::optional<DWORD>(0));
     EXPECT_FALSE(run.windowShown);
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_TRUE(IsErrorReport(run.boxes[0], 128));
@@ -177,9 +145,7 @@ TEST(Start, WithoutALinkShowsTheWindowUntilItIsClosed) {
     // Gmail is marked and stored at start-up.
     EXPECT_EQ(SendMessageW(GetDlgItem(window, inboxhop::kOption1Id), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(option.Read(), L"1");
-    auto code = shown.Close();
-    ASSERT_TRUE(code.has_value()) << "closing the window did not end the program";
-    EXPECT_EQ(*code, 0u);
+    ASSERT_EQ(shown.Close(), std::optional<DWORD>(0)) << "closing the window did not end the program with exit code 0";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/error_trap.h"
 #include "app/form1_procedures.h"
 #include "app/procedure_steps.h"
+#include "app_checks.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "message_boxes.h"
@@ -66,23 +67,21 @@ protected:
 
     StandInRegistry registry_;
     std::unique_ptr<Form1> form_;
-    const std::wstring folder_ = BuildFolder();
+    // The commands the press registers for the program in the build folder.
+    const std::wstring plain_ = L"\"" + BuildFolder() + L"\\Inboxhop.exe\"";
+    const std::wstring link_ = plain_ + L" \"%1\"";
 };
 
 TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
     Mark(2);
     std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"Inboxhop");
-    EXPECT_EQ(boxes[0].text, L"Done.");
-    EXPECT_EQ(boxes[0].icon, nullptr);
+    ExpectPlainBox(boxes[0], L"Done.");
 
-    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
-    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Classes\\mailto\\shell\\open\\command"), link);
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Classes\\mailto\\shell\\open\\command"), link_);
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop"), L"Inboxhop");
-    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command"), link);
-    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command"),
-              L"\"" + folder_ + L"\\Inboxhop.exe\"");
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command"), link_);
+    EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command"), plain_);
     // Beside these four, the ten values of the Default-apps registration,
     // and nothing else: the preferred client in particular stays as it was.
     EXPECT_EQ(registry_.ValueCount(), 14u);
@@ -100,9 +99,7 @@ TEST_F(MailHandlerPress, WithNoServiceSelectedWritesNothing) {
     Mark(-1);
     std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, L"Inboxhop");
-    EXPECT_EQ(boxes[0].text, L"You must select a least one default email.");
-    EXPECT_EQ(boxes[0].icon, nullptr);
+    ExpectPlainBox(boxes[0], L"You must select a least one default email.");
     EXPECT_TRUE(registry_.calls().empty());
 }
 
@@ -122,94 +119,70 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
     EXPECT_FALSE(bare.HasKey(L"SOFTWARE\\Classes\\mailto"));
     // The client keys are still registered.
     EXPECT_EQ(bare.TextOf(std::wstring(kClientKey)), L"Inboxhop");
-    EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), L"\"" + folder_ + L"\\Inboxhop.exe\"");
+    EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), plain_);
 }
 
 // A refusal is named with the system's reason and the rest still runs; a
 // refusal of what is already in place is no failure.
 TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillRuns) {
-    const std::wstring link = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     auto text = [](const std::wstring& t) { return StandInRegistry::Value{REG_SZ, TextValue(t).data}; };
     struct Case {
         const char* name;
-        std::function<void(StandInRegistry&)> stage;
-        std::vector<RefusedKey> refused;  // empty: "Done.", for the machine or for the user alone
-        bool forCurrentUser;              // the machine refused for want of rights: the user is registered
+        bool forCurrentUser;  // the machine refused for want of rights: the user is registered
         size_t valuesWritten;
+        std::vector<RefusedKey> refused;  // empty: "Done.", for the machine or for the user alone
+        std::function<void(StandInRegistry&)> stage;
     };
     auto refuseEveryCreate = [](StandInRegistry& r, std::span<const HandlerStep> steps, const std::wstring& prefix) {
         for (const HandlerStep& step : steps) {
             if (step.action == KeyAction::Create) r.RefuseCreate(prefix + std::wstring(step.path), ERROR_ACCESS_DENIED);
         }
     };
-    std::vector<RefusedKey> machineRefused;
-    for (std::wstring_view key : {kMailtoCommandKey, kClientKey, kClientProtocolCommandKey, kClientShellCommandKey,
-                                  kProgIdKey, kProgIdIconKey, kProgIdCommandKey, kCapabilitiesKey, kUrlAssociationsKey,
-                                  kRegisteredApplicationsKey}) {
-        machineRefused.push_back({Hklm(key), SystemMessage(ERROR_ACCESS_DENIED)});
-    }
-    std::vector<RefusedKey> bothRefused = machineRefused;
-    for (std::wstring_view key : {kMailtoClassKey, kMailtoCommandKey, kClientKey, kClientProtocolCommandKey,
-                                  kClientShellCommandKey, kProgIdKey, kProgIdIconKey, kProgIdCommandKey,
-                                  kCapabilitiesKey, kUrlAssociationsKey, kRegisteredApplicationsKey}) {
-        bothRefused.push_back({FullKeyName(kCurrentUserRoot, key), SystemMessage(ERROR_ACCESS_DENIED)});
-    }
+    // Each key of the machine's registration is refused, then each of the
+    // user's: the same keys below a mailto class of the user's own.
+    const std::wstring_view keys[] = {kMailtoCommandKey, kClientKey, kClientProtocolCommandKey, kClientShellCommandKey,
+                                      kProgIdKey, kProgIdIconKey, kProgIdCommandKey, kCapabilitiesKey,
+                                      kUrlAssociationsKey, kRegisteredApplicationsKey};
+    auto denied = [](const std::wstring& key) { return RefusedKey{key, SystemMessage(ERROR_ACCESS_DENIED)}; };
+    std::vector<RefusedKey> bothRefused;
+    for (std::wstring_view key : keys) bothRefused.push_back(denied(Hklm(key)));
+    bothRefused.push_back(denied(FullKeyName(kCurrentUserRoot, kMailtoClassKey)));
+    for (std::wstring_view key : keys) bothRefused.push_back(denied(FullKeyName(kCurrentUserRoot, key)));
     const Case cases[] = {
-        {"refused create of the client key",
-         [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); },
-         // Creating the keys below it makes it exist, so only its own value
-         // is missing; the create's reason is the one given.
-         // The machine's thirteen values, and the user's sixteen (a complete
-         // mailto class of the user's own among them).
-         {},
-         true,
-         29},
-        {"refused write of the plain command",
-         [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); },
-         {},
-         true,
-         29},
-        {"no right to write under the local machine",
+        // Creating the keys below the client key makes it exist, so only its
+        // own value is missing; the create's reason is the one given. The
+        // machine's thirteen values, and the user's sixteen (a complete mailto
+        // class of the user's own among them).
+        {"refused create of the client key", true, 29, {},
+         [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); }},
+        {"refused write of the plain command", true, 29, {},
+         [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); }},
+        {"no right to write under the local machine", true, 16, {},
          [&](StandInRegistry& r) {
              r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
              refuseEveryCreate(r, MachineRegistrationSteps(), L"");
-         },
-         {},
-         true,
-         16},
-        {"no right to write anywhere: both are named",
+         }},
+        {"no right to write anywhere: both are named", true, 0, bothRefused,
          [&](StandInRegistry& r) {
              r.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
              refuseEveryCreate(r, MachineRegistrationSteps(), L"");
              refuseEveryCreate(r, CurrentUserRegistrationSteps(), L"HKCU\\");
-         },
-         bothRefused,
-         true,
-         0},
-        {"refused create of a key that exists",
+         }},
+        {"refused create of a key that exists", false, 14, {},
          [](StandInRegistry& r) {
              r.AddKey(L"SOFTWARE\\Classes\\Inboxhop.mailto");
              r.RefuseCreate(std::wstring(kProgIdKey), ERROR_ACCESS_DENIED);
-         },
-         {},
-         false,
-         14},
-        {"refused write of the value already there",
+         }},
+        {"refused write of the value already there", false, 14, {},
          [&](StandInRegistry& r) {
-             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(link));
+             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(link_));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
-         },
-         {},
-         false,
-         14},
-        {"refused write of a value that differs",
+         }},
+        {"refused write of a value that differs", true, 30, {},
          [&](StandInRegistry& r) {
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
-         },
-         {},
-         true,
-         30},
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -253,7 +226,7 @@ TEST_F(MailHandlerPress, AFailingStepIsReportedUnderItsLineAndTheEndIsNoSuccess)
     EXPECT_EQ(boxes[1].text,
               RegistrationWarningText({{Hklm(kClientProtocolCommandKey), L"Bad DLL calling convention"}}));
     // The steps after the failing one still wrote their keys.
-    EXPECT_EQ(registry_.TextOf(std::wstring(kClientShellCommandKey)), L"\"" + folder_ + L"\\Inboxhop.exe\"");
+    EXPECT_EQ(registry_.TextOf(std::wstring(kClientShellCommandKey)), plain_);
     EXPECT_EQ(registry_.OpenHandles(), 0u);
 }
 

@@ -9,8 +9,9 @@
 
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
-#include "base/system_error.h"
+#include "app_checks.h"
 #include "program_run.h"
+#include "base/system_error.h"
 #include "read_only_keys.h"
 #include "registration_values.h"
 #include "registry/mail_handler_keys.h"
@@ -32,17 +33,6 @@ protected:
         ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
         // A preferred client of the machine's own, which the setup must leave alone.
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L"", L"Native Mail Client"));
-    }
-
-    // Presses the push button and reads the box the press ends with, then
-    // answers it.
-    static SeenBox PressAndReadBox(ShownProgram& program) {
-        HWND box = program.Press(kWaitMs);
-        if (!box) {
-            ADD_FAILURE() << "no message box after the press";
-            return {};
-        }
-        return AnswerBox(box, kWaitMs);
     }
 
     void ExpectPreferredClientUntouched() {
@@ -68,11 +58,7 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
 
     ShownProgram program(other);
     ASSERT_NE(program.window(), nullptr) << "the window did not appear";
-
-    SeenBox box = PressAndReadBox(program);
-    EXPECT_EQ(box.title, L"Inboxhop");
-    EXPECT_EQ(box.text, L"Done.");
-    EXPECT_EQ(box.icon, nullptr);
+    ExpectPlainBox(PressAndAnswer(program, kWaitMs), L"Done.");
 
     // The running file's own name appears nowhere: the commands name
     // Inboxhop.exe beside it, inside the quotes, spaces and all.
@@ -88,8 +74,7 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     // The click arrives through the input queue: wait for the choice to be stored.
     WaitUntil([&] { return option_.Read() == L"4"; }, kWaitMs);
     ASSERT_EQ(option_.Read(), L"4");
-    box = PressAndReadBox(program);
-    EXPECT_EQ(box.text, L"Done.");
+    EXPECT_EQ(PressAndAnswer(program, kWaitMs).text, L"Done.");
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)) == clientAfterFirst);
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoAfterFirst);
     ExpectPreferredClientUntouched();
@@ -113,15 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
 
 TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
     ASSERT_TRUE(option_.Set(L"5"));
-    ShownProgram program;
-    ASSERT_NE(program.window(), nullptr) << "the window did not appear";
-
-    SeenBox box = PressAndReadBox(program);
-    EXPECT_EQ(box.title, L"Inboxhop");
-    EXPECT_EQ(box.text, L"You must select a least one default email.");
-    EXPECT_EQ(box.icon, nullptr);
-    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
-
+    ExpectPlainBox(PressOnce(), L"You must select a least one default email.");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass_.saved());
     ExpectPreferredClientUntouched();
@@ -130,16 +107,11 @@ TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
 TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     ASSERT_TRUE(option_.Set(L"2"));
-    ShownProgram program;
-    ASSERT_NE(program.window(), nullptr) << "the window did not appear";
-
-    SeenBox box = PressAndReadBox(program);
+    const SeenBox box = PressOnce();
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, RegistrationWarningText({{FullKeyName(kLocalMachineRoot, kMailtoCommandKey),
                                                   SystemMessage(ERROR_FILE_NOT_FOUND), true}}));
     EXPECT_NE(box.icon, nullptr);
-    EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
-
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientShellCommandKey), L""),
@@ -169,19 +141,8 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     };
     const auto machineBefore = machineKeys();
     ASSERT_TRUE(option_.Set(L"2"));
-    auto press = [&](const std::wstring& program) {
-        ShownProgram shown(program);
-        EXPECT_NE(shown.window(), nullptr) << "the window did not appear";
-        if (!shown.window()) return SeenBox{};
-        SeenBox box = PressAndReadBox(shown);
-        EXPECT_TRUE(shown.Close(kWaitMs).has_value()) << "the program did not end after closing";
-        return box;
-    };
 
-    SeenBox box = press(ProgramPath());
-    EXPECT_EQ(box.title, L"Inboxhop");
-    EXPECT_EQ(box.text, kCurrentUserDoneMessage);
-    EXPECT_EQ(box.icon, nullptr);
+    ExpectPlainBox(PressOnce(), std::wstring(kCurrentUserDoneMessage));
     // The user's own registration, byte for byte: a complete mailto class,
     // the program's class, the client with its capabilities, and its entry.
     const std::wstring link = L"\"" + BuildFolder() + L"\\Inboxhop.exe\" \"%1\"";
@@ -204,13 +165,13 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     // place: done.
     ReadOnlyKeys user;
     ASSERT_TRUE(user.AddEvery(CurrentUserRegistrationSteps()));
-    EXPECT_EQ(press(ProgramPath()).text, kCurrentUserDoneMessage);
+    EXPECT_EQ(PressOnce().text, kCurrentUserDoneMessage);
 
     // From another folder the user's keys would change too: the warning
     // names the refused keys of both.
     const std::wstring folder = NewScratchFolder(L"Elsewhere");
     ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
-    box = press(folder + L"\\Inboxhop.exe");
+    const SeenBox box = PressOnce(folder + L"\\Inboxhop.exe");
     EXPECT_NE(box.icon, nullptr);
     for (const wchar_t* key : {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\r\n",
                                L"HKEY_CURRENT_USER\\SOFTWARE\\Classes\\mailto\\shell\\open\\command\r\n"}) {

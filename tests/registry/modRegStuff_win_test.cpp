@@ -7,6 +7,7 @@
 #include "app/error_trap.h"
 #include "registry_scratch.h"
 #include "registry_stand_in.h"
+#include "registry_tree.h"
 
 namespace {
 
@@ -40,13 +41,9 @@ TEST_F(RegistryLayer, APathWithATrailingBackslashNamesTheSameKey) {
     EXPECT_EQ(WriteRegistryValue(HKEY_LOCAL_MACHINE, Key(L"Other\\"), L"", std::wstring(L"x")), ERROR_SUCCESS);
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, Key(L"Other"), L""), L"x");
     for (const wchar_t* key : {L"Client\\Shell\\open\\command", L"Other"}) {
-        HKEY open;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Key(key).c_str(), 0, KEY_READ, &open), ERROR_SUCCESS);
-        DWORD subkeys = 99;
-        RegQueryInfoKeyW(open, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr);
-        RegCloseKey(open);
-        EXPECT_EQ(subkeys, 0u) << key;
+        const std::optional<KeyTree> tree = ReadTree(HKEY_LOCAL_MACHINE, Key(key));
+        ASSERT_TRUE(tree.has_value()) << key;
+        EXPECT_TRUE(tree->subkeys.empty()) << key;
     }
 }
 
@@ -78,10 +75,7 @@ TEST_F(RegistryLayer, ValuesAreStoredWhole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "value name: " << c.name);
         EXPECT_EQ(WriteRegistryValue(HKEY_LOCAL_MACHINE, Key(L"Values"), c.name, c.value), ERROR_SUCCESS);
-        auto raw = ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Values"), c.name);
-        ASSERT_TRUE(raw.has_value());
-        EXPECT_EQ(raw->type, c.stored.type);
-        EXPECT_EQ(raw->data, c.stored.data);
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Values"), c.name), c.stored);
     }
     // The empty name is the key's default value, as the older call that
     // knows only the default value sees it.
@@ -99,10 +93,7 @@ TEST_F(RegistryLayer, AnOpenKeyTakesEachKindOfValueUnderItsType) {
     EXPECT_EQ(SetOpenKeyValue(key, L"N", std::int32_t{7}), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Types"), L"T")->type, static_cast<DWORD>(REG_SZ));
-    auto number = ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Types"), L"N");
-    ASSERT_TRUE(number.has_value());
-    EXPECT_EQ(number->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(number->data, (std::vector<BYTE>{7, 0, 0, 0}));
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Types"), L"N"), (RawValue{REG_DWORD, {7, 0, 0, 0}}));
 }
 
 TEST_F(RegistryLayer, WritingIntoAMissingKeyCreatesNothing) {

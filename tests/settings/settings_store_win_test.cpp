@@ -13,9 +13,7 @@
 namespace inboxhop {
 namespace {
 
-using testing_support::DeleteTree;
-using testing_support::ReadText;
-using testing_support::WriteRaw;
+using namespace testing_support;
 
 constexpr wchar_t kApp[] = L"InboxhopSettingsTest";
 constexpr wchar_t kAppPath[] = L"Software\\VB and VBA Program Settings\\InboxhopSettingsTest";
@@ -29,7 +27,7 @@ protected:
 
 TEST_F(SettingsStore, MissingApplicationSectionOrValueReadsAsTheDefault) {
     EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"1");
-    ASSERT_TRUE(testing_support::WriteText(HKEY_CURRENT_USER, kSectionPath, L"Other", L"x"));
+    ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, kSectionPath, L"Other", L"x"));
     EXPECT_EQ(GetSetting(kApp, L"Section", L"Option", L"1"), L"1");
     EXPECT_EQ(GetSetting(kApp, L"Missing", L"Option", L"1"), L"1");
 }
@@ -61,7 +59,7 @@ TEST_F(SettingsStore, AStringValueIsReadUpToItsFirstNul) {
 
 TEST_F(SettingsStore, AValueThatIsNotTextIsAFailure) {
     ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kSectionPath, L"Option", {REG_DWORD, {1, 0, 0, 0}}));
-    auto failure = testing_support::FailureText([] { GetSetting(kApp, L"Section", L"Option", L"1"); });
+    auto failure = FailureText([] { GetSetting(kApp, L"Section", L"Option", L"1"); });
     ASSERT_TRUE(failure.has_value()) << "a number was read as text";
     EXPECT_FALSE(failure->empty());
 }
