@@ -3,37 +3,11 @@
 #include <shlobj.h>
 
 #include "base/scoped_win.h"
+#include "program_run.h"
 
 namespace testing_support {
 
 namespace {
-
-const std::wstring kClient = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
-const std::wstring kProgId = L"SOFTWARE\\Classes\\Inboxhop.mailto";
-const std::wstring kApps = L"SOFTWARE\\RegisteredApplications";
-
-}  // namespace
-
-std::wstring SystemFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-
-std::wstring Lower(std::wstring text) {
-    CharLowerW(text.data());
-    return text;
-}
-
-Registration ReadRegistration() {
-    return {ReadTree(HKEY_LOCAL_MACHINE, kClient), ReadTree(HKEY_LOCAL_MACHINE, kProgId),
-            ReadRaw(HKEY_LOCAL_MACHINE, kApps, L"Inboxhop")};
-}
-
-bool RemoveRegistration() {
-    return DeleteTree(HKEY_LOCAL_MACHINE, kClient) && DeleteTree(HKEY_LOCAL_MACHINE, kProgId) &&
-           DeleteValue(HKEY_LOCAL_MACHINE, kApps, L"Inboxhop");
-}
 
 void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
     inboxhop::ScopedRegKey key;
@@ -61,6 +35,65 @@ void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text,
         if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
         FindMentions(root, path + L"\\" + sub, text, found);
     }
+}
+
+}  // namespace
+
+std::wstring SystemFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+
+std::wstring Lower(std::wstring text) {
+    CharLowerW(text.data());
+    return text;
+}
+
+Registration ReadRegistration() {
+    return {ReadTree(HKEY_LOCAL_MACHINE, kClientKey), ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey),
+            ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
+}
+
+bool RemoveRegistration() {
+    return DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey) &&
+           DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop");
+}
+
+std::map<std::wstring, KeyTree> UninstallEntries() {
+    std::map<std::wstring, KeyTree> entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKeys).value_or(KeyTree{}).subkeys;
+    std::erase_if(entries, [](const auto& entry) {
+        auto name = entry.second.values.find(L"DisplayName");
+        return name == entry.second.values.end() || name->second != TextValue(L"Inboxhop");
+    });
+    return entries;
+}
+
+std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& arguments,
+                              std::vector<SeenBox>* boxes) {
+    StartedProcess process(program, L"\"" + program + L"\"" + arguments);
+    WindowWatcher watcher(process.pid());
+    auto code = boxes ? process.WaitForExit(kWaitMs, [&] { watcher.Tick(); }) : process.WaitForExit(kWaitMs);
+    if (boxes) *boxes = watcher.boxes();
+    return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
+}
+
+std::wstring PressInstalledProgram(const std::wstring& program) {
+    ShownProgram shown(program, L"", kWaitMs);
+    if (!shown.window()) return L"no window";
+    HWND box = shown.Press(kWaitMs);
+    std::wstring text = box ? AnswerBox(box, kWaitMs).text : L"no box";
+    shown.Close(kWaitMs);
+    return text;
+}
+
+std::vector<std::wstring> Mentions(const std::vector<std::wstring>& texts) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& text : texts) {
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(text), found);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(text), found);
+    }
+    return found;
 }
 
 }  // namespace testing_support
