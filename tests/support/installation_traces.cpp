@@ -12,17 +12,10 @@ namespace {
 void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
     inboxhop::ScopedRegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    std::vector<std::wstring> subkeys;
     wchar_t name[16384];
-    DWORD length = std::size(name);
-    for (DWORD i = 0; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, length = std::size(name)) {
-        subkeys.emplace_back(name, length);
-    }
     std::vector<BYTE> data(1 << 16);
     for (DWORD i = 0;; ++i) {
-        DWORD size = static_cast<DWORD>(data.size()), type = 0;
-        length = std::size(name);
+        DWORD length = std::size(name), size = static_cast<DWORD>(data.size()), type = 0;
         LONG status = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data.data(), &size);
         if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
         if (status != ERROR_SUCCESS) break;
@@ -30,8 +23,10 @@ void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text,
                              std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
         if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
     }
-    key.reset();
-    for (const std::wstring& sub : subkeys) {
+    DWORD length = std::size(name);
+    for (DWORD i = 0; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = std::size(name)) {
+        const std::wstring sub(name, length);
         if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
         FindMentions(root, path + L"\\" + sub, text, found);
     }
