@@ -142,15 +142,14 @@ LSTATUS WINAPI StandInRegistry::SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD
 LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Close};
-    LONG status = ERROR_SUCCESS;
-    if (const std::wstring* key = self.KeyOf(handle)) {
-        call.path = *key;
-        self.handles_.erase(handle);
-    } else {
+    const std::wstring* key = self.KeyOf(handle);
+    if (!key) {
         ++self.badCloses_;
-        status = ERROR_INVALID_HANDLE;
+        return self.Record(call, ERROR_INVALID_HANDLE);
     }
-    return self.Record(call, status);
+    call.path = *key;
+    self.handles_.erase(handle);
+    return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,

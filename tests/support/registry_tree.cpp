@@ -33,7 +33,8 @@ std::optional<KeyTree> ReadTree(HKEY root, const std::wstring& path) {
     for (DWORD i = 0; i < subkeys; ++i) {
         std::wstring name(maxSubkey + 1, L'\0');
         DWORD nameLength = maxSubkey + 1;
-        if (RegEnumKeyExW(key.get(), i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (RegEnumKeyExW(key.get(), i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             return std::nullopt;
         }
         name.resize(nameLength);
