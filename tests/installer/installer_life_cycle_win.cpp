@@ -16,7 +16,6 @@
 #include <xmllite.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -30,25 +29,12 @@
 #include "program_run.h"
 #include "read_only_keys.h"
 #include "registration_values.h"
-#include "registry_tree.h"
 #include "wait_until.h"
-
 
 namespace {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
-
-constexpr DWORD kWaitMs = 60000;
-const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Inboxhop";
-const std::wstring kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
-const std::wstring kClientKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
-const std::wstring kCapabilities = kClientKey + L"\\Capabilities";
-const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
-const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
-const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
-const std::wstring kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
-const std::wstring kClientsKey = L"SOFTWARE\\Clients";
 
 std::wstring Shortcut() { return SystemFolder(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // Just for me: the user's own program folder and Start menu.
@@ -78,35 +64,34 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     return target;
 }
 
-// Makes a folder and all in it refuse writing under Wine, or lifts that:
-// the Linux "immutable" attribute, set by chattr on the prefix's drive.
-// Wine gives no handle to wait on for a Linux program, so a file beside
-// the folder tells when chattr has succeeded.
-bool SetImmutable(const std::wstring& folder, bool immutable) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    auto unix = [&](const std::wstring& path) {
-        char* name = unixName(path.c_str());
-        const std::string text = name ? name : "";
-        HeapFree(GetProcessHeap(), 0, name);
-        return std::wstring(text.begin(), text.end());  // the test folders' names are ASCII
-    };
-    const std::wstring done = folder + L".chattr-done";
-    std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + unix(folder) +
-                        L"' && touch '" + unix(done) + L"'\"";
-    DeleteFileW(done.c_str());
-    StartedProcess chattr(L"Z:\\bin\\sh", line);
-    bool succeeded = WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, kWaitMs);
-    DeleteFileW(done.c_str());
-    return succeeded;
-}
-
-// A folder that refuses writing for as long as this lives (none: no folder).
+// A folder (none: no folder) and all in it refusing writing under Wine for
+// as long as this lives: the Linux "immutable" attribute, set by chattr on
+// the prefix's drive. Wine gives no handle to wait on for a Linux program,
+// so a file beside the folder tells when chattr has succeeded.
 struct Unwritable {
-    explicit Unwritable(const std::wstring& folder) : folder(folder), ok(folder.empty() || SetImmutable(folder, true)) {}
+    explicit Unwritable(const std::wstring& folder) : folder(folder), ok(folder.empty() || Set(true)) {}
     ~Unwritable() {
-        if (!folder.empty()) SetImmutable(folder, false);
+        if (!folder.empty()) Set(false);
+    }
+    bool Set(bool immutable) const {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        auto unix = [&](const std::wstring& path) {
+            char* name = unixName(path.c_str());
+            const std::string text = name ? name : "";
+            HeapFree(GetProcessHeap(), 0, name);
+            return std::wstring(text.begin(), text.end());  // the test folders' names are ASCII
+        };
+        const std::wstring done = folder + L".chattr-done";
+        std::wstring line = L"sh -c \"chattr -R " + std::wstring(immutable ? L"+i '" : L"-i '") + unix(folder) +
+                            L"' && touch '" + unix(done) + L"'\"";
+        DeleteFileW(done.c_str());
+        StartedProcess chattr(L"Z:\\bin\\sh", line);
+        bool succeeded = WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                   kWaitMs);
+        DeleteFileW(done.c_str());
+        return succeeded;
     }
     const std::wstring folder;
     const bool ok;
@@ -165,20 +150,25 @@ Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The machine's keys put back afterwards, and the user's keys of the
+        // same names, none there to begin with.
+        for (const std::wstring& key : {kMailtoClassKey, kClientsKey + L"\\Mail", kProgIdKey,
+                                        kRegisteredApps, kUninstallKey, kVendorKey}) {
+            savedKeys_.push_back(std::make_unique<ScratchTree>(HKEY_LOCAL_MACHINE, key));
+        }
+        for (const std::wstring& key :
+             {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey, kRegisteredApps}) {
+            savedKeys_.push_back(std::make_unique<ScratchTree>(HKEY_CURRENT_USER, key));
+            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
+        }
         ASSERT_TRUE(browser_.ok());
         ASSERT_TRUE(fs::exists(setup_)) << "no installer beside the tests: cmake --build --preset windows --target package";
-        ASSERT_TRUE(mailtoClass_.saved().has_value()) << "the system's mailto class is missing";
+        ASSERT_TRUE(savedKeys_.front()->saved().has_value()) << "the system's mailto class is missing";
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L"", L"Native Mail Client"));
         for (const std::wstring& key : {kClientKey, kProgIdKey, kUninstallKey, kVendorKey}) {
             ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
         }
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
-        // The user's keys of the same names, none there to begin with.
-        for (const std::wstring& key :
-             {kClientsKey, kProgIdKey, kUninstallKey, kVendorKey, kMailtoClassKey, kRegisteredApps}) {
-            userKeys_.push_back(std::make_unique<ScratchTree>(HKEY_CURRENT_USER, key));
-            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
-        }
         // Another mail program's command, with a variable to expand, as
         // Windows' own commands have.
         ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -187,38 +177,16 @@ protected:
     }
     void TearDown() override {
         std::error_code error;  // whatever a failed run left
-        fs::remove_all(folder_, error);
-        fs::remove(Shortcut(), error);
-        fs::remove_all(UserFolder(), error);
-        fs::remove(UserShortcut(), error);
+        for (const auto& path : {folder_, Shortcut(), UserFolder(), UserShortcut()}) fs::remove_all(path, error);
         CoUninitialize();
     }
 
-    // Runs a program with exactly this command line and waits until it and
-    // all it started have ended (the uninstaller hands over to a copy of
-    // itself in the temporary folder and returns at once).
-    static std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& arguments) {
-        StartedProcess process(program, L"\"" + program + L"\"" + arguments);
-        auto code = process.WaitForExit(kWaitMs);
-        return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
-    }
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
     void Uninstall(const std::wstring& folder) { ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u); }
     void Uninstall() { Uninstall(folder_); }
     Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
     Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
-
-    // Starts the installed program, presses its push button and answers the
-    // box it ends with.
-    static std::wstring PressInstalledProgram(const std::wstring& folder) {
-        ShownProgram program(folder + L"\\Inboxhop.exe", L"", kWaitMs);
-        if (!program.window()) return L"no window";
-        HWND box = program.Press(kWaitMs);
-        std::wstring text = box ? AnswerBox(box, kWaitMs).text : L"no box";
-        program.Close(kWaitMs);
-        return text;
-    }
 
     // The machine's installation, or (in the user's root) the user's.
     void ExpectNothingOfTheInstallationLeft(HKEY root = HKEY_LOCAL_MACHINE) {
@@ -228,10 +196,7 @@ protected:
         for (const std::wstring& key : {kUninstallKey, kClientKey, kProgIdKey, kVendorKey}) {
             EXPECT_FALSE(KeyExists(root, key)) << key;
         }
-        std::vector<std::wstring> mentions;
-        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(folder), mentions);
-        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(folder), mentions);
-        for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
+        for (const auto& mention : Mentions({folder})) ADD_FAILURE() << "still names the installation: " << mention;
         EXPECT_FALSE(ReadRaw(root, kRegisteredApps, L"Inboxhop").has_value());
         // The user's keys above these, made by the installer, go when empty.
         EXPECT_FALSE(root == HKEY_CURRENT_USER && KeyExists(root, kClientsKey));
@@ -248,13 +213,7 @@ protected:
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
-    ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
-    ScratchTree mailClients_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail"};
-    ScratchTree progId_{HKEY_LOCAL_MACHINE, kProgIdKey};
-    ScratchTree registeredApps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
-    ScratchTree uninstallEntry_{HKEY_LOCAL_MACHINE, kUninstallKey};
-    ScratchTree vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
-    std::vector<std::unique_ptr<ScratchTree>> userKeys_;
+    std::vector<std::unique_ptr<ScratchTree>> savedKeys_;
 };
 
 TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace) {
@@ -268,12 +227,7 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_TRUE(!program.empty() && ReadFileBytes(folder_ + L"\\Inboxhop.exe") == program);
     EXPECT_EQ(FilesIn(SystemFolder(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
-    auto entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey.substr(0, kUninstallKey.rfind(L'\\')));
-    ASSERT_TRUE(entries.has_value());
-    EXPECT_EQ(std::count_if(entries->subkeys.begin(), entries->subkeys.end(),
-                            [](const auto& entry) { return entry.second.values.count(L"DisplayName") &&
-                                                           entry.second.values.at(L"DisplayName") == TextValue(L"Inboxhop"); }),
-              1);
+    EXPECT_EQ(UninstallEntries().size(), 1u);
     const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
     const std::wstring icon = folder_ + L"\\Inboxhop.exe,0";
     const std::pair<const wchar_t*, RawValue> entryValues[] = {
@@ -315,7 +269,7 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     const auto installedCommand = ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"");
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
     ASSERT_TRUE(RemoveRegistration());
-    ASSERT_EQ(PressInstalledProgram(folder_), L"Done.");
+    ASSERT_EQ(PressInstalledProgram(folder_ + L"\\Inboxhop.exe"), L"Done.");
     const Registration pressed = ReadRegistration();
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), installedCommand);
     EXPECT_TRUE(pressed.client == installed.client) << "the client keys differ";
@@ -386,7 +340,7 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         {
             ReadOnlyKeys machineKeys;
             ASSERT_TRUE(machineKeys.AddEvery(inboxhop::MachineRegistrationSteps()));
-            ASSERT_EQ(PressInstalledProgram(folder), inboxhop::kCurrentUserDoneMessage);
+            ASSERT_EQ(PressInstalledProgram(folder + L"\\Inboxhop.exe"), inboxhop::kCurrentUserDoneMessage);
         }
         const Installation pressed = ReadUserInstallation();
         EXPECT_TRUE(pressed.client == user.client) << "the client keys differ";

@@ -20,21 +20,11 @@ namespace {
 using namespace testing_support;
 namespace fs = std::filesystem;
 
-constexpr DWORD kWaitMs = 60000;
-const std::wstring kUninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kMailtoCommand = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
-const std::wstring kProgId = L"SOFTWARE\\Classes\\Inboxhop.mailto";
-const std::wstring kApps = L"SOFTWARE\\RegisteredApplications";
-
 // The product codes of the Windows Installer entries named Inboxhop.
 std::vector<std::wstring> Entries() {
     std::vector<std::wstring> codes;
-    for (const auto& [code, entry] : ReadTree(HKEY_LOCAL_MACHINE, kUninstall).value_or(KeyTree{}).subkeys) {
-        auto name = entry.values.find(L"DisplayName");
-        if (entry.values.count(L"WindowsInstaller") && name != entry.values.end() &&
-            name->second == TextValue(L"Inboxhop")) {
-            codes.push_back(code);
-        }
+    for (const auto& [code, entry] : UninstallEntries()) {
+        if (entry.values.count(L"WindowsInstaller")) codes.push_back(code);
     }
     return codes;
 }
@@ -54,8 +44,8 @@ protected:
         ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_));
         ASSERT_TRUE(RemoveRegistration());
         // Another program's registered application and mail-link command stay.
-        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kApps, L"Other", L"SOFTWARE\\Other") &&
-                    WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommand, L"", previous_));
+        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other", L"SOFTWARE\\Other") &&
+                    WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
     }
     void TearDown() override {
         for (const std::wstring& code : Entries()) Msiexec(L"/x " + code + L" /qn");  // what a failed run left
@@ -63,27 +53,22 @@ protected:
     // msiexec with these arguments and a verbose log; its message boxes are kept and answered.
     std::optional<DWORD> Msiexec(const std::wstring& arguments) {
         fs::remove(log_);
-        StartedProcess process(msiexec_, L"\"" + msiexec_ + L"\" " + arguments + L" /l*v \"" + log_ + L"\"");
-        WindowWatcher watcher(process.pid());
-        auto code = process.WaitForExit(kWaitMs, [&] { watcher.Tick(); });
-        box_ = watcher.boxes().empty() ? L"no box" : watcher.boxes().front().text;
-        return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
+        std::vector<SeenBox> boxes;
+        auto code = RunToEnd(msiexec_, L" " + arguments + L" /l*v \"" + log_ + L"\"", &boxes);
+        box_ = boxes.empty() ? L"no box" : boxes.front().text;
+        return code;
     }
     void ExpectNothingLeft(const std::vector<std::wstring>& codes) {
         EXPECT_TRUE(Entries().empty() && !fs::exists(folder_) && !fs::exists(shortcut_));
         EXPECT_TRUE(ReadRegistration() == Registration{});
-        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kApps, L"Other"), L"SOFTWARE\\Other");
-        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommand, L"") == previous_);
-        std::vector<std::wstring> mentions, texts{folder_};
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other"), L"SOFTWARE\\Other");
+        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_);
+        std::vector<std::wstring> texts{folder_};
         for (const std::wstring& code : codes) {
             texts.insert(texts.end(), {code, Packed(code)});
             EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_WINDOWS) + L"\\Installer\\" + code)) << "the icon's folder";
         }
-        for (const std::wstring& text : texts) {
-            FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(text), mentions);
-            FindMentions(HKEY_CURRENT_USER, L"Software", Lower(text), mentions);
-        }
-        for (const std::wstring& mention : mentions) ADD_FAILURE() << "still names the installation: " << mention;
+        for (const auto& mention : Mentions(texts)) ADD_FAILURE() << "still names the installation: " << mention;
     }
 
     const std::wstring msiexec_ = SystemFolder(CSIDL_SYSTEM) + L"\\msiexec.exe";
@@ -98,7 +83,7 @@ protected:
     std::wstring box_;
     ScratchOption option_;
     RecorderAsBrowser browser_;
-    ScratchTree mailto_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"}, apps_{HKEY_LOCAL_MACHINE, kApps};
+    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
 };
 
 TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRemovesEverything) {
@@ -121,24 +106,20 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     }
     EXPECT_EQ(entry[0] + L" " + entry[1] + L" " + entry[2], L"Inboxhop Kestrelon " INBOXHOP_MSI_VERSION);
     EXPECT_TRUE(fs::exists(entry[3])) << entry[3];  // the icon
-    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + installed[0], L"NoModify") == NumberValue(1) &&
-                ReadRaw(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + installed[0], L"NoRepair") == NumberValue(1));
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoModify") == NumberValue(1) &&
+                ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoRepair") == NumberValue(1));
 
     // The registration is a press's, byte for byte, but for the mailto command.
     const Registration registered = ReadRegistration();
     ASSERT_TRUE(registered.client && registered.progId && registered.application);
     ASSERT_TRUE(RemoveRegistration());
-    {
-        ShownProgram shown(program_, L"", kWaitMs);
-        HWND box = shown.window() ? shown.Press(kWaitMs) : nullptr;
-        ASSERT_TRUE(box && AnswerBox(box, kWaitMs).text == L"Done.");
-        shown.Close(kWaitMs);
-    }
+    ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
     EXPECT_TRUE(ReadRegistration() == registered) << "the package's keys differ from the press's";
-    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommand, L"", previous_));
+    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
 
     // The ProgID's command, started with a mail link, reaches the browser.
-    std::wstring command = ReadText(HKEY_LOCAL_MACHINE, kProgId + L"\\shell\\open\\command", L"").value_or(L"\"\" %1");
+    std::wstring command =
+        ReadText(HKEY_LOCAL_MACHINE, kProgIdKey + L"\\shell\\open\\command", L"").value_or(L"\"\" %1");
     command.replace(command.find(L"%1"), 2, L"mailto:someone@example.com");
     const size_t split = command.find(L'"', 1) + 1;
     const std::wstring link = inboxhop::BuildComposeLink(L"3", L"someone@example.com").value();
@@ -150,7 +131,7 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     const std::vector<std::wstring> upgraded = Entries();
     ASSERT_EQ(upgraded.size(), 1u);
     EXPECT_NE(upgraded[0], installed[0]);
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + upgraded[0], L"DisplayVersion"),
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + upgraded[0], L"DisplayVersion"),
               INBOXHOP_NEWER_MSI_VERSION);
     EXPECT_TRUE(ReadRegistration() == registered);
     EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
@@ -159,7 +140,7 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     // The EXE installer refuses too.
     StartedProcess setup(setup_, L"\"" + setup_ + L"\" /S");
     EXPECT_EQ(setup.WaitForExit(kWaitMs), 1638u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\Inboxhop"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     ASSERT_EQ(Msiexec(L"/x " + upgraded[0] + L" /qn"), 0u);
     ExpectNothingLeft({installed[0], upgraded[0]});
@@ -169,7 +150,7 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
 // EXE installer's installation, or where the program cannot be written (a
 // folder holds its name), nothing is installed.
 TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeInstallerOrWhereItCannotWrite) {
-    ScratchTree setupEntry(HKEY_LOCAL_MACHINE, kUninstall + L"\\Inboxhop");
+    ScratchTree setupEntry(HKEY_LOCAL_MACHINE, kUninstallKey);
     const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
     fs::create_directory(blocked + L"\\Inboxhop.exe");
     const struct {
@@ -185,7 +166,7 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
     for (const auto& test : cases) {
         SCOPED_TRACE(test.arguments);
         ASSERT_TRUE(!test.exeInstalled ||
-                    WriteText(HKEY_LOCAL_MACHINE, kUninstall + L"\\Inboxhop", L"InstallLocation", setupFolder));
+                    WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", setupFolder));
         EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\"" + test.arguments), test.code);
         EXPECT_NE(box_.find(test.box), std::wstring::npos) << box_;
         EXPECT_GT(fs::file_size(log_), 0u);
@@ -197,7 +178,7 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
             EXPECT_TRUE(fs::exists(program_) && ReadRegistration() == Registration{}) << "registration written";
             EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
         }
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kUninstall + L"\\Inboxhop"));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey));
         ExpectNothingLeft({});
     }
 }

@@ -9,6 +9,8 @@ namespace testing_support {
 
 namespace {
 
+constexpr wchar_t kMessageBoxClass[] = L"#32770";
+
 BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
     auto* box = reinterpret_cast<SeenBox*>(param);
     if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) return TRUE;

@@ -13,8 +13,6 @@
 
 namespace testing_support {
 
-inline constexpr wchar_t kMessageBoxClass[] = L"#32770";
-
 struct SeenBox {
     std::wstring title;
     std::wstring text;

@@ -1,8 +1,5 @@
-// The real program run as a user runs it: one start with an exact command
-// line, watched from start to end (its exit, its windows, its message boxes,
-// answered with OK, and the addresses the stand-in browser was asked to
-// open), or a start without a mail link that shows the main window and is
-// then driven.
+// The real program run as a user runs it: one start watched to its end, or a
+// start without a mail link that shows the main window and is then driven.
 #pragma once
 
 #include <windows.h>
@@ -32,15 +29,13 @@ struct ProgramRun {
 // The built program.
 std::wstring ProgramPath();
 
-// Starts `program` with the command line `"<program>"<arguments>` (the
-// arguments are appended as they are, so they usually start with a blank),
-// waits for it and for what it started, and reports what happened.
+// Starts `"<program>"<arguments>` (arguments as they are, usually starting
+// with a blank), waits for it and for what it started: what happened.
 ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& arguments,
                       const std::wstring& program = ProgramPath(), DWORD timeoutMs = 20000);
 
-// `program` started without a mail link, watched until its main window is
-// visible (with this title, when given). Message boxes that come up while it
-// waits here are answered with OK and kept.
+// `program` started without a mail link, watched until its main window (with
+// this title, when given) is visible; boxes meanwhile are answered and kept.
 class ShownProgram {
 public:
     explicit ShownProgram(const std::wstring& program = ProgramPath(), const std::wstring& title = L"",
@@ -59,8 +54,8 @@ public:
     // Clicks the push button and waits for the box the press ends with,
     // leaving it to the caller; null when none came.
     HWND Press(DWORD timeoutMs = 15000);
-    // Waits for the program to end, answering boxes meanwhile: its exit
-    // code, nothing on time-out. Close first closes the window.
+    // Its exit code once it ended, answering boxes meanwhile; nothing on
+    // time-out. Close first closes the window.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000);
     std::optional<DWORD> Close(DWORD timeoutMs = 20000);
 

@@ -1,5 +1,9 @@
 #include "read_only_keys.h"
 
+#include <sddl.h>
+
+#include <cstdio>
+
 namespace testing_support {
 
 ReadOnlyKeys::~ReadOnlyKeys() {
@@ -20,17 +24,12 @@ bool ReadOnlyKeys::Restrict(HKEY root, const std::wstring& path, REGSAM allowed)
     if (RegGetKeySecurity(saved.key.get(), DACL_SECURITY_INFORMATION, saved.security.data(), &size) != ERROR_SUCCESS) {
         return false;
     }
-    // One entry: everyone has the rights allowed, and nobody has any other.
-    alignas(DWORD) BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD sidSize = sizeof(sid);
-    alignas(DWORD) BYTE acl[256];
-    SECURITY_DESCRIPTOR descriptor;
-    if (!CreateWellKnownSid(WinWorldSid, nullptr, sid, &sidSize) ||
-        !InitializeAcl(reinterpret_cast<PACL>(acl), sizeof(acl), ACL_REVISION) ||
-        !AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, allowed, sid) ||
-        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl), FALSE) ||
-        RegSetKeySecurity(saved.key.get(), DACL_SECURITY_INFORMATION, &descriptor) != ERROR_SUCCESS) {
+    // One entry: everyone (WD) has the rights allowed, and nobody has any other.
+    wchar_t sddl[32];
+    swprintf(sddl, std::size(sddl), L"D:(A;;0x%lx;;;WD)", static_cast<unsigned long>(allowed));
+    inboxhop::ScopedLocalMemory descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr) ||
+        RegSetKeySecurity(saved.key.get(), DACL_SECURITY_INFORMATION, descriptor.get()) != ERROR_SUCCESS) {
         return false;
     }
     saved_.push_back(std::move(saved));

@@ -1,5 +1,7 @@
 #include "recorder_as_browser.h"
 
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "app/home_page.h"
 #include "recorder_log.h"
@@ -40,11 +42,9 @@ std::vector<std::wstring> RecorderAsBrowser::Addresses() const {
 }
 
 std::vector<std::wstring> RecorderAsBrowser::Pages(size_t from) const {
-    std::vector<std::wstring> pages;
-    std::vector<std::wstring> all = Addresses();
-    for (size_t i = from; i < all.size(); ++i) {
-        if (all[i] != inboxhop::kHomePage) pages.push_back(all[i]);
-    }
+    std::vector<std::wstring> pages = Addresses();
+    pages.erase(pages.begin(), pages.begin() + std::min(from, pages.size()));
+    std::erase(pages, std::wstring(inboxhop::kHomePage));
     return pages;
 }
 

@@ -8,26 +8,8 @@
 
 namespace testing_support {
 
-namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
-}  // namespace
-
 bool AppendRecord(const std::wstring& logPath, const std::wstring& text) {
-    std::string bytes = ToUtf8(text);
+    const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     std::string record = std::to_string(bytes.size()) + ":" + bytes + "\n";
     // Several starts may write at once: retry while another one holds the file.
     bool written = false;
@@ -54,7 +36,7 @@ std::vector<std::wstring> ReadRecords(const std::wstring& logPath) {
         if (colon == std::string::npos) break;
         size_t length = std::stoul(data.substr(pos, colon - pos));
         if (colon + 1 + length > data.size()) break;  // a record still being written
-        records.push_back(FromUtf8(data.substr(colon + 1, length)));
+        records.emplace_back(reinterpret_cast<const wchar_t*>(data.data() + colon + 1), length / sizeof(wchar_t));
         pos = colon + 1 + length + 1;
     }
     return records;

@@ -1,6 +1,6 @@
 // The log that the stand-in browser writes: one record per start, each the
-// byte length of its UTF-8 text, a colon, the text and a line feed, so that
-// any text (line breaks included) survives.
+// byte length of its UTF-16 text, a colon, the text and a line feed, so that
+// any text (line breaks and lone surrogates included) survives unchanged.
 #pragma once
 
 #include <string>

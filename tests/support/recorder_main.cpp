@@ -1,20 +1,11 @@
-// The stand-in browser: records the command line it was started with.
+// The stand-in browser: records the command line it was started with in the
+// log its starter named; without one there is nobody to read the record.
 #include <windows.h>
 
 #include "recorder_log.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    std::wstring logPath;
-    DWORD size = GetEnvironmentVariableW(testing_support::kRecorderLogVariable, nullptr, 0);
-    if (size > 0) {
-        logPath.resize(size);
-        logPath.resize(GetEnvironmentVariableW(testing_support::kRecorderLogVariable, logPath.data(), size));
-    } else {
-        // No log named: write beside the recorder itself.
-        wchar_t path[MAX_PATH];
-        DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        logPath.assign(path, length);
-        logPath = logPath.substr(0, logPath.find_last_of(L'\\') + 1) + L"recorder.log";
-    }
-    return testing_support::AppendRecord(logPath, GetCommandLineW()) ? 0 : 1;
+    std::wstring logPath(32767, L'\0');
+    logPath.resize(GetEnvironmentVariableW(testing_support::kRecorderLogVariable, logPath.data(), 32767));
+    return !logPath.empty() && testing_support::AppendRecord(logPath, GetCommandLineW()) ? 0 : 1;
 }

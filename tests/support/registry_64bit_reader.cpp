@@ -50,8 +50,7 @@ std::optional<ListedValue> Query64BitView(const std::wstring& path, const std::w
     size_t at = wide.find(L"\n" + head);
     if (at == std::wstring::npos) return std::nullopt;
     size_t start = at + 1 + head.size();
-    size_t end = wide.find_first_of(L"\r\n", start);
-    std::wstring rest = wide.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    std::wstring rest = wide.substr(start, wide.find_first_of(L"\r\n", start) - start);  // npos: to the end
     size_t gap = rest.find(L"    ");
     if (gap == std::wstring::npos) return ListedValue{rest, L""};
     return ListedValue{rest.substr(0, gap), rest.substr(gap + 4)};

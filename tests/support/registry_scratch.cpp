@@ -6,6 +6,13 @@ namespace testing_support {
 
 using inboxhop::ScopedRegKey;
 
+namespace {
+
+// Removing what is not there counts as done.
+bool Gone(LONG status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+
+}  // namespace
+
 bool operator==(const RawValue& a, const RawValue& b) { return a.type == b.type && a.data == b.data; }
 
 void PrintTo(const RawValue& value, std::ostream* out) {
@@ -71,8 +78,7 @@ bool WriteText(HKEY root, const std::wstring& path, const std::wstring& name, co
 bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name) {
     ScopedRegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return true;
-    LONG status = RegDeleteValueW(key.get(), name.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return Gone(RegDeleteValueW(key.get(), name.c_str()));
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
@@ -81,12 +87,7 @@ bool KeyExists(HKEY root, const std::wstring& path) {
 }
 
 bool DeleteTree(HKEY root, const std::wstring& path) {
-    LONG status = RegDeleteTreeW(root, path.c_str());
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
-        status = RegDeleteKeyW(root, path.c_str());
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    }
-    return false;
+    return Gone(RegDeleteTreeW(root, path.c_str())) && Gone(RegDeleteKeyW(root, path.c_str()));
 }
 
 ScratchValue::ScratchValue(HKEY root, std::wstring path, std::wstring name)

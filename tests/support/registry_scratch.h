@@ -21,8 +21,7 @@ void PrintTo(const RawValue& value, std::ostream* out);
 
 // The bytes of text as the wide registry keeps it: UTF-16 with its NUL.
 std::vector<BYTE> StoredText(const std::wstring& text);
-// A value as the registry stores it: text with its NUL (REG_SZ unless told),
-// or a REG_DWORD.
+// Text with its NUL (REG_SZ unless told), or a REG_DWORD, as stored.
 RawValue TextValue(const std::wstring& text, DWORD type = REG_SZ);
 RawValue NumberValue(DWORD number);
 

@@ -11,6 +11,12 @@ namespace {
 
 StandInRegistry* g_current = nullptr;
 
+// What a refusal staged for `key` answers; nothing when none is.
+std::optional<LONG> Staged(const std::map<std::wstring, LONG>& refusals, const std::wstring& key) {
+    auto it = refusals.find(key);
+    return it == refusals.end() ? std::nullopt : std::optional<LONG>(it->second);
+}
+
 }  // namespace
 
 StandInRegistry::StandInRegistry()
@@ -87,7 +93,7 @@ HKEY StandInRegistry::NewHandle(const std::wstring& key) {
 }
 
 LSTATUS StandInRegistry::Record(Call call, LONG status) {
-    status = status;
+    call.status = status;
     calls_.push_back(std::move(call));
     return status;
 }
@@ -101,66 +107,49 @@ LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR
                                           LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Create, .root = root, .path = path ? path : L"", .options = options, .access = access};
-    LONG status = ERROR_SUCCESS;
     std::wstring key = Rooted(root, call.path);
-    auto refused = self.refuseCreate_.find(key);
-    if (refused != self.refuseCreate_.end()) {
-        status = refused->second;
-    } else {
-        bool existed = self.HasKey(key);
-        self.AddKey(key);
-        *result = self.NewHandle(key);
-        if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-    }
-    return self.Record(call, status);
+    if (auto refused = Staged(self.refuseCreate_, key)) return self.Record(call, *refused);
+    bool existed = self.HasKey(key);
+    self.AddKey(key);
+    *result = self.NewHandle(key);
+    if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::OpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result) {
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Open, .root = root, .path = path ? path : L"", .options = options, .access = access};
-    LONG status = ERROR_SUCCESS;
     std::wstring key = Rooted(root, call.path);
     auto throws = self.throwOnOpen_.find(key);
     if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
-    auto refused = self.refuseOpen_.find(key);
-    if (refused != self.refuseOpen_.end()) {
-        status = refused->second;
-    } else if (!self.HasKey(key)) {
-        status = ERROR_FILE_NOT_FOUND;
-    } else {
-        *result = self.NewHandle(key);
-    }
-    return self.Record(call, status);
+    if (auto refused = Staged(self.refuseOpen_, key)) return self.Record(call, *refused);
+    if (!self.HasKey(key)) return self.Record(call, ERROR_FILE_NOT_FOUND);
+    *result = self.NewHandle(key);
+    return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Set, .valueName = name ? name : L"", .type = type, .data = {data, data + size}};
-    LONG status = ERROR_SUCCESS;
     const std::wstring* key = self.KeyOf(handle);
     if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
     call.path = *key;
-    auto refused = self.refuseWrite_.find(*key);
-    if (refused != self.refuseWrite_.end()) {
-        status = refused->second;
-    } else {
-        self.values_[{*key, Normal(call.valueName)}] = {type, call.data};
-    }
-    return self.Record(call, status);
+    if (auto refused = Staged(self.refuseWrite_, *key)) return self.Record(call, *refused);
+    self.values_[{*key, Normal(call.valueName)}] = {type, call.data};
+    return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
     StandInRegistry& self = *g_current;
     Call call{.kind = Call::Close};
-    LONG status = ERROR_SUCCESS;
-    if (const std::wstring* key = self.KeyOf(handle)) {
-        call.path = *key;
-        self.handles_.erase(handle);
-    } else {
+    const std::wstring* key = self.KeyOf(handle);
+    if (!key) {
         ++self.badCloses_;
-        status = ERROR_INVALID_HANDLE;
+        return self.Record(call, ERROR_INVALID_HANDLE);
     }
-    return self.Record(call, status);
+    call.path = *key;
+    self.handles_.erase(handle);
+    return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,

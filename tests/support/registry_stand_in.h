@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "registry/modRegStuff.h"
+#include "registry_scratch.h"
 
 namespace testing_support {
 
@@ -29,10 +30,7 @@ public:
         std::vector<BYTE> data;      // Set
         LONG status = ERROR_SUCCESS; // what the stand-in answered
     };
-    struct Value {
-        DWORD type;
-        std::vector<BYTE> data;
-    };
+    using Value = RawValue;
 
     StandInRegistry();
     ~StandInRegistry();
@@ -44,12 +42,12 @@ public:
     void AddKey(const std::wstring& path);
     // Makes the key exist with this value in it.
     void AddValue(const std::wstring& path, const std::wstring& name, const Value& value);
-    // The next creates, opens or writes of this key answer `status`.
+    // The next creates, opens or writes of this key answer `status`; opens
+    // may throw Failure with this description instead, as a call that
+    // cannot be made does.
     void RefuseCreate(const std::wstring& path, LONG status);
     void RefuseOpen(const std::wstring& path, LONG status);
     void RefuseWrite(const std::wstring& path, LONG status);
-    // The next opens of this key fail as a call that cannot be made does:
-    // they throw Failure with this description.
     void ThrowOnOpen(const std::wstring& path, const std::wstring& description);
 
     bool HasKey(const std::wstring& path) const;

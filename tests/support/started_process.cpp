@@ -23,8 +23,7 @@ std::wstring NewScratchFolder(const std::wstring& name) {
                         std::to_wstring(GetTickCount64()) + L"-";
     for (;;) {
         std::wstring folder = base + std::to_wstring(++counter) + L"-" + name;
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return folder;
+        if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) return folder;
     }
 }
 

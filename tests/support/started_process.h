@@ -34,14 +34,13 @@ public:
     DWORD pid() const { return pid_; }
     HANDLE handle() const { return process_.get(); }
 
-    // Waits for the program itself to end, calling `onTick` every few
-    // milliseconds meanwhile. Returns its exit code, nothing on time-out.
+    // The program's exit code once it ended, calling `onTick` meanwhile;
+    // nothing on time-out.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs, const std::function<void()>& onTick = {});
     // Waits until no process of the job runs any more (the program and what
     // it started through the shell). False on time-out.
     bool WaitForJobToEmpty(DWORD timeoutMs);
-    // How many processes the job has held so far: the program and every
-    // process started from it. Zero when it cannot be told.
+    // How many processes the job has held so far; zero when unknown.
     DWORD ProcessesStarted() const;
     // The file names of those processes, as far as they could be read while
     // each ran ("?" for one that ended too soon), in the order they started.

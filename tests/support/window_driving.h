@@ -11,20 +11,13 @@
 
 namespace testing_support {
 
-// The client rectangle of a window, origin at 0,0.
 RECT ClientRect(HWND window);
-// A child's window rectangle in its parent's client coordinates.
+// A child's rectangle, and its centre, in its parent's client coordinates.
 RECT RectInParent(HWND child);
-// The screen point of a point in a window's client area.
-POINT ClientToScreenPoint(HWND window, POINT client);
-// The centre of a control's rectangle, in its parent's client coordinates.
 POINT CentreInParent(HWND child);
-
-// The child of `window` with this control identifier; null when none.
+POINT ClientToScreenPoint(HWND window, POINT client);
 HWND ControlById(HWND window, int id);
-
-// The window that has the keyboard focus on `window`'s thread; null when
-// that thread has none.
+// The window with the keyboard focus on `window`'s thread; null when none.
 HWND FocusOf(HWND window);
 
 // Makes a top-level window the foreground window; false when it did not

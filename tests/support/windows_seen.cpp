@@ -25,29 +25,6 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-namespace {
-
-struct Search {
-    DWORD pid;
-    std::vector<SeenWindow> found;
-};
-
-BOOL CALLBACK CollectWindowOf(HWND hwnd, LPARAM param) {
-    auto* s = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == s->pid) s->found.push_back({hwnd, ClassOf(hwnd), TextOf(hwnd), IsWindowVisible(hwnd) != FALSE});
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<SeenWindow> TopWindowsOf(DWORD pid) {
-    Search search{pid, {}};
-    EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstring& title) {
     // Looked up by class, which asks no window anything: quick enough for
     // the benchmark to poll with.
@@ -60,18 +37,23 @@ HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstrin
     return nullptr;
 }
 
+BOOL CALLBACK WindowWatcher::NoteVisible(HWND window, LPARAM param) {
+    auto* self = reinterpret_cast<WindowWatcher*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == self->pid_ && IsWindowVisible(window) && !self->SawVisible(ClassOf(window))) {
+        self->visibleClasses_.push_back(ClassOf(window));
+    }
+    return TRUE;
+}
+
 void WindowWatcher::Tick() {
-    for (const SeenWindow& w : TopWindowsOf(pid_)) {
-        if (!w.visible) continue;
-        if (!SawVisible(w.className)) visibleClasses_.push_back(w.className);
-        if (w.className == kMessageBoxClass &&
-            std::find(handledBoxes_.begin(), handledBoxes_.end(), w.hwnd) == handledBoxes_.end()) {
-            SeenBox box = ReadMessageBox(w.hwnd);
-            if (box.text.empty()) continue;  // not filled in yet: read it on the next tick
-            handledBoxes_.push_back(w.hwnd);
-            boxes_.push_back(box);
-            PressOk(w.hwnd);
-        }
+    EnumWindows(NoteVisible, reinterpret_cast<LPARAM>(this));
+    // A box not filled in yet is passed over, and read on a later tick.
+    while (HWND box = FindMessageBox(pid_, handledBoxes_)) {
+        handledBoxes_.push_back(box);
+        boxes_.push_back(ReadMessageBox(box));
+        PressOk(box);
     }
 }
 

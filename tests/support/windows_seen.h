@@ -11,13 +11,6 @@
 
 namespace testing_support {
 
-struct SeenWindow {
-    HWND hwnd;
-    std::wstring className;
-    std::wstring title;
-    bool visible;
-};
-
 // Every question to another process's window carries a time-out: its thread
 // may be busy ending, or waiting for the asking thread, and must not hold it
 // up. 0 when it did not answer.
@@ -25,8 +18,6 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);
 
-// The top-level windows of a process.
-std::vector<SeenWindow> TopWindowsOf(DWORD pid);
 // The first visible top-level window of `pid` with this class (and title,
 // when given); null when none.
 HWND VisibleWindowOf(DWORD pid, const std::wstring& className, const std::wstring& title = L"");
@@ -42,6 +33,8 @@ public:
     bool SawVisible(const std::wstring& className) const;
 
 private:
+    static BOOL CALLBACK NoteVisible(HWND window, LPARAM watcher);
+
     DWORD pid_;
     std::vector<SeenBox> boxes_;
     std::vector<HWND> handledBoxes_;
