@@ -88,19 +88,18 @@ std::wstring FullKeyName(std::uint32_t root, std::wstring_view path) {
 
 void RegistrationOutcome::Refused(std::uint32_t root, std::wstring_view path, std::wstring reason,
                                   bool missingClass, bool accessDenied) {
-    std::wstring key = FullKeyName(root, path);
-    for (const RefusedKey& seen : refused_) {
-        if (SameKeyName(seen.key, key)) return;
-    }
-    refused_.push_back({std::move(key), std::move(reason), missingClass, accessDenied});
+    Keep({FullKeyName(root, path), std::move(reason), missingClass, accessDenied});
 }
 
 void RegistrationOutcome::Add(const RegistrationOutcome& other) {
-    for (const RefusedKey& entry : other.refused_) {
-        bool seen = std::any_of(refused_.begin(), refused_.end(),
-                                [&](const RefusedKey& mine) { return SameKeyName(mine.key, entry.key); });
-        if (!seen) refused_.push_back(entry);
+    for (const RefusedKey& entry : other.refused_) Keep(entry);
+}
+
+void RegistrationOutcome::Keep(RefusedKey entry) {
+    for (const RefusedKey& seen : refused_) {
+        if (SameKeyName(seen.key, entry.key)) return;
     }
+    refused_.push_back(std::move(entry));
 }
 
 bool RegistrationOutcome::RefusedForWantOfRights() const {

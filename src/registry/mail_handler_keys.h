@@ -113,6 +113,9 @@ public:
     const std::vector<RefusedKey>& refused() const { return refused_; }
 
 private:
+    // Keeps a refused key unless it is listed already.
+    void Keep(RefusedKey entry);
+
     std::vector<RefusedKey> refused_;
 };
 
