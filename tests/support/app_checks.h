@@ -24,9 +24,8 @@ inline constexpr ComposePage kHotmailPage = {L"3", L"http://mail.live.com/defaul
 inline constexpr ComposePage kAolPage = {L"4", L"http://mail.aol.com/30361-111/aol-1/en-us/compose-message.aspx?to=",
                                          L"&subject="};
 
-// Presses the push button of a shown program and answers the box the press
-// ends with: that box, or an empty one (with the failure recorded) when the
-// window or the box did not come.
+// Presses a shown program's push button and answers the box the press ends with: that box, or an
+// empty one (with the failure recorded) when the window or the box did not come.
 inline SeenBox PressAndAnswer(ShownProgram& program, DWORD timeoutMs = 15000) {
     if (!program.window()) {
         ADD_FAILURE() << "the window did not appear";
@@ -40,9 +39,8 @@ inline SeenBox PressAndAnswer(ShownProgram& program, DWORD timeoutMs = 15000) {
     return AnswerBox(box, timeoutMs);
 }
 
-// Starts `program`, presses its push button, answers the box the press ends
-// with, then closes the program and waits until it and all it started have
-// ended, so that whatever they were to record is recorded: the box.
+// Starts `program`, presses its push button and answers the box; then closes the program and waits
+// until it and all it started have ended, so that whatever they were to record is recorded: the box.
 inline SeenBox PressOnce(const std::wstring& program = ProgramPath(), DWORD timeoutMs = 15000) {
     ShownProgram shown(program);
     SeenBox box = PressAndAnswer(shown, timeoutMs);

@@ -9,8 +9,7 @@
 
 namespace testing_support {
 
-// The description of the Failure that `action` throws; nothing when it
-// throws none. Compare it with EXPECT_EQ against the text expected.
+// The description of the Failure that `action` throws, nothing when it throws none: for EXPECT_EQ.
 template <typename Action>
 std::optional<std::wstring> FailureText(Action&& action) {
     try {

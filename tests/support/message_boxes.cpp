@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "wait_until.h"
 #include "windows_seen.h"
 
 namespace testing_support {
@@ -45,54 +44,14 @@ HWND FindMessageBox(DWORD pid, const std::vector<HWND>& skip) {
     return nullptr;
 }
 
-HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitUntil([&] { return (box = FindMessageBox(pid)) != nullptr; }, timeoutMs);
-    return box;
-}
-
-bool WaitForWindowToGo(HWND window, DWORD timeoutMs) {
-    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
-}
-
-bool ShowsButton(HWND box, int id) {
-    HWND button = GetDlgItem(box, id);
-    return button != nullptr && IsWindowVisible(button);
-}
-
-void PressButton(HWND box, int id) {
-    // The box ends with the identifier of the command it receives: posting
-    // it is what a click on that button sends.
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-}
-
-BoxAnswerer::BoxAnswerer() : thread_([this] { Watch(); }) {}
-
-BoxAnswerer::~BoxAnswerer() {
-    stop_ = true;
-    thread_.join();
-}
-
-std::vector<SeenBox> BoxAnswerer::boxes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return boxes_;
-}
-
 void BoxAnswerer::Watch() {
+    WindowWatcher watcher(GetCurrentProcessId());
     WaitUntil(
         [&] {
-            std::vector<HWND> skip;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                skip = answered_;
-            }
-            if (HWND box = FindMessageBox(GetCurrentProcessId(), skip)) {
-                SeenBox seen = ReadMessageBox(box);
-                std::lock_guard<std::mutex> lock(mutex_);
-                boxes_.push_back(seen);
-                answered_.push_back(box);
-                PressOk(box);
-            }
+            // Under the lock, so that a box is kept before the procedure it ends can return.
+            std::lock_guard<std::mutex> lock(mutex_);
+            watcher.Tick();
+            boxes_ = watcher.boxes();
             return stop_.load();
         },
         INFINITE);

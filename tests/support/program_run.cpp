@@ -1,12 +1,9 @@
 #include "program_run.h"
 
-#include "app/home_page.h"
 #include "ui/form1.h"
 #include "window_driving.h"
 
 namespace testing_support {
-
-std::wstring ProgramPath() { return BuildFolder() + L"\\Inboxhop.exe"; }
 
 ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& arguments, const std::wstring& program,
                       DWORD timeoutMs) {
@@ -34,10 +31,6 @@ ShownProgram::ShownProgram(const std::wstring& program, const std::wstring& titl
                timeoutMs);
 }
 
-bool ShownProgram::Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
-    return WaitUntil(condition, timeoutMs, [&] { watcher_.Tick(); });
-}
-
 bool ShownProgram::Click(int id) {
     HWND control = GetDlgItem(window_, id);
     if (!control || !BringToForeground(window_)) return false;
@@ -47,22 +40,6 @@ bool ShownProgram::Click(int id) {
 
 HWND ShownProgram::Press(DWORD timeoutMs) {
     return Click(inboxhop::kPushButton1Id) ? WaitForMessageBox(process_.pid(), timeoutMs) : nullptr;
-}
-
-std::optional<DWORD> ShownProgram::WaitForExit(DWORD timeoutMs) {
-    return process_.WaitForExit(timeoutMs, [&] { watcher_.Tick(); });
-}
-
-std::optional<DWORD> ShownProgram::Close(DWORD timeoutMs) {
-    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-    return WaitForExit(timeoutMs);
-}
-
-SeenBox AnswerBox(HWND box, DWORD timeoutMs) {
-    SeenBox seen = ReadMessageBox(box);
-    PressOk(box);
-    WaitForWindowToGo(box, timeoutMs);
-    return seen;
 }
 
 }  // namespace testing_support

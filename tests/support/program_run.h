@@ -27,7 +27,7 @@ struct ProgramRun {
 };
 
 // The built program.
-std::wstring ProgramPath();
+inline std::wstring ProgramPath() { return BuildFolder() + L"\\Inboxhop.exe"; }
 
 // Starts `"<program>"<arguments>` (arguments as they are, usually starting
 // with a blank), waits for it and for what it started: what happened.
@@ -47,17 +47,22 @@ public:
     const std::vector<SeenBox>& boxes() const { return watcher_.boxes(); }
 
     // Waits for `condition`, answering boxes meanwhile.
-    bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+    bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+        return WaitUntil(condition, timeoutMs, [&] { watcher_.Tick(); });
+    }
     // Brings the window to the front and clicks the control with the mouse,
     // as a user does; false when either could not be done.
     bool Click(int id);
-    // Clicks the push button and waits for the box the press ends with,
-    // leaving it to the caller; null when none came.
+    // Clicks the push button and waits for the box the press ends with, left open; null when none came.
     HWND Press(DWORD timeoutMs = 15000);
-    // Its exit code once it ended, answering boxes meanwhile; nothing on
-    // time-out. Close first closes the window.
-    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000);
-    std::optional<DWORD> Close(DWORD timeoutMs = 20000);
+    // Its exit code once it ended, answering boxes meanwhile; nothing on time-out. Close first closes the window.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) {
+        return process_.WaitForExit(timeoutMs, [&] { watcher_.Tick(); });
+    }
+    std::optional<DWORD> Close(DWORD timeoutMs = 20000) {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        return WaitForExit(timeoutMs);
+    }
 
 private:
     StartedProcess process_;
@@ -66,13 +71,16 @@ private:
 };
 
 // Reads a box, answers it with OK and waits until it is gone.
-SeenBox AnswerBox(HWND box, DWORD timeoutMs = 15000);
+inline SeenBox AnswerBox(HWND box, DWORD timeoutMs = 15000) {
+    SeenBox seen = ReadMessageBox(box);
+    PressOk(box);
+    WaitForWindowToGo(box, timeoutMs);
+    return seen;
+}
 
-// Wine runs its desktop in a program of its own, started by the first
-// process that needs it and ended a few seconds after the last window
-// closed. While this object lives a window of the test keeps it running, so
-// that it is never started from inside a start of the program and counted
-// as its doing.
+// Wine runs its desktop in a program of its own, started by the first process that needs it and
+// ended soon after the last window closed. While this lives, a window of the test keeps it running,
+// so that no start of the program starts it and has it counted as its doing.
 class DesktopKeeper {
 public:
     DesktopKeeper()

@@ -1,6 +1,8 @@
 // The stand-in browser (Recorder.exe) made the http and https handler for the
 // life of the object, logging to a fresh file; the handlers before it are put
-// back afterwards.
+// back afterwards. The log holds one record per start: the byte length of its
+// UTF-16 command line, a colon, the text and a line feed, so that any text
+// (line breaks and lone surrogates included) survives unchanged.
 #pragma once
 
 #include <windows.h>
@@ -14,23 +16,22 @@
 
 namespace testing_support {
 
+inline constexpr wchar_t kRecorderLogVariable[] = L"INBOXHOP_RECORDER_LOG";
+
 class RecorderAsBrowser {
 public:
     RecorderAsBrowser();
-    ~RecorderAsBrowser();
+    ~RecorderAsBrowser() { SetEnvironmentVariableW(kRecorderLogVariable, nullptr); }
     RecorderAsBrowser(const RecorderAsBrowser&) = delete;
     RecorderAsBrowser& operator=(const RecorderAsBrowser&) = delete;
 
     bool ok() const { return ok_; }
     const std::wstring& logPath() const { return logPath_; }
-    // The addresses the browser was asked to open, in order: each start's
-    // argument with the quotes that enclose it removed.
+    // The addresses the browser was asked to open, in order: each start's argument, unquoted.
     std::vector<std::wstring> Addresses() const;
-    // Those after the first `from`, the maker's home page left out (one
-    // start in a hundred visits it).
+    // Those after the first `from`, the maker's home page left out (one start in a hundred visits it).
     std::vector<std::wstring> Pages(size_t from = 0) const;
-    // The first page after the first `from` addresses, waiting up to
-    // `timeoutMs` for it; empty on time-out.
+    // The first page after the first `from` addresses, waiting up to `timeoutMs` for it; empty on time-out.
     std::wstring WaitForPage(size_t from, DWORD timeoutMs) const;
 
 private:

@@ -7,29 +7,17 @@
 
 namespace testing_support {
 
-namespace {
-
-StandInRegistry* g_current = nullptr;
-
-// What a refusal staged for `key` answers; nothing when none is.
-std::optional<LONG> Staged(const std::map<std::wstring, LONG>& refusals, const std::wstring& key) {
-    auto it = refusals.find(key);
-    return it == refusals.end() ? std::nullopt : std::optional<LONG>(it->second);
-}
-
-}  // namespace
-
 StandInRegistry::StandInRegistry()
     : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
            &StandInRegistry::CloseKey, &StandInRegistry::QueryValue},
-      previous_(g_current) {
-    g_current = this;
+      previous_(current_) {
+    current_ = this;
     override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
 }
 
 StandInRegistry::~StandInRegistry() {
     override_.reset();
-    g_current = previous_;
+    current_ = previous_;
 }
 
 // Keys compare without regard to case; a trailing backslash names the same
@@ -55,22 +43,6 @@ void StandInRegistry::AddKey(const std::wstring& path) {
     keys_.insert(key);
 }
 
-void StandInRegistry::RefuseCreate(const std::wstring& path, LONG status) { refuseCreate_[Normal(path)] = status; }
-void StandInRegistry::RefuseOpen(const std::wstring& path, LONG status) { refuseOpen_[Normal(path)] = status; }
-void StandInRegistry::RefuseWrite(const std::wstring& path, LONG status) { refuseWrite_[Normal(path)] = status; }
-void StandInRegistry::ThrowOnOpen(const std::wstring& path, const std::wstring& description) {
-    throwOnOpen_[Normal(path)] = description;
-}
-
-bool StandInRegistry::HasKey(const std::wstring& path) const { return keys_.count(Normal(path)) != 0; }
-
-std::optional<StandInRegistry::Value> StandInRegistry::ValueOf(const std::wstring& path,
-                                                               const std::wstring& name) const {
-    auto it = values_.find({Normal(path), Normal(name)});
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-}
-
 std::optional<std::wstring> StandInRegistry::TextOf(const std::wstring& path, const std::wstring& name) const {
     auto value = ValueOf(path, name);
     if (!value || value->type != REG_SZ || value->data.size() % 2 != 0 || value->data.size() < 2) return std::nullopt;
@@ -80,11 +52,6 @@ std::optional<std::wstring> StandInRegistry::TextOf(const std::wstring& path, co
     return text;
 }
 
-void StandInRegistry::AddValue(const std::wstring& path, const std::wstring& name, const Value& value) {
-    AddKey(path);
-    values_[{Normal(path), Normal(name)}] = value;
-}
-
 HKEY StandInRegistry::NewHandle(const std::wstring& key) {
     HKEY handle = reinterpret_cast<HKEY>(nextHandle_);
     nextHandle_ += 4;
@@ -92,23 +59,12 @@ HKEY StandInRegistry::NewHandle(const std::wstring& key) {
     return handle;
 }
 
-LSTATUS StandInRegistry::Record(Call call, LONG status) {
-    call.status = status;
-    calls_.push_back(std::move(call));
-    return status;
-}
-
-const std::wstring* StandInRegistry::KeyOf(HKEY handle) const {
-    auto it = handles_.find(handle);
-    return it == handles_.end() ? nullptr : &it->second;
-}
-
 LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR, DWORD options, REGSAM access,
                                           LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
-    StandInRegistry& self = *g_current;
+    StandInRegistry& self = *current_;
     Call call{.kind = Call::Create, .root = root, .path = path ? path : L"", .options = options, .access = access};
     std::wstring key = Rooted(root, call.path);
-    if (auto refused = Staged(self.refuseCreate_, key)) return self.Record(call, *refused);
+    if (auto refused = self.Refusal(Call::Create, key)) return self.Record(call, *refused);
     bool existed = self.HasKey(key);
     self.AddKey(key);
     *result = self.NewHandle(key);
@@ -117,30 +73,30 @@ LSTATUS WINAPI StandInRegistry::CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR
 }
 
 LSTATUS WINAPI StandInRegistry::OpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result) {
-    StandInRegistry& self = *g_current;
+    StandInRegistry& self = *current_;
     Call call{.kind = Call::Open, .root = root, .path = path ? path : L"", .options = options, .access = access};
     std::wstring key = Rooted(root, call.path);
     auto throws = self.throwOnOpen_.find(key);
     if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
-    if (auto refused = Staged(self.refuseOpen_, key)) return self.Record(call, *refused);
+    if (auto refused = self.Refusal(Call::Open, key)) return self.Record(call, *refused);
     if (!self.HasKey(key)) return self.Record(call, ERROR_FILE_NOT_FOUND);
     *result = self.NewHandle(key);
     return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
-    StandInRegistry& self = *g_current;
+    StandInRegistry& self = *current_;
     Call call{.kind = Call::Set, .valueName = name ? name : L"", .type = type, .data = {data, data + size}};
     const std::wstring* key = self.KeyOf(handle);
     if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
     call.path = *key;
-    if (auto refused = Staged(self.refuseWrite_, *key)) return self.Record(call, *refused);
+    if (auto refused = self.Refusal(Call::Set, *key)) return self.Record(call, *refused);
     self.values_[{*key, Normal(call.valueName)}] = {type, call.data};
     return self.Record(call, ERROR_SUCCESS);
 }
 
 LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
-    StandInRegistry& self = *g_current;
+    StandInRegistry& self = *current_;
     Call call{.kind = Call::Close};
     const std::wstring* key = self.KeyOf(handle);
     if (!key) {
@@ -154,7 +110,7 @@ LSTATUS WINAPI StandInRegistry::CloseKey(HKEY handle) {
 
 LSTATUS WINAPI StandInRegistry::QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data,
                                            LPDWORD size) {
-    StandInRegistry& self = *g_current;
+    StandInRegistry& self = *current_;
     Call call{.kind = Call::Query, .valueName = name ? name : L""};
     LONG status = ERROR_SUCCESS;
     const std::wstring* key = self.KeyOf(handle);

@@ -41,17 +41,25 @@ public:
     // Makes the key (and the keys above it) exist.
     void AddKey(const std::wstring& path);
     // Makes the key exist with this value in it.
-    void AddValue(const std::wstring& path, const std::wstring& name, const Value& value);
-    // The next creates, opens or writes of this key answer `status`; opens
-    // may throw Failure with this description instead, as a call that
-    // cannot be made does.
-    void RefuseCreate(const std::wstring& path, LONG status);
-    void RefuseOpen(const std::wstring& path, LONG status);
-    void RefuseWrite(const std::wstring& path, LONG status);
-    void ThrowOnOpen(const std::wstring& path, const std::wstring& description);
+    void AddValue(const std::wstring& path, const std::wstring& name, const Value& value) {
+        AddKey(path);
+        values_[{Normal(path), Normal(name)}] = value;
+    }
+    // The next creates, opens or writes of this key answer `status`; opens may throw Failure with
+    // this description instead, as a call that cannot be made does.
+    void RefuseCreate(const std::wstring& path, LONG status) { refusals_[{Call::Create, Normal(path)}] = status; }
+    void RefuseOpen(const std::wstring& path, LONG status) { refusals_[{Call::Open, Normal(path)}] = status; }
+    void RefuseWrite(const std::wstring& path, LONG status) { refusals_[{Call::Set, Normal(path)}] = status; }
+    void ThrowOnOpen(const std::wstring& path, const std::wstring& description) {
+        throwOnOpen_[Normal(path)] = description;
+    }
 
-    bool HasKey(const std::wstring& path) const;
-    std::optional<Value> ValueOf(const std::wstring& path, const std::wstring& name) const;
+    bool HasKey(const std::wstring& path) const { return keys_.count(Normal(path)) != 0; }
+    std::optional<Value> ValueOf(const std::wstring& path, const std::wstring& name) const {
+        auto it = values_.find({Normal(path), Normal(name)});
+        if (it == values_.end()) return std::nullopt;
+        return it->second;
+    }
     std::optional<std::wstring> TextOf(const std::wstring& path, const std::wstring& name = L"") const;
     size_t ValueCount() const { return values_.size(); }
 
@@ -71,16 +79,29 @@ private:
     static std::wstring Rooted(HKEY root, const std::wstring& path);
     HKEY NewHandle(const std::wstring& key);
     // The key a handle was given out for; null when it was not, or is closed.
-    const std::wstring* KeyOf(HKEY handle) const;
+    const std::wstring* KeyOf(HKEY handle) const {
+        auto it = handles_.find(handle);
+        return it == handles_.end() ? nullptr : &it->second;
+    }
+    // What a refusal staged for this kind of call to `key` answers; nothing when none is.
+    std::optional<LONG> Refusal(Call::Kind kind, const std::wstring& key) const {
+        auto it = refusals_.find({kind, key});
+        return it == refusals_.end() ? std::nullopt : std::optional<LONG>(it->second);
+    }
     // Keeps the call with the answer it is given, and gives it.
-    LSTATUS Record(Call call, LONG status);
+    LSTATUS Record(Call call, LONG status) {
+        call.status = status;
+        calls_.push_back(std::move(call));
+        return status;
+    }
 
     inboxhop::RegistryApi api_;
     std::unique_ptr<inboxhop::RegistryApiOverride> override_;
     std::set<std::wstring> keys_;
     std::map<std::pair<std::wstring, std::wstring>, Value> values_;
-    std::map<std::wstring, LONG> refuseCreate_, refuseOpen_, refuseWrite_;
+    std::map<std::pair<Call::Kind, std::wstring>, LONG> refusals_;  // a refused write is staged as a refused Set
     std::map<std::wstring, std::wstring> throwOnOpen_;
+    static inline StandInRegistry* current_ = nullptr;  // the one that answers the calls
     StandInRegistry* previous_;
     std::map<HKEY, std::wstring> handles_;
     std::vector<Call> calls_;
