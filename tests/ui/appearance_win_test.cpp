@@ -1,315 +1,378 @@
-// How the real program looks with and without the two optional files beside
-// it (the skin x\o.cjs and the pointer HAND-M.CUR): each test copies the
-// program into a folder of its own with the files it needs, starts it, and
-// reads back what the screen shows, the boxes it raised and the pointer.
+// How the program presents itself, in this process. The skin component on a window of the test's own, with the same
+// kinds of controls as the main window: what it paints, what it answers to the controls' colour requests, which fonts
+// it hands out, and how it fails. Then the resources of the built program, read back from the file as the shell reads
+// them: the version block and the icon group.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <map>
-#include <memory>
+#include <windows.h>
+
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "app/error_trap.h"
 #include "base/scoped_win.h"
-#include "error_report.h"
+#include "failure_text.h"
 #include "file_bytes.h"
 #include "program_run.h"
-#include "registry_scratch.h"
+#include "ui/appearance.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
 #include "window_driving.h"
-#include "windows_seen.h"
 #include "started_process.h"
 
 namespace {
 
+using namespace inboxhop;
 using namespace testing_support;
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr wchar_t kMailLink[] = L" \"mailto:someone@example.com\"";
+constexpr POINT kInsideFrame = {140, 140};  // of the frame at 100,100 80x60
+// What the test window answers itself to a colour request.
+constexpr COLORREF kOwnTextColor = RGB(1, 2, 3);
+// A message the test window counts, to see that its own handling still runs.
+constexpr UINT kCountedMessage = WM_USER + 77;
+int ownColorAnswers = 0, countedMessages = 0;
 
-// What the skin file in the program's folder is.
-enum class SkinFile { None, File, Folder, HiddenFile, SystemFile };
-// What HAND-M.CUR in the program's folder is.
-enum class PointerFile { None, Shipped, Broken };
-
-// A copy of the program in a folder of its own, with the optional files as
-// asked. Returns the program's path, or an empty text on failure.
-std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile pointer) {
-    const std::wstring folder = NewScratchFolder(L"look");
-    const std::wstring program = folder + L"\\Inboxhop.exe";
-    if (!CopyProgram(ProgramPath(), program)) return L"";
-    if (skinKind != SkinFile::None) {
-        CreateDirectoryW((folder + L"\\x").c_str(), nullptr);
-        const std::wstring path = folder + L"\\x\\o.cjs";
-        if (skinKind == SkinFile::Folder) {
-            if (!CreateDirectoryW(path.c_str(), nullptr)) return L"";
-        } else {
-            if (!WriteFileBytes(path, skin)) return L"";
-            DWORD attributes = skinKind == SkinFile::HiddenFile   ? FILE_ATTRIBUTE_HIDDEN
-                               : skinKind == SkinFile::SystemFile ? FILE_ATTRIBUTE_SYSTEM
-                                                                  : FILE_ATTRIBUTE_NORMAL;
-            if (!SetFileAttributesW(path.c_str(), attributes)) return L"";
-        }
+LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        ++ownColorAnswers;
+        SetTextColor(reinterpret_cast<HDC>(wParam), kOwnTextColor);
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    case kCountedMessage:
+        ++countedMessages;
+        return 42;
     }
-    const std::wstring cursor = folder + L"\\HAND-M.CUR";
-    if (pointer == PointerFile::Shipped && !CopyFileW((BuildFolder() + L"\\HAND-M.CUR").c_str(), cursor.c_str(), FALSE)) {
-        return L"";
-    }
-    if (pointer == PointerFile::Broken && !WriteFileBytes(cursor, "This is no cursor.\r\n")) return L"";
-    return program;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-// What the screen shows of a window's client area, copied in one go.
-class ClientShot {
-public:
-    explicit ClientShot(HWND window) {
-        RECT rc = ClientRect(window);
-        width_ = rc.right;
-        height_ = rc.bottom;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        inboxhop::ScopedGetDC screen(nullptr);
-        HDC memory = CreateCompatibleDC(screen.get());
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap && bits) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            POINT origin = ClientToScreenPoint(window, {0, 0});
-            BitBlt(memory, 0, 0, width_, height_, screen.get(), origin.x, origin.y, SRCCOPY);
-            GdiFlush();
-            const auto* pixels = static_cast<const DWORD*>(bits);
-            pixels_.assign(pixels, pixels + static_cast<size_t>(width_) * height_);
-            SelectObject(memory, old);
-        }
-        if (bitmap) DeleteObject(bitmap);
-        DeleteDC(memory);
-    }
-
-    // The colour most pixels of `area` (client coordinates) have: for a
-    // control, its background, whatever text or border it draws.
-    COLORREF Dominant(RECT area) const {
-        std::map<DWORD, int> counts;
-        for (int y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, height_); ++y) {
-            for (int x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width_); ++x) {
-                ++counts[pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF];
-            }
-        }
-        DWORD best = 0xFFFFFFFF;
-        int most = 0;
-        for (const auto& [pixel, count] : counts) {
-            if (count > most) {
-                most = count;
-                best = pixel;
-            }
-        }
-        if (best == 0xFFFFFFFF) return CLR_INVALID;
-        return RGB((best >> 16) & 0xFF, (best >> 8) & 0xFF, best & 0xFF);
-    }
-
-private:
-    int width_ = 0, height_ = 0;
-    std::vector<DWORD> pixels_;  // 0x00RRGGBB
-};
-
-std::string Hex(COLORREF c) {
-    char text[16];
-    snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
+std::wstring WriteSkin(const std::string& text) {
+    std::wstring path = NewScratchFolder(L"skin") + L"\\o.cjs";
+    WriteFileBytes(path, text);
+    return path;
 }
 
-// The colours the window shows where it matters.
-struct Look {
-    COLORREF margin;       // the window's own background
-    COLORREF frameInside;  // inside the frame, below the service buttons
-    COLORREF options[4];   // the four service buttons
-    COLORREF pushButton;
-};
+COLORREF BrushColor(LRESULT brush) {
+    LOGBRUSH lb = {};
+    GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(lb), &lb);
+    return lb.lbColor;
+}
 
-class Appearance : public ::testing::Test {
+// The font a control draws with; all zero when it has none set.
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW lf = {};
+    if (auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0))) GetObjectW(font, sizeof(lf), &lf);
+    return lf;
+}
+
+std::wstring FaceOf(HWND control) { return FontOf(control).lfFaceName; }
+
+class SkinComponent : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(browser_.ok());
-        ASSERT_TRUE(option_.Set(L"1"));
+        window_ = CreateTestWindow(L"InboxhopSkinTestWindow", TestWindowProc, L"skin test", 300, 200);
+        ASSERT_NE(window_, nullptr);
+        auto child = [&](const wchar_t* cls, DWORD style, RECT r = {0, 0, 50, 20}) {
+            return CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+        };
+        frame_ = child(L"BUTTON", BS_GROUPBOX, {100, 100, 180, 160});
+        option_ = child(L"BUTTON", BS_AUTORADIOBUTTON);
+        edit_ = child(L"EDIT", 0);
+        label_ = child(L"STATIC", 0);
+        button_ = child(L"BUTTON", kPushButtonStyle);
+        ownColorAnswers = 0;
+        countedMessages = 0;
     }
 
     void TearDown() override {
-        if (program_) program_->Close(10000);
+        if (window_) DestroyWindow(window_);
     }
 
-    // Starts `program` without a mail link and waits for its window,
-    // answering any box on the way.
-    void Start(const std::wstring& program) {
-        ASSERT_FALSE(program.empty()) << "could not prepare the program's folder";
-        program_ = std::make_unique<ShownProgram>(program);
-        window_ = program_->window();
-        ASSERT_NE(window_, nullptr) << "the main window did not appear";
-        Settle(window_);
+    // Asks the window for a control's colours as the control does when it
+    // paints; returns the brush and leaves the colours set on `dc_`.
+    LRESULT ColorRequest(UINT message, HWND control) {
+        SetTextColor(dc_, RGB(9, 9, 9));
+        SetBkColor(dc_, RGB(9, 9, 9));
+        return SendMessageW(window_, message, reinterpret_cast<WPARAM>(dc_), reinterpret_cast<LPARAM>(control));
     }
 
-    std::vector<SeenBox> Boxes() const { return program_->boxes(); }
-    HWND Control(int id) const { return ControlById(window_, id); }
-
-    void Foreground() { ASSERT_TRUE(BringToForeground(window_)) << "the window did not come to the front"; }
-
-    Look Read() {
-        MoveMouseTo(window_, {-60, -60});  // keep the pointer off the window
-        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Settle(window_);
-        ClientShot shot(window_);
-        Look look;
-        // Between the frame and the push button lies a strip of bare window.
-        RECT frame = RectInParent(Control(inboxhop::kFrame1Id));
-        RECT button = RectInParent(Control(inboxhop::kPushButton1Id));
-        look.margin = shot.Dominant({0, frame.bottom + 1, ClientRect(window_).right, button.top - 1});
-        RECT option = RectInParent(Control(inboxhop::kOption1Id));
-        look.frameInside = shot.Dominant({frame.left + 4, option.bottom + 1, frame.right - 4, frame.bottom - 4});
-        for (int i = 0; i < 4; ++i) look.options[i] = shot.Dominant(RectInParent(Control(inboxhop::kOption1Id + i)));
-        look.pushButton = shot.Dominant(button);
-        return look;
+    // What erasing the window's background paints at `at`: by default a point outside the frame.
+    COLORREF ErasedColor(POINT at = {10, 10}) {
+        HDC memory = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(ScopedGetDC(nullptr).get(), 300, 200);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        RECT all = {0, 0, 300, 200};
+        FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SendMessageW(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+        COLORREF color = GetPixel(memory, at.x, at.y);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        return color;
     }
 
-    void ExpectLook(const Look& look, COLORREF window, COLORREF frame, COLORREF options, COLORREF button) {
-        EXPECT_EQ(Hex(look.margin), Hex(window));
-        EXPECT_EQ(Hex(look.frameInside), Hex(frame));
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(Hex(look.options[i]), Hex(options)) << "Option" << i + 1;
-        EXPECT_EQ(Hex(look.pushButton), Hex(button));
-    }
+    ~SkinComponent() override { DeleteDC(dc_); }
 
-    bool Skinned() const { return GetPropW(window_, inboxhop::kSkinAppliedProp) != nullptr; }
-
-    // The pointer the system shows once it rests on `client`; the hover
-    // rule's style must have become `style` by then.
-    HCURSOR PointerAt(POINT client, int style) {
-        MoveMouseTo(window_, {client.x - 1, client.y});
-        MoveMouseTo(window_, client);
-        EXPECT_TRUE(WaitUntil([&] { return NumberProperty(window_, inboxhop::kPointerStyleProp) == style; }))
-            << "style " << style;
-        Settle(window_);
-        CURSORINFO info = {};
-        info.cbSize = sizeof(info);
-        EXPECT_TRUE(GetCursorInfo(&info));
-        return info.hCursor;
-    }
-
-    ScratchOption option_;
-    RecorderAsBrowser browser_;  // in case a start visits the home page
-    std::unique_ptr<ShownProgram> program_;
-    HWND window_ = nullptr;
+    HWND window_ = nullptr, frame_ = nullptr, option_ = nullptr, edit_ = nullptr, label_ = nullptr,
+         button_ = nullptr;
+    HDC dc_ = CreateCompatibleDC(nullptr);  // stands in for a control's painting
 };
 
-// Ends with `line` reported in the error report box.
-void ExpectReport(const SeenBox& box, int line, const std::wstring& cause) {
-    EXPECT_TRUE(IsErrorReport(box, line));
-    EXPECT_NE(box.text.find(cause), std::wstring::npos) << box.text;
+constexpr char kSkin[] = "[Test]\nwindow.back = #102030\nframe.back = #708090\noption.text = #405060\n"
+                         "textbox.back = #0A0B0C\nframe.font = Arial, 12, bold\nbutton.font = Courier New, 10\n";
+
+TEST_F(SkinComponent, PaintsAndAnswersForTheControlsAsItsSwitchesSay) {
+    const struct {
+        bool controls, fonts;
+    } cases[] = {{false, true}, {true, false}, {true, true}};
+    const std::wstring path = WriteSkin(kSkin);
+    const COLORREF window = RGB(0x10, 0x20, 0x30), frame = RGB(0x70, 0x80, 0x90);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "controls " << c.controls << ", fonts " << c.fonts);
+        TearDown();
+        SetUp();
+        SkinFramework skin;
+        skin.LoadSkin(path, L"");
+        // Bits other than the controls bit change nothing.
+        skin.SetOptions(static_cast<std::int32_t>(0x7FFF0000) | (c.controls ? SkinFramework::kSkinControls : 0));
+        skin.SetApplyFonts(c.fonts);
+        skin.ApplyWindow(window_);
+        EXPECT_NE(GetPropW(window_, kSkinAppliedProp), nullptr);
+        EXPECT_EQ(ErasedColor(), window);
+        EXPECT_EQ(ErasedColor(kInsideFrame), c.controls ? frame : window);
+        LRESULT brush = ColorRequest(WM_CTLCOLORSTATIC, option_);
+        if (!c.controls) {
+            // The controls get the window's own answers and keep their fonts.
+            EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH)));
+            EXPECT_EQ(GetTextColor(dc_), kOwnTextColor);
+            EXPECT_EQ(FaceOf(frame_), L"");
+            continue;
+        }
+        // The option button: the frame's back colour and its own text colour.
+        EXPECT_EQ(BrushColor(brush), frame);
+        EXPECT_EQ(GetBkColor(dc_), frame);
+        EXPECT_EQ(GetTextColor(dc_), RGB(0x40, 0x50, 0x60));
+        // The frame sets no text colour: the window's own stays.
+        EXPECT_EQ(BrushColor(ColorRequest(WM_CTLCOLORSTATIC, frame_)), frame);
+        EXPECT_EQ(GetTextColor(dc_), kOwnTextColor);
+        EXPECT_EQ(BrushColor(ColorRequest(WM_CTLCOLOREDIT, edit_)), RGB(0x0A, 0x0B, 0x0C));
+        // A control the skin does not know gets the window's own answer.
+        EXPECT_EQ(ColorRequest(WM_CTLCOLORSTATIC, label_), reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH)));
+        // The window's own handling ran for every request.
+        EXPECT_EQ(ownColorAnswers, 4);
+        if (c.fonts) {
+            EXPECT_EQ(FaceOf(option_), L"Arial");  // from the frame
+            EXPECT_EQ(FaceOf(button_), L"Courier New");
+            EXPECT_EQ(FaceOf(edit_), L"");  // the skin gives the text box none
+            const LOGFONTW lf = FontOf(frame_);
+            EXPECT_EQ(lf.lfWeight, FW_BOLD);
+            EXPECT_EQ(lf.lfHeight, -MulDiv(12, GetDeviceCaps(ScopedGetDC(nullptr).get(), LOGPIXELSY), 72));
+        } else {
+            EXPECT_EQ(FaceOf(frame_), L"");
+            EXPECT_EQ(FaceOf(button_), L"");
+        }
+    }
+    // Applying another skin replaces the one in force; the window is hooked
+    // once only, so its own handling is still reached.
+    SkinFramework other;
+    other.LoadSkin(WriteSkin("[Other]\nwindow.back = #C0FFEE\n"), L"");
+    other.SetOptions(SkinFramework::kSkinControls);
+    other.ApplyWindow(window_);
+    EXPECT_EQ(ErasedColor(kInsideFrame), RGB(0xC0, 0xFF, 0xEE));
+    EXPECT_EQ(SendMessageW(window_, kCountedMessage, 0, 0), 42);
+    EXPECT_EQ(countedMessages, 1);
 }
 
-constexpr char kValidSkin[] =
-    "[Test]\n"
-    "window.back = #2A6F97\n"
-    "frame.back = #DDE8F0\n"
-    "option.text = #16293B\n"
-    "button.back = #F2C14E\n"
-    "button.text = #1B1B1B\n";
-
-TEST_F(Appearance, WithoutASkinFileTheWindowStaysWhiteAndUnskinned) {
-    // A folder, a hidden file or a system file named o.cjs is no skin file,
-    // even when it holds a valid skin.
+TEST_F(SkinComponent, AFailedLoadLeavesTheSkinInForceAndApplyNeedsOne) {
+    SkinFramework skin;
+    // Nothing loaded yet: applying fails and leaves the window alone.
+    EXPECT_THROW(skin.ApplyWindow(window_), Failure);
+    EXPECT_EQ(GetPropW(window_, kSkinAppliedProp), nullptr);
+    skin.LoadSkin(WriteSkin(kSkin), L"");
+    const std::wstring folder = NewScratchFolder(L"skin-folder");
     const struct {
-        SkinFile kind;
-        const char* what;
-    } cases[] = {
-        {SkinFile::None, "no x folder"},
-        {SkinFile::Folder, "a folder named o.cjs"},
-        {SkinFile::HiddenFile, "a hidden o.cjs"},
-        {SkinFile::SystemFile, "a system o.cjs"},
+        std::wstring path;
+        const wchar_t* scheme;
+        const wchar_t* describes;  // a piece of the failure's description
+    } failures[] = {
+        {WriteSkin("[Broken]\nwindow.back = blue\n"), L"", L"line 2"},
+        {WriteSkin(kSkin), L"Missing", L"no scheme named \"Missing\""},
+        {WriteSkin(std::string(kMaxSkinFileBytes + 1, ';')), L"", L"larger than"},
+        {folder + L"\\absent.cjs", L"", L""},
+        {folder, L"", L""},  // a folder cannot be read as a file
+        {std::wstring(L"C:\\a\0b", 6), L"", L""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Start(ProgramWith(c.kind, kValidSkin, PointerFile::None));
-        EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
-        EXPECT_FALSE(Skinned());
-        ExpectLook(Read(), kWhite, kWhite, kWhite, kWhite);
-        // The caption is set all the same. (The icons cannot be asked for
-        // across processes under Wine; the resources test sets them.)
-        EXPECT_EQ(TextOf(window_), L"Inboxhop");
-        TearDown();
-        program_.reset();
+    for (const auto& f : failures) {
+        SCOPED_TRACE(testing::Message() << "path " << f.path.c_str());
+        const std::wstring failure = FailureText([&] { skin.LoadSkin(f.path, f.scheme); }).value_or(L"");
+        EXPECT_FALSE(failure.empty()) << "loaded, or failed without a description";
+        EXPECT_NE(failure.find(f.describes), std::wstring::npos) << failure.c_str();
+        ASSERT_TRUE(skin.skin().has_value());
+        EXPECT_EQ(skin.skin()->scheme, L"Test");
+    }
+    // A handle that is no window, or the window of another process.
+    EXPECT_THROW(skin.ApplyWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0))), Failure);
+    EXPECT_THROW(skin.ApplyWindow(GetDesktopWindow()), Failure);
+}
+
+TEST(ProgramResources, CarryTheVersionBlock) {
+    const std::wstring program = ProgramPath();
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00070000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00070000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    // The strings, in the language the translation table names.
+    WORD* translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    wchar_t prefix[64];
+    swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } strings[] = {
+        {L"CompanyName", L"Kestrelon"},        {L"ProductName", L"Inboxhop"},
+        {L"InternalName", L"Inboxhop"},        {L"OriginalFilename", L"Inboxhop.exe"},
+        {L"FileVersion", L"7.00"},             {L"ProductVersion", L"7.00"},
+    };
+    for (const auto& s : strings) {
+        SCOPED_TRACE(testing::Message() << s.name);
+        wchar_t* value = nullptr;
+        const std::wstring path = prefix + std::wstring(s.name);
+        ASSERT_TRUE(VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length));
+        EXPECT_EQ(std::wstring(value), s.value);
     }
 }
 
-TEST_F(Appearance, ASkinFileAppliesItsColours) {
-    Start(ProgramWith(SkinFile::File, kValidSkin, PointerFile::None));
-    EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
-    EXPECT_TRUE(Skinned());
-    // The service buttons take the frame's colour.
-    ExpectLook(Read(), RGB(0x2A, 0x6F, 0x97), RGB(0xDD, 0xE8, 0xF0), RGB(0xDD, 0xE8, 0xF0), RGB(0xF2, 0xC1, 0x4E));
-    EXPECT_EQ(TextOf(window_), L"Inboxhop");
+#pragma pack(push, 2)
+struct GroupIconEntry {
+    BYTE width, height, colorCount, reserved;
+    WORD planes, bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+struct GroupIconDir {
+    WORD reserved, type, count;  // the entries follow
+};
+#pragma pack(pop)
+
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
+    auto* names = reinterpret_cast<std::vector<std::wstring>*>(param);
+    names->push_back(IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<UINT_PTR>(name)) : name);
+    return TRUE;
 }
 
-TEST_F(Appearance, ABrokenSkinFileIsReportedOnceUnderLine100AndTheWindowStillShows) {
-    Start(ProgramWith(SkinFile::File, "[Test]\nwindow.back = #2A6F97\nbutton.back = yellow\n", PointerFile::None));
-    Settle(window_);
-    std::vector<SeenBox> boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    ExpectReport(boxes[0], 100, L"line 3");
-    EXPECT_FALSE(Skinned());
-    // What was done before the skin failed stays: button face on the window,
-    // the frame and the service buttons; the push button keeps its white.
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    ExpectLook(Read(), face, face, face, kWhite);
-    // The rest of the start-up ran.
-    EXPECT_EQ(TextOf(window_), L"Inboxhop");
-    EXPECT_EQ(SendMessageW(Control(inboxhop::kOption1Id), BM_GETCHECK, 0, 0), BST_CHECKED);
+class ProgramFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module_ = LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr);
+    }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+    }
+
+    // A resource's bytes; empty when there is none.
+    std::string Resource(LPCWSTR name, LPCWSTR type) const {
+        HRSRC found = FindResourceW(module_, name, type);
+        if (!found) return {};
+        const auto* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+        return data ? std::string(data, SizeofResource(module_, found)) : std::string();
+    }
+
+    HMODULE module_ = nullptr;
+};
+
+TEST_F(ProgramFile, CarriesTheIconGroupFirstWithItsFourImages) {
+    // The shell shows the first icon group: ours must be the only one, by id.
+    std::vector<std::wstring> groups;
+    EnumResourceNamesW(module_, RT_GROUP_ICON, CollectName, reinterpret_cast<LONG_PTR>(&groups));
+    ASSERT_EQ(groups, std::vector<std::wstring>{L"#" + std::to_wstring(kProgramIconId)});
+    std::string group = Resource(MAKEINTRESOURCEW(kProgramIconId), RT_GROUP_ICON);
+    ASSERT_GE(group.size(), sizeof(GroupIconDir));
+    const auto* dir = reinterpret_cast<const GroupIconDir*>(group.data());
+    EXPECT_EQ(dir->type, 1);
+    ASSERT_EQ(dir->count, 4);
+    ASSERT_GE(group.size(), sizeof(GroupIconDir) + 4 * sizeof(GroupIconEntry));
+    const auto* entries = reinterpret_cast<const GroupIconEntry*>(group.data() + sizeof(GroupIconDir));
+    std::set<std::tuple<int, int>> sizesAndDepths;
+    for (int i = 0; i < dir->count; ++i) {
+        const GroupIconEntry& e = entries[i];
+        const int size = e.width == 0 ? 256 : e.width;
+        SCOPED_TRACE(testing::Message() << size << " x " << size);
+        EXPECT_EQ(e.height, e.width);
+        sizesAndDepths.insert({size, e.bitCount});
+        std::string image = Resource(MAKEINTRESOURCEW(e.id), RT_ICON);
+        ASSERT_EQ(image.size(), e.bytesInRes);
+        if (size >= 128) {
+            // Stored as PNG (32 bits a pixel), which Windows reads at any size: as bitmaps the two large images would
+            // be most of the program's size.
+            ASSERT_GE(image.size(), 24u);
+            EXPECT_EQ(image.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+            auto big = [&](size_t at) {  // four bytes, the highest first
+                const auto* b = reinterpret_cast<const unsigned char*>(image.data()) + at;
+                return unsigned{b[0]} << 24 | unsigned{b[1]} << 16 | unsigned{b[2]} << 8 | unsigned{b[3]};
+            };
+            EXPECT_EQ(big(16), static_cast<unsigned>(size));  // IHDR width and height
+            EXPECT_EQ(big(20), static_cast<unsigned>(size));
+        } else {
+            ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+            const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image.data());
+            EXPECT_EQ(header->biWidth, size);
+            EXPECT_EQ(header->biHeight, 2 * size);  // colour rows and mask rows
+            EXPECT_EQ(header->biBitCount, e.bitCount);
+        }
+    }
+    EXPECT_EQ(sizesAndDepths, (std::set<std::tuple<int, int>>{{256, 32}, {128, 32}, {48, 32}, {32, 24}}));
+    // The system can make icons of it at the sizes the window asks for.
+    for (int size : {16, 32, 48, 256}) {
+        HANDLE icon = LoadImageW(module_, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(icon, nullptr) << size;
+        if (icon) DestroyIcon(static_cast<HICON>(icon));
+    }
 }
 
-TEST_F(Appearance, TheShippedPointerShowsOverThePushButtonOnly) {
-    Start(ProgramWith(SkinFile::None, "", PointerFile::Shipped));
-    EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
-    Foreground();
-    RECT frame = RectInParent(Control(inboxhop::kFrame1Id));
-    POINT margin = {4, frame.bottom + 4};
-    POINT button = CentreInParent(Control(inboxhop::kPushButton1Id));
-    HCURSOR overMargin = PointerAt(margin, inboxhop::kPointerDefault);
-    HCURSOR overButton = PointerAt(button, inboxhop::kPointerCustom);
-    EXPECT_NE(overButton, overMargin);
-    // Back on the margin the default pointer returns.
-    EXPECT_EQ(PointerAt(margin, inboxhop::kPointerDefault), overMargin);
-}
-
-TEST_F(Appearance, ABrokenPointerFileIsReportedUnderLine108AndNoImageIsSet) {
-    Start(ProgramWith(SkinFile::None, "", PointerFile::Broken));
-    Settle(window_);
-    std::vector<SeenBox> boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    ExpectReport(boxes[0], 108, L"");
-    // The custom style over the push button has no image to show.
-    Foreground();
-    RECT frame = RectInParent(Control(inboxhop::kFrame1Id));
-    HCURSOR overMargin = PointerAt({4, frame.bottom + 4}, inboxhop::kPointerDefault);
-    HCURSOR overButton = PointerAt(CentreInParent(Control(inboxhop::kPushButton1Id)), inboxhop::kPointerCustom);
-    EXPECT_EQ(overButton, overMargin);
-}
-
-TEST_F(Appearance, OnAMailLinkStartTheStepsRunBeforeTheHandOff) {
-    const std::wstring program =
-        ProgramWith(SkinFile::File, "[Test]\nwindow.back = #2A6F97\nwindow.text\n", PointerFile::Broken);
-    ASSERT_FALSE(program.empty());
-    ProgramRun run = RunProgram(browser_, kMailLink, program);
-    ASSERT_TRUE(run.exitCode.has_value()) << "the program did not end by itself";
-    EXPECT_EQ(*run.exitCode, 0u);
-    EXPECT_FALSE(run.windowShown);
-    // Both boxes, in the order of the steps, and then the address.
-    ASSERT_EQ(run.boxes.size(), 2u);
-    ExpectReport(run.boxes[0], 100, L"line 3");
-    ExpectReport(run.boxes[1], 108, L"");
-    ASSERT_EQ(run.addresses.size(), 1u);
-    EXPECT_EQ(run.addresses[0], L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1");
+TEST_F(ProgramFile, ItsIconBecomesTheWindowsBigAndSmallIcons) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"icons", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetWindowIcons(window, module_, kProgramIconId);
+    const struct {
+        WPARAM which;
+        int sizeMetric;
+    } icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+    for (const auto& i : icons) {
+        SCOPED_TRACE(testing::Message() << "icon " << i.which);
+        auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, i.which, 0));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        EXPECT_TRUE(info.fIcon);
+        BITMAP bitmap = {};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(i.sizeMetric));
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    // No such icon: a failure, and the window keeps what it had.
+    HANDLE before = reinterpret_cast<HANDLE>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+    EXPECT_THROW(SetWindowIcons(window, module_, 999), Failure);
+    EXPECT_EQ(reinterpret_cast<HANDLE>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)), before);
+    DestroyWindow(window);
 }
 
 }  // namespace

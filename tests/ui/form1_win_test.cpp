@@ -1,17 +1,30 @@
-// The main window of the real program, started without a mail link and
-// driven as a user would: real mouse moves and clicks, real key presses.
+// The main window. The real program's, started without a mail link and driven as a user would (real mouse moves and
+// clicks, real key presses), its look read back from the screen with and without the two optional files beside it
+// (the skin x\o.cjs and the pointer HAND-M.CUR); and windows made in this process: the fonts of their controls,
+// PushButton1 pressed and seen by accessibility tools, and the window a mail-link start makes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <oleacc.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/form1_procedures.h"
 #include "base/scoped_win.h"
 #include "base/system_error.h"
+#include "error_report.h"
+#include "file_bytes.h"
 #include "program_run.h"
 #include "registry_scratch.h"
 #include "ui/form1.h"
+#include "ui/skin_framework.h"
 #include "window_driving.h"
 #include "windows_seen.h"
 #include "started_process.h"
@@ -19,18 +32,18 @@
 namespace {
 
 using namespace testing_support;
+using inboxhop::Form1;
+using inboxhop::kFrame1Id;
 using inboxhop::kOption1Id;
+using inboxhop::kPushButton1Id;
+using inboxhop::kText1Id;
 
 constexpr wchar_t kSettingsApplicationPath[] = L"Software\\VB and VBA Program Settings\\Kestrelon";
 
 // Points in the window's client area, at 96 DPI.
 constexpr POINT kMargin = {4, 62};        // between the frame and the push button
 constexpr POINT kInsideFrame = {480, 40}; // in the frame, right of the service buttons
-
-std::string Describe(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-           std::to_string(r.bottom - r.top);
-}
+constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -39,16 +52,15 @@ protected:
     // Starts the program without a mail link, with `stored` as the user's
     // stored choice (nothing: none stored), and waits until its window shows.
     void Start(const std::optional<std::wstring>& stored) {
-        if (stored) {
-            ASSERT_TRUE(option_.Set(*stored));
-        } else {
-            ASSERT_TRUE(option_.Remove());
-        }
-        StartAsItIs();
+        ASSERT_TRUE(stored ? option_.Set(*stored) : option_.Remove());
+        Launch(ProgramPath(), L"Inboxhop");
     }
 
-    void StartAsItIs() {
-        program_ = std::make_unique<ShownProgram>(ProgramPath(), L"Inboxhop");
+    // Starts `program` without a mail link and waits until its window (with
+    // this caption, when given) shows, answering any box on the way.
+    void Launch(const std::wstring& program, const std::wstring& caption = L"") {
+        ASSERT_FALSE(program.empty()) << "could not prepare the program's folder";
+        program_ = std::make_unique<ShownProgram>(program, caption);
         window_ = program_->window();
         ASSERT_NE(window_, nullptr) << "the main window did not appear";
         Settle(window_);
@@ -56,14 +68,14 @@ protected:
 
     HWND Control(int id) const { return ControlById(window_, id); }
     HWND Option(int index) const { return Control(kOption1Id + index); }
-    HWND PushButton1() const { return Control(inboxhop::kPushButton1Id); }
-    HWND Text1() const { return Control(inboxhop::kText1Id); }
+    HWND PushButton1() const { return Control(kPushButton1Id); }
+    HWND Text1() const { return Control(kText1Id); }
 
     bool Checked(int index) const { return SendMessageW(Option(index), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // Which service button is selected: 0 to 3, or -1 for none.
     int Selected() const {
         int found = -1;
-        for (int i = 0; i < inboxhop::Form1::kOptionCount; ++i) {
+        for (int i = 0; i < Form1::kOptionCount; ++i) {
             if (Checked(i)) found = found == -1 ? i : -2;
         }
         return found;
@@ -72,9 +84,7 @@ protected:
     int PointerStyle() const { return NumberProperty(window_, inboxhop::kPointerStyleProp); }
 
     // Waits for a condition while answering message boxes.
-    bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-        return program_->Eventually(condition, timeoutMs);
-    }
+    bool Eventually(const std::function<bool()>& condition) { return program_->Eventually(condition); }
 
     bool Running() { return WaitForSingleObject(program_->process().handle(), 0) == WAIT_TIMEOUT; }
 
@@ -97,17 +107,14 @@ protected:
 TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
     Start(L"1");
     EXPECT_TRUE(Boxes().empty());
-
     RECT client = ClientRect(window_);
     EXPECT_EQ(client.right, 536);
     EXPECT_EQ(client.bottom, 102);
-
     // Centred on the screen.
     RECT outer;
     GetWindowRect(window_, &outer);
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
-
     // Fixed border, caption with close and minimize buttons, no maximize
     // button; an unowned application window, so it has a taskbar button.
     LONG style = GetWindowLongW(window_, GWL_STYLE);
@@ -120,7 +127,6 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
     EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
     EXPECT_FALSE(exStyle & WS_EX_TOOLWINDOW);
     EXPECT_EQ(GetWindow(window_, GW_OWNER), nullptr);
-
     const struct {
         int id;
         const wchar_t* className;
@@ -128,13 +134,13 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
         RECT rect;        // left, top, right, bottom in client pixels
         const wchar_t* text;
     } controls[] = {
-        {inboxhop::kText1Id, L"Edit", -1, {96, 110, 96 + 81, 110 + 35}, L"Text1"},
-        {inboxhop::kFrame1Id, L"Button", BS_GROUPBOX, {8, 8, 8 + 520, 8 + 50}, L"Default Email Option"},
+        {kText1Id, L"Edit", -1, {96, 110, 96 + 81, 110 + 35}, L"Text1"},
+        {kFrame1Id, L"Button", BS_GROUPBOX, {8, 8, 8 + 520, 8 + 50}, L"Default Email Option"},
         {kOption1Id + 0, L"Button", BS_AUTORADIOBUTTON, {24, 28, 24 + 76, 28 + 19}, L"Gmail"},
         {kOption1Id + 1, L"Button", BS_AUTORADIOBUTTON, {95, 28, 95 + 91, 28 + 19}, L" Yahoo! Mail"},
         {kOption1Id + 2, L"Button", BS_AUTORADIOBUTTON, {197, 28, 197 + 154, 28 + 19}, L" Windows Live Hotmail"},
         {kOption1Id + 3, L"Button", BS_AUTORADIOBUTTON, {365, 28, 365 + 76, 28 + 19}, L"AOL Mail"},
-        {inboxhop::kPushButton1Id, L"Button", BS_OWNERDRAW, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
+        {kPushButton1Id, L"Button", BS_OWNERDRAW, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
@@ -145,14 +151,14 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
             EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK, c.buttonType);
         }
         RECT r = RectInParent(hwnd);
-        EXPECT_TRUE(EqualRect(&r, &c.rect)) << Describe(r);
+        EXPECT_TRUE(EqualRect(&r, &c.rect))
+            << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top;
         EXPECT_EQ(TextOf(hwnd), c.text);
         EXPECT_TRUE(IsWindowVisible(hwnd));
         EXPECT_TRUE(IsWindowEnabled(hwnd));
     }
     // The text box lies wholly below the client area: the user never sees it.
     EXPECT_GE(RectInParent(Text1()).top, client.bottom);
-
     // The maximize command is refused as well.
     PostMessageW(window_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Settle(window_);
@@ -171,10 +177,9 @@ TEST_F(MainWindow, PaintsWhiteWithTheButtonCaptionShowing) {
         POINT p = ClientToScreenPoint(window_, client);
         return GetPixel(screen.get(), p.x, p.y);
     };
-    // The window's margin, the inside of the frame, a service button's
-    // empty end and the push button's face are white.
+    // The window's margin, the inside of the frame, a service button's empty end and the push button's face are white.
     for (POINT p : {kMargin, kInsideFrame, POINT{20, 52}, POINT{90, 38}, POINT{30, 80}}) {
-        EXPECT_EQ(pixel(p), RGB(255, 255, 255)) << "at " << p.x << "," << p.y;
+        EXPECT_EQ(pixel(p), kWhite) << "at " << p.x << "," << p.y;
     }
     // The caption "Mailvane" is drawn in dark text across the button's middle.
     int dark = 0;
@@ -192,7 +197,6 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
     Foreground();
     // The text box out of sight has the focus, so no control shows a focus mark.
     EXPECT_EQ(FocusOf(window_), Text1());
-
     // The first Tab enters the service group at its selected button.
     const struct {
         std::initializer_list<WORD> keys;
@@ -213,7 +217,6 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
     // Moving through selected and stored nothing.
     EXPECT_EQ(Selected(), 1);
     EXPECT_EQ(option_.Read(), L"2");
-
     // In the group the arrows select, wrapping round, and each selection is stored.
     const struct {
         WORD key;
@@ -224,7 +227,7 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
         PressKey(step.key);
         EXPECT_TRUE(Eventually([&] { return FocusOf(window_) == Option(step.expected); }));
         EXPECT_TRUE(Eventually([&] { return Selected() == step.expected; }));
-        std::wstring code(1, static_cast<wchar_t>(L'1' + step.expected));
+        const std::wstring code(1, static_cast<wchar_t>(L'1' + step.expected));
         EXPECT_TRUE(Eventually([&] { return option_.Read() == code; }));
     }
     // On the push button the arrows leave the focus where it is.
@@ -244,7 +247,6 @@ TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
     EXPECT_EQ(Selected(), 0);
     EXPECT_EQ(option_.Read(), L"1");
     Foreground();
-
     ClickAt(window_, CentreInParent(Option(1)));
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"2"; })) << "\" Yahoo! Mail\" did not store \"2\"";
     EXPECT_EQ(Selected(), 1);
@@ -252,9 +254,7 @@ TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"4"; }));
     ClickAt(window_, CentreInParent(Option(0)));
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"1"; }));
-
-    // Clicking the selected button again stores nothing: a value changed
-    // behind the program's back stays as it is.
+    // Clicking the selected button again stores nothing: a value changed behind the program's back stays as it is.
     ASSERT_TRUE(option_.Set(L"changed elsewhere"));
     ClickAt(window_, CentreInParent(Option(0)));
     Settle(window_);
@@ -282,41 +282,36 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
 TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     Start(L"1");
     Foreground();
-    POINT button = CentreInParent(PushButton1());
-
-    MoveMouseTo(window_, kMargin);
-    Settle(window_);
-    EXPECT_EQ(PointerStyle(), 0);
-
-    // Over the push button: custom.
-    MoveMouseTo(window_, button);
-    EXPECT_TRUE(Eventually([&] { return PointerStyle() == 99; }));
-    // Over a service button: unchanged.
-    MoveMouseTo(window_, CentreInParent(Option(2)));
-    MoveMouseTo(window_, {CentreInParent(Option(2)).x + 3, CentreInParent(Option(2)).y});
-    Settle(window_);
-    EXPECT_EQ(PointerStyle(), 99);
-    // Over the frame outside the service buttons: default.
-    MoveMouseTo(window_, kInsideFrame);
-    EXPECT_TRUE(Eventually([&] { return PointerStyle() == 0; }));
-    // Over the service buttons the default stays too.
-    MoveMouseTo(window_, CentreInParent(Option(0)));
-    Settle(window_);
-    EXPECT_EQ(PointerStyle(), 0);
-    // Back over the push button, then the window's margin.
-    MoveMouseTo(window_, button);
-    EXPECT_TRUE(Eventually([&] { return PointerStyle() == 99; }));
-    MoveMouseTo(window_, kMargin);
-    EXPECT_TRUE(Eventually([&] { return PointerStyle() == 0; }));
-
-    // Leaving the window straight from the push button keeps the custom
-    // style until the next move over the background or the frame.
-    MoveMouseTo(window_, button);
-    EXPECT_TRUE(Eventually([&] { return PointerStyle() == 99; }));
-    MoveMouseTo(window_, {button.x, ClientRect(window_).bottom + 40});
-    Settle(window_);
-    EXPECT_EQ(PointerStyle(), 99);
-
+    const POINT button = CentreInParent(PushButton1()), option3 = CentreInParent(Option(2));
+    const struct {
+        const char* over;
+        POINT at;
+        int style;
+        bool changes;  // true: wait for the style; false: it must be so once the window has settled
+    } moves[] = {
+        {"the margin", kMargin, 0, false},
+        {"the push button: custom", button, 99, true},
+        {"a service button: unchanged", option3, 99, false},
+        {"the same service button, moved on", {option3.x + 3, option3.y}, 99, false},
+        {"the frame outside the service buttons: default", kInsideFrame, 0, true},
+        {"a service button: the default stays", CentreInParent(Option(0)), 0, false},
+        {"the push button again", button, 99, true},
+        {"the window's margin", kMargin, 0, true},
+        {"the push button once more", button, 99, true},
+        // Leaving the window straight from the push button keeps the custom
+        // style until the next move over the background or the frame.
+        {"outside the window", {button.x, ClientRect(window_).bottom + 40}, 99, false},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.over);
+        MoveMouseTo(window_, m.at);
+        if (m.changes) {
+            EXPECT_TRUE(Eventually([&] { return PointerStyle() == m.style; }));
+        } else {
+            Settle(window_);
+            EXPECT_EQ(PointerStyle(), m.style);
+        }
+    }
     // Busy is left alone wherever the pointer moves.
     ASSERT_TRUE(SetPropW(window_, inboxhop::kPointerStyleProp, reinterpret_cast<HANDLE>(INT_PTR{11})));
     for (POINT p : {button, kMargin, kInsideFrame, button}) {
@@ -395,42 +390,32 @@ TEST_F(MainWindow, TheCloseLetsWaitingMessagesRunFirst) {
     EXPECT_EQ(option_.Read(), L"3");
 }
 
-// Makes the settings store refuse every write for the life of the object:
-// the application's key becomes volatile, and a volatile key takes no
-// lasting sub-key, so the section cannot be created.
-class RefusingSettingsStore {
-public:
+// Makes the settings store refuse every write while it lives: the application's key becomes volatile, and a volatile
+// key takes no lasting sub-key, so the section cannot be created.
+struct RefusingSettingsStore {
     RefusingSettingsStore() {
         DeleteTree(HKEY_CURRENT_USER, kSettingsApplicationPath);
         inboxhop::ScopedRegKey key, child;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsApplicationPath, 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
-            return;
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS) {
+            status = RegCreateKeyExW(key.get(), L"Inboxhop", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                     nullptr, child.put(), nullptr);
         }
-        status_ = RegCreateKeyExW(key.get(), L"Inboxhop", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, child.put(), nullptr);
     }
     ~RefusingSettingsStore() { DeleteTree(HKEY_CURRENT_USER, kSettingsApplicationPath); }
 
-    // Whether the store refuses: the section could not be created.
-    bool ok() const { return status_ != ERROR_SUCCESS; }
-    LONG status() const { return status_; }
-
-private:
-    LONG status_ = ERROR_SUCCESS;  // of creating the section
+    LONG status = ERROR_SUCCESS;  // of creating the section: the store refuses when it failed
 };
 
 TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     RefusingSettingsStore refusing;
-    if (!refusing.ok()) GTEST_SKIP() << "this system keeps lasting keys under volatile ones";
-    const std::wstring description = inboxhop::SystemMessage(static_cast<unsigned long>(refusing.status()));
-
-    StartAsItIs();
+    if (refusing.status == ERROR_SUCCESS) GTEST_SKIP() << "this system keeps lasting keys under volatile ones";
+    const std::wstring description = inboxhop::SystemMessage(static_cast<unsigned long>(refusing.status));
+    Launch(ProgramPath(), L"Inboxhop");
     // The start-up marks Gmail; its store fails under the load's trap.
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].title, L"Application Error");
     EXPECT_NE(Boxes()[0].text.find(L"Form1.Form_Load at line 134"), std::wstring::npos);
-
     // Gmail stays the selected button although its store failed: clicking
     // it again is no new selection, so nothing is stored and nothing shown.
     Foreground();
@@ -438,12 +423,10 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     Settle(window_);
     program_->watcher().Tick();
     EXPECT_EQ(Boxes().size(), 1u);
-
     ClickAt(window_, CentreInParent(Option(1)));
     ASSERT_TRUE(Eventually([&] { return Boxes().size() == 2; })) << "no message box";
     EXPECT_EQ(Boxes()[1].title, L"Inboxhop");
     EXPECT_EQ(Boxes()[1].text, description);
-
     // The program goes on: the window is open and answers.
     Settle(window_);
     EXPECT_TRUE(Running());
@@ -451,6 +434,393 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     EXPECT_EQ(Selected(), 1);
     ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->Close()));
     EXPECT_EQ(Boxes().size(), 2u);
+}
+
+// What the skin file in the program's folder is.
+enum class SkinFile { None, File, Folder, HiddenFile, SystemFile };
+// What HAND-M.CUR in the program's folder is.
+enum class PointerFile { None, Shipped, Broken };
+
+// A copy of the program in a folder of its own, with the optional files as
+// asked. Returns the program's path, or an empty text on failure.
+std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile pointer) {
+    const std::wstring folder = NewScratchFolder(L"look"), program = folder + L"\\Inboxhop.exe";
+    if (!CopyProgram(ProgramPath(), program)) return L"";
+    if (skinKind != SkinFile::None) {
+        CreateDirectoryW((folder + L"\\x").c_str(), nullptr);
+        const std::wstring path = folder + L"\\x\\o.cjs";
+        if (skinKind == SkinFile::Folder) {
+            if (!CreateDirectoryW(path.c_str(), nullptr)) return L"";
+        } else {
+            if (!WriteFileBytes(path, skin)) return L"";
+            DWORD attributes = skinKind == SkinFile::HiddenFile   ? FILE_ATTRIBUTE_HIDDEN
+                               : skinKind == SkinFile::SystemFile ? FILE_ATTRIBUTE_SYSTEM
+                                                                  : FILE_ATTRIBUTE_NORMAL;
+            if (!SetFileAttributesW(path.c_str(), attributes)) return L"";
+        }
+    }
+    const std::wstring cursor = folder + L"\\HAND-M.CUR", shipped = BuildFolder() + L"\\HAND-M.CUR";
+    if (pointer == PointerFile::Shipped && !CopyFileW(shipped.c_str(), cursor.c_str(), FALSE)) return L"";
+    if (pointer == PointerFile::Broken && !WriteFileBytes(cursor, "This is no cursor.\r\n")) return L"";
+    return program;
+}
+
+std::string Hex(COLORREF c) {
+    char text[16];
+    snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+class Appearance : public MainWindow {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(MainWindow::SetUp());
+        ASSERT_TRUE(option_.Set(L"1"));
+    }
+
+    void TearDown() override {
+        if (program_) program_->Close(10000);
+    }
+
+    // The colours the window shows where it matters: its own background, the
+    // frame's inside below the service buttons, the service buttons and the push button.
+    void ExpectLook(COLORREF windowBack, COLORREF frameBack, COLORREF optionsBack, COLORREF buttonBack) {
+        MoveMouseTo(window_, {-60, -60});  // keep the pointer off the window
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Settle(window_);
+        // What the screen shows of the client area, copied in one go.
+        const RECT client = ClientRect(window_);
+        const POINT origin = ClientToScreenPoint(window_, {0, 0});
+        inboxhop::ScopedGetDC screen(nullptr);
+        HDC shot = CreateCompatibleDC(screen.get());
+        HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), client.right, client.bottom);
+        HGDIOBJ old = SelectObject(shot, bitmap);
+        BitBlt(shot, 0, 0, client.right, client.bottom, screen.get(), origin.x, origin.y, SRCCOPY);
+        // The colour most pixels of `area` have: for a control, its background, whatever text or border it draws.
+        auto dominant = [&](RECT area) {
+            IntersectRect(&area, &area, &client);
+            std::map<COLORREF, int> counts;
+            for (int y = area.top; y < area.bottom; ++y) {
+                for (int x = area.left; x < area.right; ++x) ++counts[GetPixel(shot, x, y)];
+            }
+            auto most = std::max_element(counts.begin(), counts.end(),
+                                         [](const auto& a, const auto& b) { return a.second < b.second; });
+            return Hex(most == counts.end() ? CLR_INVALID : most->first);
+        };
+        const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
+        // Between the frame and the push button lies a strip of bare window.
+        EXPECT_EQ(dominant({0, frame.bottom + 1, client.right, button.top - 1}), Hex(windowBack));
+        EXPECT_EQ(dominant({frame.left + 4, RectInParent(Option(0)).bottom + 1, frame.right - 4, frame.bottom - 4}),
+                  Hex(frameBack));
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(dominant(RectInParent(Option(i))), Hex(optionsBack)) << "Option" << i + 1;
+        EXPECT_EQ(dominant(button), Hex(buttonBack));
+        SelectObject(shot, old);
+        DeleteObject(bitmap);
+        DeleteDC(shot);
+    }
+
+    bool Skinned() const { return GetPropW(window_, inboxhop::kSkinAppliedProp) != nullptr; }
+
+    // The pointer the system shows once it rests on `client`; the hover rule's style must have become `style` by then.
+    HCURSOR PointerAt(POINT client, int style) {
+        MoveMouseTo(window_, {client.x - 1, client.y});
+        MoveMouseTo(window_, client);
+        EXPECT_TRUE(WaitUntil([&] { return NumberProperty(window_, inboxhop::kPointerStyleProp) == style; }))
+            << "style " << style;
+        Settle(window_);
+        CURSORINFO info = {sizeof(info), 0, nullptr, {}};
+        EXPECT_TRUE(GetCursorInfo(&info));
+        return info.hCursor;
+    }
+};
+
+// Ends with `line` reported in the error report box.
+void ExpectReport(const SeenBox& box, int line, const std::wstring& cause) {
+    EXPECT_TRUE(IsErrorReport(box, line));
+    EXPECT_NE(box.text.find(cause), std::wstring::npos) << box.text;
+}
+
+constexpr char kValidSkin[] = "[Test]\nwindow.back = #2A6F97\nframe.back = #DDE8F0\noption.text = #16293B\n"
+                              "button.back = #F2C14E\nbutton.text = #1B1B1B\n";
+
+TEST_F(Appearance, WithoutASkinFileTheWindowStaysWhiteAndUnskinned) {
+    // A folder, a hidden file or a system file named o.cjs is no skin file, even when it holds a valid skin.
+    const struct {
+        SkinFile kind;
+        const char* what;
+    } cases[] = {
+        {SkinFile::None, "no x folder"},
+        {SkinFile::Folder, "a folder named o.cjs"},
+        {SkinFile::HiddenFile, "a hidden o.cjs"},
+        {SkinFile::SystemFile, "a system o.cjs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Launch(ProgramWith(c.kind, kValidSkin, PointerFile::None));
+        EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+        EXPECT_FALSE(Skinned());
+        ExpectLook(kWhite, kWhite, kWhite, kWhite);
+        // The caption is set all the same. (The icons cannot be asked for
+        // across processes under Wine; the resources test sets them.)
+        EXPECT_EQ(TextOf(window_), L"Inboxhop");
+        TearDown();
+        program_.reset();
+    }
+}
+
+TEST_F(Appearance, ASkinFileAppliesItsColours) {
+    Launch(ProgramWith(SkinFile::File, kValidSkin, PointerFile::None));
+    EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+    EXPECT_TRUE(Skinned());
+    // The service buttons take the frame's colour.
+    ExpectLook(RGB(0x2A, 0x6F, 0x97), RGB(0xDD, 0xE8, 0xF0), RGB(0xDD, 0xE8, 0xF0), RGB(0xF2, 0xC1, 0x4E));
+    EXPECT_EQ(TextOf(window_), L"Inboxhop");
+}
+
+TEST_F(Appearance, ABrokenSkinFileIsReportedOnceUnderLine100AndTheWindowStillShows) {
+    Launch(ProgramWith(SkinFile::File, "[Test]\nwindow.back = #2A6F97\nbutton.back = yellow\n", PointerFile::None));
+    Settle(window_);
+    ASSERT_EQ(Boxes().size(), 1u);
+    ExpectReport(Boxes()[0], 100, L"line 3");
+    EXPECT_FALSE(Skinned());
+    // What was done before the skin failed stays: button face on the window,
+    // the frame and the service buttons; the push button keeps its white.
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    ExpectLook(face, face, face, kWhite);
+    // The rest of the start-up ran.
+    EXPECT_EQ(TextOf(window_), L"Inboxhop");
+    EXPECT_TRUE(Checked(0));
+}
+
+TEST_F(Appearance, TheShippedPointerShowsOverThePushButtonOnly) {
+    Launch(ProgramWith(SkinFile::None, "", PointerFile::Shipped));
+    EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+    Foreground();
+    HCURSOR overMargin = PointerAt(kMargin, inboxhop::kPointerDefault);
+    HCURSOR overButton = PointerAt(CentreInParent(PushButton1()), inboxhop::kPointerCustom);
+    EXPECT_NE(overButton, overMargin);
+    // Back on the margin the default pointer returns.
+    EXPECT_EQ(PointerAt(kMargin, inboxhop::kPointerDefault), overMargin);
+}
+
+TEST_F(Appearance, ABrokenPointerFileIsReportedUnderLine108AndNoImageIsSet) {
+    Launch(ProgramWith(SkinFile::None, "", PointerFile::Broken));
+    Settle(window_);
+    ASSERT_EQ(Boxes().size(), 1u);
+    ExpectReport(Boxes()[0], 108, L"");
+    // The custom style over the push button has no image to show.
+    Foreground();
+    HCURSOR overMargin = PointerAt(kMargin, inboxhop::kPointerDefault);
+    HCURSOR overButton = PointerAt(CentreInParent(PushButton1()), inboxhop::kPointerCustom);
+    EXPECT_EQ(overButton, overMargin);
+}
+
+TEST_F(Appearance, OnAMailLinkStartTheStepsRunBeforeTheHandOff) {
+    const std::wstring program =
+        ProgramWith(SkinFile::File, "[Test]\nwindow.back = #2A6F97\nwindow.text\n", PointerFile::Broken);
+    ASSERT_FALSE(program.empty());
+    ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"", program);
+    ASSERT_TRUE(run.exitCode.has_value()) << "the program did not end by itself";
+    EXPECT_EQ(*run.exitCode, 0u);
+    EXPECT_FALSE(run.windowShown);
+    // Both boxes, in the order of the steps, and then the address.
+    ASSERT_EQ(run.boxes.size(), 2u);
+    ExpectReport(run.boxes[0], 100, L"line 3");
+    ExpectReport(run.boxes[1], 108, L"");
+    ASSERT_EQ(run.addresses.size(), 1u);
+    EXPECT_EQ(run.addresses[0], L"https://mail.google.com/mail/?view=cm&tf=0&to=someone@example.com&su=&fs=1");
+}
+
+// Main windows made in this process.
+int g_clicks = 0;
+WNDPROC g_formProc = nullptr;
+
+// Keeps the window's own click procedure out of the push button's tests: counts the presses the button reports instead.
+LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == kPushButton1Id && HIWORD(wParam) == BN_CLICKED) {
+        ++g_clicks;
+        return 0;
+    }
+    return CallWindowProcW(g_formProc, hwnd, message, wParam, lParam);
+}
+
+// A main window made to be shown, its push button's presses counted.
+class FormHere : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<Form1>(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(form_->Create());
+        window_ = form_->hwnd();
+        button_ = GetDlgItem(window_, kPushButton1Id);
+        ASSERT_NE(button_, nullptr);
+        g_formProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+        g_clicks = 0;
+    }
+    void TearDown() override {
+        form_.reset();
+        // Destroying the window posts a quit message; keep it off the next test.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    void Mouse(UINT message, int x, int y) { SendMessageW(button_, message, 0, MAKELPARAM(x, y)); }
+    // A key as the message loop hands it on: through the dialog manager,
+    // and to the focused control when the dialog manager leaves it.
+    void Key(UINT message, WPARAM key, bool repeat = false) {
+        MSG msg = {GetFocus(), message, key, repeat ? 0x40000001 : 1, 0, {}};
+        if (message == WM_KEYUP) msg.lParam |= 0xC0000000;
+        if (!IsDialogMessageW(window_, &msg)) DispatchMessageW(&msg);
+    }
+
+    std::unique_ptr<Form1> form_;
+    HWND window_ = nullptr, button_ = nullptr;
+};
+using Form1Fonts = FormHere;
+using PushButton = FormHere;
+
+TEST_F(Form1Fonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
+    const int dpi = GetDeviceCaps(inboxhop::ScopedGetDC(nullptr).get(), LOGPIXELSY);
+    const struct {
+        int id;
+        int hundredthsOfPoint;
+    } controls[] = {
+        {kText1Id, 900},        {kFrame1Id, 900},       {kOption1Id + 0, 900}, {kOption1Id + 1, 900},
+        {kOption1Id + 2, 900},  {kOption1Id + 3, 900},  {kPushButton1Id, 1125},
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        HWND control = GetDlgItem(window_, c.id);
+        ASSERT_NE(control, nullptr);
+        auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        ASSERT_NE(font, nullptr);
+        LOGFONTW lf = {};
+        ASSERT_EQ(GetObjectW(font, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+        EXPECT_STREQ(lf.lfFaceName, L"Arial");
+        EXPECT_EQ(lf.lfWeight, FW_BOLD);
+        EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET);
+        EXPECT_FALSE(lf.lfItalic);
+        // Character height in pixels: 12 for 9 pt and 15 for 11.25 pt at 96 DPI.
+        EXPECT_EQ(lf.lfHeight, -MulDiv(c.hundredthsOfPoint, dpi, 7200));
+    }
+}
+
+TEST_F(PushButton, TheMouseClicksWhenReleasedOverTheButton) {
+    const struct {
+        const char* what;
+        std::vector<POINT> path;  // down at the first point, up at the last, moves between
+        int clicks;
+    } cases[] = {
+        {"down and up inside", {{5, 5}, {5, 5}}, 1},
+        {"released outside", {{5, 5}, {600, 5}}, 0},
+        {"out and back in", {{5, 5}, {-20, 5}, {100, 15}}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_clicks = 0;
+        Mouse(WM_LBUTTONDOWN, c.path.front().x, c.path.front().y);
+        EXPECT_EQ(GetCapture(), button_);
+        EXPECT_EQ(GetFocus(), button_);
+        for (size_t i = 1; i < c.path.size(); ++i) Mouse(WM_MOUSEMOVE, c.path[i].x, c.path[i].y);
+        EXPECT_EQ(g_clicks, 0) << "clicked before the release";
+        Mouse(WM_LBUTTONUP, c.path.back().x, c.path.back().y);
+        EXPECT_EQ(g_clicks, c.clicks);
+        EXPECT_NE(GetCapture(), button_);
+    }
+}
+
+TEST_F(PushButton, SpaceClicksOnReleaseAndEnterWhileFocused) {
+    SetFocus(button_);
+    Key(WM_KEYDOWN, VK_SPACE);
+    Key(WM_KEYDOWN, VK_SPACE, true);  // held: the key repeats
+    EXPECT_EQ(g_clicks, 0);
+    Key(WM_KEYUP, VK_SPACE);
+    EXPECT_EQ(g_clicks, 1);
+    Key(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(g_clicks, 2);
+    // Other keys do nothing.
+    Key(WM_KEYDOWN, 'A');
+    Key(WM_KEYUP, 'A');
+    EXPECT_EQ(g_clicks, 2);
+    // Enter on another control presses nothing.
+    SetFocus(GetDlgItem(window_, kText1Id));
+    Key(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(g_clicks, 2);
+}
+
+TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
+    // The system's own button class: screen readers get its role and its "Press" action from the system. (Wine 8's
+    // accessibility library has no button object of its own and answers as for any client area, so only the name
+    // and state are checked here.)
+    EXPECT_EQ(_wcsicmp(ClassOf(button_).c_str(), L"Button"), 0) << ClassOf(button_);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        inboxhop::ComPtr<IAccessible> accessible;
+        ASSERT_EQ(AccessibleObjectFromWindow(button_, OBJID_CLIENT, IID_IAccessible, accessible.put_void()), S_OK);
+        ASSERT_TRUE(accessible);
+        VARIANT self = {};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        ASSERT_EQ(accessible->get_accName(self, &text), S_OK);
+        EXPECT_STREQ(text, L"Mailvane");
+        SysFreeString(text);
+        VARIANT state = {};
+        ASSERT_EQ(accessible->get_accState(self, &state), S_OK);
+        EXPECT_TRUE(state.lVal & STATE_SYSTEM_FOCUSABLE);
+        EXPECT_FALSE(state.lVal & STATE_SYSTEM_PRESSED);
+    }
+    CoUninitialize();
+    // What the system's "Press" action sends presses it.
+    SendMessageW(button_, BM_CLICK, 0, 0);
+    EXPECT_EQ(g_clicks, 1);
+}
+
+// The window a mail-link start makes: message-only and without controls, yet able to become the full window should
+// the start show it after all.
+bool IsTopLevel(HWND hwnd) { return GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow(); }
+
+TEST(HandOffWindow, IsMessageOnlyAndKeepsTheChoiceUntilItIsShown) {
+    ScratchOption option;
+    Form1 form(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(form.Create(Form1::Purpose::HandOff));
+    EXPECT_FALSE(IsTopLevel(form.hwnd()));
+    EXPECT_FALSE(form.HasControls());
+    EXPECT_EQ(GetDlgItem(form.hwnd(), kOption1Id), nullptr);
+    // Marking a service still stores the choice.
+    inboxhop::Form1Procedures(form).SelectService(2);
+    EXPECT_EQ(option.Read(), L"3");
+    EXPECT_TRUE(form.IsOptionSelected(2));
+    EXPECT_FALSE(form.IsOptionSelected(0));
+    form.MakeShowable();
+    EXPECT_TRUE(IsTopLevel(form.hwnd()));
+    ASSERT_TRUE(form.HasControls());
+    HWND third = GetDlgItem(form.hwnd(), kOption1Id + 2);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(SendMessageW(third, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(GetDlgItem(form.hwnd(), kOption1Id), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_TRUE(form.IsOptionSelected(2));
+    // Centred on the screen, like a window made to be shown.
+    RECT rc;
+    GetWindowRect(form.hwnd(), &rc);
+    EXPECT_NEAR((rc.left + rc.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((rc.top + rc.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    // And as large as one.
+    Form1 shown(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(shown.Create(Form1::Purpose::Show));
+    EXPECT_EQ(ClientRect(form.hwnd()).right, ClientRect(shown.hwnd()).right);
+    EXPECT_EQ(ClientRect(form.hwnd()).bottom, ClientRect(shown.hwnd()).bottom);
+    ShowWindow(form.hwnd(), SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+}
+
+TEST(HandOffWindow, AWindowMadeToBeShownHasItsControlsFromTheStart) {
+    Form1 form(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(form.Create(Form1::Purpose::Show));
+    EXPECT_TRUE(IsTopLevel(form.hwnd()));
+    EXPECT_TRUE(form.HasControls());
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
 }
 
 }  // namespace

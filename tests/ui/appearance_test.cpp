@@ -1,3 +1,5 @@
+// How the program presents itself: its skin files read, and its application title shortened.
+#include "ui/app_title.h"
 #include "ui/skin_format.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +28,7 @@ TEST(ParseSkin, ReadsColoursAndFontsOfEveryPart) {
         "frame.text = #2F4A63 ; dark blue\n"
         "option.font = Segoe UI, 9, bold\n"
         "textbox.font = Courier New, 10.5, italic, bold\n"
-        "button.back=#102030\n",
-        L"");
+        "button.back=#102030\n", L"");
     EXPECT_EQ(skin.scheme, L"Slate");
     EXPECT_EQ(skin.Own(SkinPart::Window).back, (SkinColor{0xE9, 0xEE, 0xF3}));
     EXPECT_EQ(skin.Own(SkinPart::Caption).text, (SkinColor{0, 0, 0}));
@@ -40,14 +41,8 @@ TEST(ParseSkin, ReadsColoursAndFontsOfEveryPart) {
 }
 
 TEST(ParseSkin, OptionButtonsTakeFromTheFrameAndTheFrameFromTheWindow) {
-    Skin skin = ParseSkin(
-        "[s]\n"
-        "window.back = #010101\n"
-        "window.text = #020202\n"
-        "window.font = Arial, 8\n"
-        "frame.back = #030303\n"
-        "option.text = #040404\n",
-        L"");
+    Skin skin = ParseSkin("[s]\nwindow.back = #010101\nwindow.text = #020202\nwindow.font = Arial, 8\n"
+                          "frame.back = #030303\noption.text = #040404\n", L"");
     SkinStyle frame = skin.StyleOf(SkinPart::Frame);
     EXPECT_EQ(frame.back, (SkinColor{3, 3, 3}));
     EXPECT_EQ(frame.text, (SkinColor{2, 2, 2}));
@@ -63,9 +58,7 @@ TEST(ParseSkin, OptionButtonsTakeFromTheFrameAndTheFrameFromTheWindow) {
 }
 
 TEST(ParseSkin, PicksTheNamedSchemeOrTheFirst) {
-    const std::string file =
-        "[Day]\nwindow.back = #FFFFFF\n"
-        "[Night]\nwindow.back = #000000\n";
+    const std::string file = "[Day]\nwindow.back = #FFFFFF\n[Night]\nwindow.back = #000000\n";
     EXPECT_EQ(ParseSkin(file, L"").scheme, L"Day");
     EXPECT_EQ(ParseSkin(file, L"").Own(SkinPart::Window).back, (SkinColor{255, 255, 255}));
     Skin night = ParseSkin(file, L"nIGHT");
@@ -84,10 +77,7 @@ TEST(ParseSkin, AcceptsTheUsualEncodingsAndLineEnds) {
     EXPECT_EQ(skin.Own(SkinPart::Frame).font->face, L"Caf\u00e9");
     // UTF-16 little-endian with its mark, as older editors save "Unicode".
     std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("[a]\r\nwindow.back = #0000FF\r\n")) {
-        utf16.push_back(c);
-        utf16.push_back('\0');
-    }
+    for (char c : std::string("[a]\r\nwindow.back = #0000FF\r\n")) utf16 += std::string{c, '\0'};
     EXPECT_EQ(ParseSkin(utf16, L"").Own(SkinPart::Window).back, blue);
     // A face name beyond the basic plane survives as one character.
     Skin wide = ParseSkin("[a]\nframe.font = \xF0\x9F\x98\x80, 9\n", L"");
@@ -110,8 +100,7 @@ TEST(ParseSkin, RefusesFilesThatAreNoSkinNamingTheLine) {
         {"[a]\nwindow.back #FFFFFF\n", L"line 2: expected a setting: part.setting = value"},
         {"[a]\n\nwindw.back = #FFFFFF\n", L"line 3: \"windw.back\" is not a skin setting"},
         {"[a]\ncaption.font = Arial, 9\n", L"line 2: \"caption.font\" is not a skin setting"},
-        {"[a]\nwindow.back = #FFFFFF\nWindow.Back = #000000\n",
-         L"line 3: \"window.back\" is set twice in this scheme"},
+        {"[a]\nwindow.back = #FFFFFF\nWindow.Back = #000000\n", L"line 3: \"window.back\" is set twice in this scheme"},
         {"[a]\nwindow.back = ; comment only\n", L"line 2: \"window.back\" has no value"},
         {"[a]\nwindow.back = #FFF\n", L"line 2: \"#FFF\" is not a colour written as #RRGGBB"},
         {"[a]\nwindow.back = #FFFFFF;x\n", L"line 2: \"#FFFFFF;x\" is not a colour written as #RRGGBB"},
@@ -137,8 +126,7 @@ TEST(ParseSkin, RefusesFilesThatAreNoSkinNamingTheLine) {
         SCOPED_TRACE(std::string(c.file));
         EXPECT_EQ(ErrorOf(c.file), std::wstring(L"The skin file is not valid: ") + c.error);
     }
-    // Files beyond the size limit are refused before they are read; one
-    // exactly at the limit is read.
+    // Files beyond the size limit are refused before they are read; one exactly at the limit is read.
     std::string big = "[a]\n" + std::string(kMaxSkinFileBytes, ';');
     EXPECT_EQ(ErrorOf(big), L"The skin file is not valid: it is larger than 64 KB");
     big.resize(kMaxSkinFileBytes);
@@ -150,8 +138,7 @@ TEST(ParseSkin, ReadsTheSampleSkin) {
     std::string path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string() +
                        "/resources/skins/slate.cjs";
 #ifdef _WIN32
-    // Under Wine the source tree is reached through the drive that maps the
-    // Unix root.
+    // Under Wine the source tree is reached through the drive that maps the Unix root.
     if (!path.empty() && path[0] == '/') path = "Z:" + path;
 #endif
     std::ifstream in(path, std::ios::binary);
@@ -160,6 +147,29 @@ TEST(ParseSkin, ReadsTheSampleSkin) {
     Skin skin = ParseSkin(bytes, L"");
     EXPECT_TRUE(skin.Own(SkinPart::Window).back.has_value());
     EXPECT_TRUE(skin.StyleOf(SkinPart::Option).back.has_value());
+}
+
+TEST(ShortenApplicationTitle, DropsWholeTrailingWordsUntilFortyCharactersRemain) {
+    EXPECT_EQ(ShortenApplicationTitle(L"Inboxhop"), L"Inboxhop");
+    EXPECT_EQ(ShortenApplicationTitle(L""), L"");
+    const std::wstring forty(40, L'x');
+    EXPECT_EQ(ShortenApplicationTitle(forty), forty);
+    // 41 characters: the last word goes with its blank.
+    EXPECT_EQ(ShortenApplicationTitle(std::wstring(36, L'a') + L" bcde"), std::wstring(36, L'a'));
+    // Words go one at a time, re-testing the length after each.
+    EXPECT_EQ(ShortenApplicationTitle(L"Inboxhop mail link handler for web mail services everywhere"),
+              L"Inboxhop mail link handler for web mail");
+    // Blanks at the end count as characters and go one at a time too.
+    EXPECT_EQ(ShortenApplicationTitle(std::wstring(40, L'a') + L"  "), std::wstring(40, L'a'));
+    EXPECT_EQ(ShortenApplicationTitle(std::wstring(39, L'a') + L"  "), std::wstring(39, L'a') + L" ");
+}
+
+TEST(ShortenApplicationTitle, CutsALongTitleWithoutBlanksToFortyCharacters) {
+    EXPECT_EQ(ShortenApplicationTitle(std::wstring(41, L'x')), std::wstring(40, L'x'));
+    // The blank is found, but what is left before it is still too long.
+    EXPECT_EQ(ShortenApplicationTitle(std::wstring(45, L'y') + L" z"), std::wstring(40, L'y'));
+    // A leading blank leaves an empty title rather than looping.
+    EXPECT_EQ(ShortenApplicationTitle(L" " + std::wstring(45, L'y')), L"");
 }
 
 }  // namespace
