@@ -1,13 +1,10 @@
-// End to end: the real program's press registers Inboxhop where Default apps
-// looks for it, then asks who opens this user's mail links. Another
-// program's choice (planted the way Wine reads it, without a hash) gives the
-// question, and Yes opens the settings page of the Windows the prefix
-// reports; the recorder stands in for the settings app. Every registry value
-// touched is put back afterwards.
+// End to end: the real program's press registers Inboxhop where Default apps looks for it, then asks
+// who opens this user's mail links. Another program's choice (planted the way Wine reads it, without a
+// hash) gives the question, and Yes opens the settings page of the Windows the prefix reports; the
+// recorder stands in for the settings app. Every registry value touched is put back afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -17,14 +14,12 @@
 #include "app/default_apps.h"
 #include "app/procedure_steps.h"
 #include "app_checks.h"
-#include "base/product.h"
 #include "base/windows_version_win.h"
 #include "program_run.h"
 #include "read_only_keys.h"
 #include "registry/mail_handler_keys.h"
 #include "registration_values.h"
 #include "registry_64bit_reader.h"
-#include "ui/form1.h"
 
 namespace {
 
@@ -37,8 +32,7 @@ const std::wstring kUserChoiceKey = std::wstring(kMailChoiceKey) + L"\\UserChoic
 constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kOtherProgId[] = L"Other.Mail";
 constexpr wchar_t kOtherName[] = L"Other Mail link";
-
-std::wstring Path(std::wstring_view path) { return std::wstring(path); }
+constexpr wchar_t kSettingsClassKey[] = L"SOFTWARE\\Classes\\ms-settings";
 
 class DefaultApps : public ::testing::Test {
 protected:
@@ -46,9 +40,9 @@ protected:
         ASSERT_TRUE(browser_.ok()) << "could not register the recorder";
         ASSERT_TRUE(mailtoClass_.saved().has_value()) << "the system's mailto class is missing";
         ASSERT_TRUE(option_.Set(L"1"));
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kProgIdKey)));
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, Path(kClientKey)));
-        ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey), L"Inboxhop"));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+        ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, std::wstring(kRegisteredApplicationsKey), L"Inboxhop"));
         ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailChoiceKey));
     }
 
@@ -69,9 +63,9 @@ protected:
     ScratchOption option_;
     RecorderAsBrowser browser_;
     ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
-    ScratchTree progId_{HKEY_LOCAL_MACHINE, Path(kProgIdKey)};
-    ScratchTree client_{HKEY_LOCAL_MACHINE, Path(kClientKey)};
-    ScratchTree registered_{HKEY_LOCAL_MACHINE, Path(kRegisteredApplicationsKey)};
+    ScratchTree progId_{HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)};
+    ScratchTree client_{HKEY_LOCAL_MACHINE, std::wstring(kClientKey)};
+    ScratchTree registered_{HKEY_LOCAL_MACHINE, std::wstring(kRegisteredApplicationsKey)};
     ScratchTree choice_{HKEY_CURRENT_USER, kMailChoiceKey};
     ScratchTree otherClass_{HKEY_LOCAL_MACHINE, std::wstring(L"SOFTWARE\\Classes\\") + kOtherProgId};
 };
@@ -80,16 +74,13 @@ TEST_F(DefaultApps, ThePressRegistersInboxhopFromAFolderWithSpaces) {
     const std::wstring folder = NewScratchFolder(L"Inbox hop tools");
     const std::wstring program = folder + L"\\Inboxhop.exe";
     ASSERT_TRUE(CopyProgram(ProgramPath(), program));
-
     EXPECT_EQ(PressOnce(program).text, L"Done.");
-
     for (const ExpectedValue& e : DefaultAppsValues(program)) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key << L" " << e.name;
     }
-    // Only the user makes the choice, and the Start menu entry stays the
-    // machine's own.
+    // Only the user makes the choice, and the Start menu entry stays the machine's own.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserChoiceKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Path(kCapabilitiesKey) + L"\\StartMenu"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kCapabilitiesKey) + L"\\StartMenu"));
 }
 
 // Windows 7 (Wine's default): no choice, or a choice that leaves mail links
@@ -112,14 +103,12 @@ TEST_P(DefaultAppsWithChoice, EndsInDone) {
     if (c.classStartsInboxhop) {
         ASSERT_TRUE(PlantClass(*c.progId, L"\"" + ProgramPath() + L"\" \"%1\""));
     }
-
     ExpectPlainBox(PressOnce(), L"Done.");
     EXPECT_EQ(browser_.Pages(), std::vector<std::wstring>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, DefaultAppsWithChoice,
-                         ::testing::Values(ChoiceCase{"NoChoice", std::nullopt},
-                                           ChoiceCase{"EmptyChoice", L""},
+                         ::testing::Values(ChoiceCase{"NoChoice", std::nullopt}, ChoiceCase{"EmptyChoice", L""},
                                            ChoiceCase{"InboxhopsOwnClass", L"Inboxhop.mailto"},
                                            ChoiceCase{"AnotherClassThatStartsThisInboxhop", kOtherProgId, true}),
                          [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
@@ -131,8 +120,8 @@ struct QuestionCase {
     bool settingsHandled;  // the recorder stands in for the settings app
     int answer;            // IDYES or IDNO
     std::vector<std::wstring> pages;
-    std::optional<std::wstring> afterwards;  // the box after the answer, when one follows
-    bool forCurrentUser = false;             // the machine's keys are read-only: the user is registered
+    bool forCurrentUser = false;               // the machine's keys are read-only: the user is registered
+    std::optional<std::wstring> afterwards{};  // the box after the answer, when one follows
 };
 
 void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
@@ -143,12 +132,11 @@ protected:
         DefaultApps::SetUp();
         ASSERT_TRUE(version_.Set(L"10.0"));
         ASSERT_TRUE(build_.Set(GetParam().build));
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ms-settings"));
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kSettingsClassKey));
         if (GetParam().settingsHandled) {
-            const std::wstring key = L"SOFTWARE\\Classes\\ms-settings";
-            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key, L"", L"URL:ms-settings"));
-            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key, L"URL Protocol", L""));
-            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"",
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kSettingsClassKey, L"", L"URL:ms-settings"));
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kSettingsClassKey, L"URL Protocol", L""));
+            ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kSettingsClassKey) + L"\\shell\\open\\command", L"",
                                   L"\"" + BuildFolder() + L"\\Recorder.exe\" \"%1\""));
         }
         ASSERT_TRUE(PlantClass(kOtherProgId, L"\"C:\\Program Files\\Other Mail\\other.exe\" \"%1\""));
@@ -160,7 +148,7 @@ protected:
 
     ScratchValue version_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentVersion"};
     ScratchValue build_{HKEY_LOCAL_MACHINE, kVersionKey, L"CurrentBuildNumber"};
-    ScratchTree settings_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ms-settings"};
+    ScratchTree settings_{HKEY_LOCAL_MACHINE, kSettingsClassKey};
     ScratchTree userMailto_{HKEY_CURRENT_USER, std::wstring(kMailtoClassKey)};
     ScratchTree userProgId_{HKEY_CURRENT_USER, std::wstring(kProgIdKey)};
     ScratchTree userClients_{HKEY_CURRENT_USER, L"SOFTWARE\\Clients"};
@@ -208,21 +196,19 @@ TEST_P(DefaultAppsOnNewerWindows, AnotherProgramsChoiceGivesTheQuestion) {
 INSTANTIATE_TEST_SUITE_P(
     Versions, DefaultAppsOnNewerWindows,
     ::testing::Values(
-        QuestionCase{"Windows10Yes", L"19045", true, IDYES, {std::wstring(kWindows10Page)}, std::nullopt},
-        QuestionCase{"Windows11Yes", L"22000", true, IDYES, {std::wstring(kWindows11Page)}, std::nullopt},
-        QuestionCase{"Windows11YesForTheUserAlone", L"22000", true, IDYES, {std::wstring(kWindows11UserPage)},
-                     std::nullopt, true},
-        QuestionCase{"Windows10No", L"19045", true, IDNO, {}, std::nullopt},
-        QuestionCase{"Windows11No", L"22000", true, IDNO, {}, std::nullopt},
-        // Nothing opens the settings pages (Wine has no association window
-        // either): the box says where to choose by hand.
-        QuestionCase{"Windows11NoPageOpens", L"22000", false, IDYES, {}, std::wstring(kChooseByHandMessage)}),
+        QuestionCase{"Windows10Yes", L"19045", true, IDYES, {std::wstring(kWindows10Page)}},
+        QuestionCase{"Windows11Yes", L"22000", true, IDYES, {std::wstring(kWindows11Page)}},
+        QuestionCase{"Windows11YesForTheUserAlone", L"22000", true, IDYES, {std::wstring(kWindows11UserPage)}, true},
+        QuestionCase{"Windows10No", L"19045", true, IDNO, {}},
+        QuestionCase{"Windows11No", L"22000", true, IDNO, {}},
+        // Nothing opens the settings pages (Wine has no association window either): the box says where to
+        // choose by hand.
+        QuestionCase{"Windows11NoPageOpens", L"22000", false, IDYES, {}, false, std::wstring(kChooseByHandMessage)}),
     [](const ::testing::TestParamInfo<QuestionCase>& info) { return info.param.name; });
 
-// Run by tests/wow64 in a 64-bit prefix, where this 32-bit test runs under
-// WOW64 like the program: after the press, the 64-bit reg.exe finds every key
-// in the 64-bit view, and a mail link that a 64-bit process opens through the
-// shell reaches the service's page. Skipped elsewhere.
+// Run by tests/wow64 in a 64-bit prefix, where this 32-bit test runs under WOW64 like the program: after
+// the press, the 64-bit reg.exe finds every key in the 64-bit view, and a mail link that a 64-bit process
+// opens through the shell reaches the service's page. Skipped elsewhere.
 TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
     if (!RunsUnderWow64()) GTEST_SKIP() << "runs only in a 64-bit prefix (tests/wow64)";
     wchar_t opener[MAX_PATH] = {};
@@ -240,16 +226,11 @@ TEST_F(DefaultApps, UnderWow64AMailLinkOpenedByA64BitProcessReachesTheService) {
         ASSERT_TRUE(listed.has_value()) << what << L": not in the 64-bit view";
         // reg.exe lists a DWORD as 0x and its hex digits, and text without its NUL.
         const bool number = e.value.type == REG_DWORD;
-        std::wstring shown;
-        if (number) {
-            wchar_t hex[16] = {};
-            _snwprintf(hex, 15, L"0x%lx", *reinterpret_cast<const DWORD*>(e.value.data.data()));
-            shown = hex;
-        } else {
-            shown.assign(reinterpret_cast<const wchar_t*>(e.value.data.data()), e.value.data.size() / sizeof(wchar_t) - 1);
-        }
+        const auto* text = reinterpret_cast<const wchar_t*>(e.value.data.data());
+        wchar_t hex[16] = {};
+        if (number) _snwprintf(hex, 15, L"0x%lx", *reinterpret_cast<const DWORD*>(text));
         EXPECT_EQ(listed->type, number ? L"REG_DWORD" : L"REG_SZ") << what;
-        EXPECT_EQ(listed->data, shown) << what;
+        EXPECT_EQ(listed->data, number ? std::wstring(hex) : std::wstring(text, e.value.data.size() / 2 - 1)) << what;
     }
 
     StartedProcess shell(opener, L"\"" + std::wstring(opener) + L"\" mailto:someone@example.com");

@@ -16,17 +16,14 @@ TEST(ErrorReportText, IsWordedExactly) {
               L"Please email screenshot of this message to support@kestrelon.com");
 }
 
-// Records the report texts a trap shows.
-struct Reports {
-    std::vector<std::wstring> texts;
-    Trap::Reporter reporter() {
-        return [this](const std::wstring& text) { texts.push_back(text); };
-    }
-};
+// A reporter that records the report texts a trap shows in `texts`.
+Trap::Reporter RecordInto(std::vector<std::wstring>& texts) {
+    return [&texts](const std::wstring& text) { texts.push_back(text); };
+}
 
 TEST(Trap, AFailingStepIsReportedOnceAndTheNextStepRuns) {
-    Reports reports;
-    Trap trap(L"Form_Load", reports.reporter());
+    std::vector<std::wstring> texts;
+    Trap trap(L"Form_Load", RecordInto(texts));
     std::vector<int> ran;
     EXPECT_TRUE(trap.Step(100, [&] { ran.push_back(100); }));
     EXPECT_FALSE(trap.Step(104, [&] {
@@ -36,44 +33,44 @@ TEST(Trap, AFailingStepIsReportedOnceAndTheNextStepRuns) {
     }));
     EXPECT_TRUE(trap.Step(106, [&] { ran.push_back(106); }));
     EXPECT_EQ(ran, (std::vector<int>{100, 104, 106}));
-    ASSERT_EQ(reports.texts.size(), 1u);
-    EXPECT_EQ(reports.texts[0], ErrorReportText(L"Access is denied.", L"Form_Load", 104));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], ErrorReportText(L"Access is denied.", L"Form_Load", 104));
 }
 
 TEST(Trap, TheThreeActionsOfOneLineEachRunAndEachReport) {
-    Reports reports;
-    Trap trap(L"Form_Load", reports.reporter());
+    std::vector<std::wstring> texts;
+    Trap trap(L"Form_Load", RecordInto(texts));
     std::vector<int> ran;
     trap.Step(104, [&] { throw Failure(L"caption"); });
     trap.Step(104, [&] { ran.push_back(2); });
     trap.Step(104, [&] { throw Failure(L"title"); });
     trap.Step(106, [&] { ran.push_back(4); });
     EXPECT_EQ(ran, (std::vector<int>{2, 4}));
-    ASSERT_EQ(reports.texts.size(), 2u);
-    EXPECT_EQ(reports.texts[0], ErrorReportText(L"caption", L"Form_Load", 104));
-    EXPECT_EQ(reports.texts[1], ErrorReportText(L"title", L"Form_Load", 104));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], ErrorReportText(L"caption", L"Form_Load", 104));
+    EXPECT_EQ(texts[1], ErrorReportText(L"title", L"Form_Load", 104));
 }
 
 TEST(Trap, AFailingTestGoesOnWithTheStepItGuards) {
-    Reports reports;
-    Trap trap(L"PushButton1_Click", reports.reporter());
+    std::vector<std::wstring> texts;
+    Trap trap(L"PushButton1_Click", RecordInto(texts));
     EXPECT_TRUE(trap.Test(106, []() -> bool { throw Failure(L"Path not found"); }));
     EXPECT_FALSE(trap.Test(130, [] { return false; }));
     EXPECT_TRUE(trap.Test(132, [] { return true; }));
-    ASSERT_EQ(reports.texts.size(), 1u);
-    EXPECT_EQ(reports.texts[0], ErrorReportText(L"Path not found", L"PushButton1_Click", 106));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], ErrorReportText(L"Path not found", L"PushButton1_Click", 106));
 }
 
 TEST(Trap, DescribesFailuresOfTheLanguageToo) {
-    Reports reports;
-    Trap trap(L"Form_QueryUnload", reports.reporter());
+    std::vector<std::wstring> texts;
+    Trap trap(L"Form_QueryUnload", RecordInto(texts));
     trap.Step(100, [] { throw std::bad_alloc(); });
     trap.Step(100, [] { throw std::runtime_error("boom"); });
     trap.Step(100, [] { throw 42; });
-    ASSERT_EQ(reports.texts.size(), 3u);
-    EXPECT_EQ(reports.texts[0].substr(0, 15), L"Out of memory\r\n");
-    EXPECT_EQ(reports.texts[1].substr(0, 6), L"boom\r\n");
-    EXPECT_EQ(reports.texts[2].substr(0, 20), L"Unexpected failure\r\n");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].substr(0, 15), L"Out of memory\r\n");
+    EXPECT_EQ(texts[1].substr(0, 6), L"boom\r\n");
+    EXPECT_EQ(texts[2].substr(0, 20), L"Unexpected failure\r\n");
 }
 
 TEST(Trap, AReporterThatFailsDoesNotStopTheProcedure) {

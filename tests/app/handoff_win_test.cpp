@@ -17,8 +17,7 @@ class HandOff : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser"; }
 
-    // A mail-link start that must end by itself, show nothing and open
-    // exactly `expected`, or nothing when `expected` is empty.
+    // A mail-link start that must end by itself, show nothing and open exactly `expected` (nothing when empty).
     void ExpectOpens(const std::wstring& arguments, const std::wstring& expected) {
         SCOPED_TRACE(testing::Message() << "arguments: " << arguments);
         ProgramRun run = RunProgram(browser_, arguments);

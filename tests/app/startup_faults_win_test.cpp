@@ -1,7 +1,6 @@
-// Faults met during start-up: an unreadable or mistyped stored choice, a
-// broken skin file, a broken pointer file. Each shows one error report box
-// naming its step, and the start goes on: a plain start still shows the
-// window, a mail-link start still hands the link off and ends.
+// Faults met during start-up: an unreadable or mistyped stored choice, a broken skin file, a broken
+// pointer file. Each shows one error report box naming its step, and the start goes on: a plain start
+// still shows the window, a mail-link start still hands the link off and ends.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,29 +18,25 @@ namespace {
 
 using namespace testing_support;
 
-constexpr wchar_t kMailLink[] = L" \"mailto:someone@example.com\"";
-
-// Exactly one error report box, for `line`; nothing when `line` is 0.
+// Exactly one error report box, for `line`; none when `line` is 0.
 void ExpectReports(const std::vector<SeenBox>& boxes, int line) {
-    if (line == 0) {
-        EXPECT_TRUE(boxes.empty()) << boxes[0].text;
-        return;
-    }
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(IsErrorReport(boxes[0], line));
+    ASSERT_EQ(boxes.size(), line ? 1u : 0u) << (boxes.empty() ? L"" : boxes[0].text);
+    for (const SeenBox& box : boxes) EXPECT_TRUE(IsErrorReport(box, line));
 }
 
 class StartupFault : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser"; }
+    void SetUp() override {
+        ASSERT_TRUE(browser_.ok()) << "could not register the stand-in browser";
+        option_.Set(L"1");
+    }
 
-    // Both kinds of start with the fault in place: one box for `line`, and
-    // the start goes on. `opensGmail`: the mail-link start still opens the
-    // compose address (the fault left the stored choice alone).
+    // Both kinds of start with the fault in place: one box for `line`, and the start goes on. `opensGmail`:
+    // the mail-link start still opens the compose address (the fault left the stored choice alone).
     void ExpectBothStarts(int line, bool opensGmail, const std::wstring& program = ProgramPath()) {
         {
             SCOPED_TRACE("mail-link start");
-            ProgramRun run = RunProgram(browser_, kMailLink, program);
+            ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"", program);
             ASSERT_EQ(run.exitCode, std::optional<DWORD>(0)) << "the program did not end by itself with exit code 0";
             EXPECT_FALSE(run.windowShown);
             ExpectReports(run.boxes, line);
@@ -56,6 +51,21 @@ protected:
             ASSERT_EQ(run.Close(), std::optional<DWORD>(0))
                 << "closing the window did not end the program with exit code 0";
         }
+    }
+
+    // Both starts of a copy of the program in a fresh folder with `entry` made beside it, an empty file
+    // or a folder, below a folder of its own when its path has one.
+    void ExpectBothStartsBeside(const std::wstring& entry, bool asFolder, int line) {
+        const std::wstring folder = NewScratchFolder(L"fault");
+        const std::wstring program = folder + L"\\Inboxhop.exe";
+        ASSERT_TRUE(CopyProgram(ProgramPath(), program));
+        const size_t slash = entry.rfind(L'\\');
+        if (slash != std::wstring::npos) {
+            ASSERT_TRUE(CreateDirectoryW((folder + L"\\" + entry.substr(0, slash)).c_str(), nullptr));
+        }
+        const std::wstring path = folder + L"\\" + entry;
+        ASSERT_TRUE(asFolder ? CreateDirectoryW(path.c_str(), nullptr) != FALSE : WriteFileBytes(path, ""));
+        ExpectBothStarts(line, true, program);
     }
 
     ScratchOption option_;
@@ -87,7 +97,6 @@ TEST_F(StartupFault, AStoredChoiceOfAnotherTypeIsReportedAndLeftAsItIs) {
 }
 
 TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
-    option_.Set(L"1");
     {
         // Everyone may do all but read its values.
         ReadOnlyKeys unreadable;
@@ -98,7 +107,6 @@ TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
         LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsSectionPath, 0, KEY_QUERY_VALUE, &probe);
         if (status == ERROR_SUCCESS) RegCloseKey(probe);
         ASSERT_EQ(status, ERROR_ACCESS_DENIED) << "the system does not enforce the permission";
-
         ExpectBothStarts(128, false);
     }
     EXPECT_EQ(option_.Read(), L"1");
@@ -106,46 +114,20 @@ TEST_F(StartupFault, AnUnreadableSettingsSectionIsReported) {
 
 // ---- Files beside the program (lines 100 and 108) ----------------------
 
-// A copy of the program in a fresh folder with `entry` made beside it, an
-// empty file or a folder, below a folder of its own when its path has one;
-// an empty text on failure.
-std::wstring ProgramWith(const std::wstring& entry, bool asFolder) {
-    const std::wstring folder = NewScratchFolder(L"fault");
-    const std::wstring program = folder + L"\\Inboxhop.exe";
-    const size_t slash = entry.rfind(L'\\');
-    if (!CopyProgram(ProgramPath(), program)) return L"";
-    if (slash != std::wstring::npos && !CreateDirectoryW((folder + L"\\" + entry.substr(0, slash)).c_str(), nullptr)) {
-        return L"";
-    }
-    const std::wstring path = folder + L"\\" + entry;
-    return (asFolder ? CreateDirectoryW(path.c_str(), nullptr) != FALSE : WriteFileBytes(path, "")) ? program : L"";
-}
-
 TEST_F(StartupFault, AnEmptySkinFileIsReportedAtTheSkinStep) {
-    option_.Set(L"1");
-    const std::wstring program = ProgramWith(L"x\\o.cjs", false);
-    ASSERT_FALSE(program.empty());
-    ExpectBothStarts(100, true, program);
+    ExpectBothStartsBeside(L"x\\o.cjs", false, 100);
 }
 
 TEST_F(StartupFault, ASkinPathThatIsAFolderCountsAsNoSkin) {
-    // The skin is looked up as a normal file: a folder of that name is no
-    // skin file, so there is nothing to report.
-    option_.Set(L"1");
-    const std::wstring program = ProgramWith(L"x\\o.cjs", true);
-    ASSERT_FALSE(program.empty());
-    ExpectBothStarts(0, true, program);
+    // The skin is looked up as a normal file: a folder of that name is no skin file, so nothing to report.
+    ExpectBothStartsBeside(L"x\\o.cjs", true, 0);
 }
 
 TEST_F(StartupFault, APointerFileThatIsNoCursorIsReportedAtThePointerStep) {
-    option_.Set(L"1");
-    // A folder has a last-change time too, so it passes the existence test
-    // and then fails to load.
+    // A folder has a last-change time too, so it passes the existence test and then fails to load.
     for (bool asFolder : {false, true}) {
         SCOPED_TRACE(asFolder ? "a folder" : "zero bytes");
-        const std::wstring program = ProgramWith(L"HAND-M.CUR", asFolder);
-        ASSERT_FALSE(program.empty());
-        ExpectBothStarts(108, true, program);
+        ExpectBothStartsBeside(L"HAND-M.CUR", asFolder, 108);
     }
 }
 
