@@ -1,14 +1,12 @@
-// The installer and the uninstaller, end to end in the test prefix: silent
-// installs into a folder with spaces, what they leave on the machine, that
-// the installer's mail-link keys are those a press of the installed program
-// writes, and that the uninstaller takes away what names the installation
-// and puts back the mailto command it found; the same for one user beside
-// the machine's installation, whose keys are a refused press's; and the
-// failures that must end non-zero and leave both installations as they
-// were. Registry keys touched are put back afterwards.
+// The EXE installer and uninstaller end to end in the test prefix (the Windows Installer package further down):
+// silent installs into a folder with spaces, what they leave, that the installer's mail-link keys are a press's, that
+// the uninstaller takes away what names the installation and puts back the mailto command it found; the same for one
+// user beside the machine's installation, whose keys are a refused press's; and failures that must end non-zero and
+// leave both installations as they were. Registry keys touched are put back afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <msi.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -16,12 +14,12 @@
 #include <xmllite.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "app/compose_link.h"
-#include "app/home_page.h"
 #include "app/procedure_steps.h"
 #include "base/scoped_win.h"
 #include "file_bytes.h"
@@ -29,7 +27,6 @@
 #include "program_run.h"
 #include "read_only_keys.h"
 #include "registration_values.h"
-#include "wait_until.h"
 
 namespace {
 
@@ -56,7 +53,8 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     wchar_t target[MAX_PATH] = {};
     inboxhop::ComPtr<IShellLinkW> shell;
     inboxhop::ComPtr<IPersistFile> file;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.put_void())) &&
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   shell.put_void())) &&
         SUCCEEDED(shell->QueryInterface(IID_IPersistFile, file.put_void())) &&
         SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
         shell->GetPath(target, MAX_PATH, nullptr, 0);
@@ -64,10 +62,8 @@ std::wstring ShortcutTarget(const std::wstring& link) {
     return target;
 }
 
-// A folder (none: no folder) and all in it refusing writing under Wine for
-// as long as this lives: the Linux "immutable" attribute, set by chattr on
-// the prefix's drive. Wine gives no handle to wait on for a Linux program,
-// so a file beside the folder tells when chattr has succeeded.
+// A folder (none: no folder) and all in it refusing writing under Wine while this lives: the Linux "immutable"
+// attribute, set by chattr. Wine gives no handle to wait on for a Linux program: a file beside the folder tells.
 struct Unwritable {
     explicit Unwritable(const std::wstring& folder) : folder(folder), ok(folder.empty() || Set(true)) {}
     ~Unwritable() {
@@ -88,51 +84,49 @@ struct Unwritable {
                             L"' && touch '" + unix(done) + L"'\"";
         DeleteFileW(done.c_str());
         StartedProcess chattr(L"Z:\\bin\\sh", line);
-        bool succeeded = WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                                   kWaitMs);
+        bool changed = WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, kWaitMs);
         DeleteFileW(done.c_str());
-        return succeeded;
+        return changed;
     }
     const std::wstring folder;
     const bool ok;
 };
 
-// The attributes of the associations file's Association elements, read with
-// the system's XML reader; nothing when the file is not well-formed.
+// The attributes of the associations file's Association elements, read with the system's XML reader; nothing when
+// the file is not well-formed.
 std::optional<std::vector<std::map<std::wstring, std::wstring>>> ReadAssociations(const std::wstring& path) {
     using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
     auto create = reinterpret_cast<Create>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"xmllite.dll"), "CreateXmlReader")));
     inboxhop::ComPtr<IStream> stream;
     inboxhop::ComPtr<IXmlReader> reader;
-    std::optional<std::vector<std::map<std::wstring, std::wstring>>> found;
-    if (create &&
-        SUCCEEDED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, reinterpret_cast<IStream**>(stream.put_void()))) &&
-        SUCCEEDED(create(__uuidof(IXmlReader), reader.put_void(), nullptr)) && SUCCEEDED(reader->SetInput(stream.get()))) {
-        found.emplace();
-        XmlNodeType node;
-        HRESULT status;
-        const wchar_t *name = nullptr, *value = nullptr;
-        while ((status = reader->Read(&node)) == S_OK) {
-            if (node != XmlNodeType_Element || FAILED(reader->GetLocalName(&name, nullptr)) ||
-                std::wstring(name) != L"Association") {
-                continue;
-            }
-            auto& attributes = found->emplace_back();
-            for (HRESULT more = reader->MoveToFirstAttribute(); more == S_OK; more = reader->MoveToNextAttribute()) {
-                reader->GetLocalName(&name, nullptr);
-                reader->GetValue(&value, nullptr);
-                attributes[name] = value;
-            }
-        }
-        if (FAILED(status)) found.reset();
+    if (!create ||
+        FAILED(SHCreateStreamOnFileW(path.c_str(), STGM_READ, reinterpret_cast<IStream**>(stream.put_void()))) ||
+        FAILED(create(__uuidof(IXmlReader), reader.put_void(), nullptr)) || FAILED(reader->SetInput(stream.get()))) {
+        return std::nullopt;
     }
+    std::vector<std::map<std::wstring, std::wstring>> found;
+    XmlNodeType node;
+    HRESULT status;
+    const wchar_t *name = nullptr, *value = nullptr;
+    while ((status = reader->Read(&node)) == S_OK) {
+        if (node != XmlNodeType_Element || FAILED(reader->GetLocalName(&name, nullptr)) ||
+            std::wstring(name) != L"Association") {
+            continue;
+        }
+        auto& attributes = found.emplace_back();
+        for (HRESULT more = reader->MoveToFirstAttribute(); more == S_OK; more = reader->MoveToNextAttribute()) {
+            reader->GetLocalName(&name, nullptr);
+            reader->GetValue(&value, nullptr);
+            attributes[name] = value;
+        }
+    }
+    if (FAILED(status)) return std::nullopt;
     return found;
 }
 
-// What an installation of one mode has on the machine: its files (the
-// program's bytes too), its shortcut, its uninstall entry and the mail-link
-// keys under its root.
+// What an installation of one mode has on the machine: its files (the program's bytes too), its shortcut, its
+// uninstall entry and the mail-link keys under its root.
 struct Installation {
     std::vector<std::wstring> files;
     std::string program;
@@ -150,8 +144,7 @@ Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The machine's keys put back afterwards, and the user's keys of the
-        // same names, none there to begin with.
+        // The machine's keys put back afterwards, and the user's keys of the same names, none there to begin with.
         for (const std::wstring& key : {kMailtoClassKey, kClientsKey + L"\\Mail", kProgIdKey,
                                         kRegisteredApps, kUninstallKey, kVendorKey}) {
             savedKeys_.push_back(std::make_unique<ScratchTree>(HKEY_LOCAL_MACHINE, key));
@@ -162,15 +155,14 @@ protected:
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
         }
         ASSERT_TRUE(browser_.ok());
-        ASSERT_TRUE(fs::exists(setup_)) << "no installer beside the tests: cmake --build --preset windows --target package";
+        ASSERT_TRUE(fs::exists(setup_)) << "no installer: cmake --build --preset windows --target package";
         ASSERT_TRUE(savedKeys_.front()->saved().has_value()) << "the system's mailto class is missing";
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L"", L"Native Mail Client"));
         for (const std::wstring& key : {kClientKey, kProgIdKey, kUninstallKey, kVendorKey}) {
             ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, key));
         }
         ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop"));
-        // Another mail program's command, with a variable to expand, as
-        // Windows' own commands have.
+        // Another mail program's command, with a variable to expand, as Windows' own commands have.
         ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
         ASSERT_TRUE(option_.Set(L"3"));
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -229,13 +221,12 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     EXPECT_EQ(UninstallEntries().size(), 1u);
     const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
-    const std::wstring icon = folder_ + L"\\Inboxhop.exe,0";
     const std::pair<const wchar_t*, RawValue> entryValues[] = {
-        {L"DisplayName", TextValue(L"Inboxhop")},         {L"DisplayVersion", TextValue(L"7.00")},
-        {L"Publisher", TextValue(L"Kestrelon")},          {L"DisplayIcon", TextValue(icon)},
-        {L"InstallLocation", TextValue(folder_)},         {L"UninstallString", TextValue(uninstaller)},
-        {L"QuietUninstallString", TextValue(uninstaller + L" /S")},
-        {L"NoModify", NumberValue(1)},                    {L"NoRepair", NumberValue(1)},
+        {L"DisplayName", TextValue(L"Inboxhop")}, {L"DisplayVersion", TextValue(L"7.00")},
+        {L"Publisher", TextValue(L"Kestrelon")}, {L"DisplayIcon", TextValue(folder_ + L"\\Inboxhop.exe,0")},
+        {L"InstallLocation", TextValue(folder_)}, {L"UninstallString", TextValue(uninstaller)},
+        {L"QuietUninstallString", TextValue(uninstaller + L" /S")}, {L"NoModify", NumberValue(1)},
+        {L"NoRepair", NumberValue(1)},
     };
     for (const auto& [name, expected] : entryValues) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name), expected) << name;
@@ -244,9 +235,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     ASSERT_TRUE(size && size->type == REG_DWORD && size->data.size() == 4);
     EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data.data()), program.size() / 1024);
 
-    // "Use Inboxhop for mail links", on by default: the Default-apps
-    // registration here (the press's own keys are compared with the press
-    // below), and the mailto command.
+    // "Use Inboxhop for mail links", on by default: the Default-apps registration here (the press's own keys are
+    // compared with the press below), and the mailto command.
     std::vector<ExpectedValue> written = DefaultAppsValues(folder_ + L"\\Inboxhop.exe");
     written.push_back({kMailtoCommandKey, L"", TextValue(link_)});
     for (const ExpectedValue& e : written) {
@@ -263,8 +253,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kCapabilities, L"ApplicationName"),
               TextValue((*associations)[0][L"ApplicationName"]));
 
-    // The installer's keys and the press's cannot drift apart: take the
-    // installer's away, press the installed program's button, compare.
+    // The installer's keys and the press's cannot drift apart: take the installer's away, press the installed
+    // program's button, compare.
     const Registration installed = ReadRegistration();
     const auto installedCommand = ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"");
     ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
@@ -295,15 +285,13 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
     ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
     const RawValue other = TextValue(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
     ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", other));
-
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
 }
 
-// Just for me, beside the machine's installation, twice: over a mailto
-// command of the user's own, which comes back, and with no mailto class of
-// the user's, which goes again.
+// Just for me, beside the machine's installation, twice: over a mailto command of the user's own, which comes back,
+// and with no mailto class of the user's, which goes again.
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
@@ -317,8 +305,7 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         }
         ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
 
-        // The files, the user's shortcut, and an entry as complete as the
-        // machine's, telling its uninstaller the mode.
+        // The files, the user's shortcut, and an entry as complete as the machine's, telling its uninstaller the mode.
         const Installation user = ReadUserInstallation();
         EXPECT_TRUE(user.files == machine.files && user.program == machine.program) << "the files differ";
         EXPECT_EQ(user.shortcutTarget, Lower(folder + L"\\Inboxhop.exe"));
@@ -327,16 +314,14 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         EXPECT_EQ(user.entry->values.size(), machine.entry->values.size());
         EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString"),
                   L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser /S");
-
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
 
-        // The user's keys are those of a press that the machine refuses, as
-        // it refuses a user without administrator rights: take the
-        // installer's away, press the user's program, compare.
-        ASSERT_TRUE(user.registeredApp && PutTree(HKEY_CURRENT_USER, kClientsKey, std::nullopt) &&
-                    PutTree(HKEY_CURRENT_USER, kProgIdKey, std::nullopt) &&
-                    PutTree(HKEY_CURRENT_USER, kMailtoClassKey, std::nullopt) &&
-                    PutTree(HKEY_CURRENT_USER, kRegisteredApps, std::nullopt));
+        // The user's keys are those of a press that the machine refuses, as it refuses a user without administrator
+        // rights: take the installer's away, press the user's program, compare.
+        ASSERT_TRUE(user.registeredApp);
+        for (const std::wstring& key : {kClientsKey, kProgIdKey, kMailtoClassKey, kRegisteredApps}) {
+            ASSERT_TRUE(PutTree(HKEY_CURRENT_USER, key, std::nullopt)) << key;
+        }
         {
             ReadOnlyKeys machineKeys;
             ASSERT_TRUE(machineKeys.AddEvery(inboxhop::MachineRegistrationSteps()));
@@ -368,9 +353,8 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
     ExpectNothingOfTheInstallationLeft();
 }
 
-// Failures end non-zero and leave both installations as they were: no file,
-// shortcut, entry or key changes, and each still works (its program is in
-// place and uninstalls). The uninstallers run in place (_?=) to report.
+// Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
+// each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
 TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     Install();
     ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
@@ -383,18 +367,18 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     struct Failure {
         const char* what;
         std::wstring program, arguments;
-        std::wstring unwritable;  // a folder that refuses writing meanwhile
-        std::wstring running;     // a folder Inboxhop runs from meanwhile
+        std::wstring unwritable = L"";  // a folder that refuses writing meanwhile
+        std::wstring running = L"";     // a folder Inboxhop runs from meanwhile
     };
     const Failure failures[] = {
-        {"an upgrade in a folder that refuses writing", setup_, L" /S /D=" + folder_, folder_, L""},
-        {"just for me, the same", setup_, L" /S /CurrentUser", UserFolder(), L""},
-        {"a new folder that refuses writing", setup_, L" /S /D=" + readOnly, readOnly, L""},
-        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + readOnly, readOnly, L""},
-        {"a folder below a file", setup_, L" /S /D=" + blockFile + L"\\Inboxhop", L"", L""},
-        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + blockFile + L"\\Inboxhop", L"", L""},
-        {"just for me, into the folder of the installation for anyone", setup_, L" /S /CurrentUser /D=" + folder_, L"", L""},
-        {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder(), L"", L""},
+        {"an upgrade in a folder that refuses writing", setup_, L" /S /D=" + folder_, folder_},
+        {"just for me, the same", setup_, L" /S /CurrentUser", UserFolder()},
+        {"a new folder that refuses writing", setup_, L" /S /D=" + readOnly, readOnly},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + readOnly, readOnly},
+        {"a folder below a file", setup_, L" /S /D=" + blockFile + L"\\Inboxhop"},
+        {"just for me, the same", setup_, L" /S /CurrentUser /D=" + blockFile + L"\\Inboxhop"},
+        {"just for me, into the folder of the installation for anyone", setup_, L" /S /CurrentUser /D=" + folder_},
+        {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder()},
         {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
         {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
     };
@@ -416,14 +400,179 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         EXPECT_TRUE(code && *code != 0) << "exit code " << code.value_or(0);
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "the machine's installation changed";
         EXPECT_TRUE(ReadUserInstallation() == user) << "the user's installation changed";
-        EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inboxhop")) << "installed into the default folder";
+        EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inboxhop"))
+            << "installed into the default folder";
     }
     fs::remove_all(scratch);
-
     Uninstall(UserFolder());
     ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
+}
+
+// The Windows Installer package end to end in the test prefix: install, its registration against a press, a mail
+// link, upgrade, refusals (its own and the EXE installer's), removal.
+
+// The product codes of the Windows Installer entries named Inboxhop.
+std::vector<std::wstring> Entries() {
+    std::vector<std::wstring> codes;
+    for (const auto& [code, entry] : UninstallEntries()) {
+        if (entry.values.count(L"WindowsInstaller")) codes.push_back(code);
+    }
+    return codes;
+}
+// A product code as Windows Installer's own keys spell it: the first three groups' digits reversed, the other
+// digits swapped in pairs.
+std::wstring Packed(std::wstring code) {
+    std::erase_if(code, [](wchar_t c) { return !std::iswxdigit(c); });
+    std::reverse(code.begin(), code.begin() + 8);
+    std::reverse(code.begin() + 8, code.begin() + 12);
+    std::reverse(code.begin() + 12, code.begin() + 16);
+    for (size_t i = 16; i + 1 < code.size(); i += 2) std::swap(code[i], code[i + 1]);
+    return code;
+}
+
+class MsiPackage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_));
+        ASSERT_TRUE(RemoveRegistration());
+        // Another program's registered application and mail-link command stay.
+        ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other", L"SOFTWARE\\Other") &&
+                    WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
+    }
+    void TearDown() override {
+        for (const std::wstring& code : Entries()) Msiexec(L"/x " + code + L" /qn");  // what a failed run left
+    }
+    // msiexec with these arguments and a verbose log; its message boxes are kept and answered.
+    std::optional<DWORD> Msiexec(const std::wstring& arguments) {
+        fs::remove(log_);
+        std::vector<SeenBox> boxes;
+        auto code = RunToEnd(msiexec_, L" " + arguments + L" /l*v \"" + log_ + L"\"", &boxes);
+        box_ = boxes.empty() ? L"no box" : boxes.front().text;
+        return code;
+    }
+    void ExpectNothingLeft(const std::vector<std::wstring>& codes) {
+        EXPECT_TRUE(Entries().empty() && !fs::exists(folder_) && !fs::exists(shortcut_));
+        EXPECT_TRUE(ReadRegistration() == Registration{});
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other"), L"SOFTWARE\\Other");
+        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_);
+        std::vector<std::wstring> texts{folder_};
+        for (const std::wstring& code : codes) {
+            texts.insert(texts.end(), {code, Packed(code)});
+            EXPECT_FALSE(fs::exists(SystemFolder(CSIDL_WINDOWS) + L"\\Installer\\" + code)) << "the icon's folder";
+        }
+        for (const auto& mention : Mentions(texts)) ADD_FAILURE() << "still names the installation: " << mention;
+    }
+
+    const std::wstring msiexec_ = SystemFolder(CSIDL_SYSTEM) + L"\\msiexec.exe";
+    const std::wstring log_ = NewScratchFolder(L"msi") + L"\\log.txt";
+    const std::wstring package_ = BuildFolder() + L"\\" INBOXHOP_MSI_FILE;
+    const std::wstring newer_ = BuildFolder() + L"\\" INBOXHOP_NEWER_MSI_FILE;
+    const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
+    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inboxhop";
+    const std::wstring program_ = folder_ + L"\\Inboxhop.exe";
+    // Wine puts a per-machine package's shortcut in the user's Start menu.
+    const std::wstring shortcut_ = SystemFolder(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk";
+    const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other\\mail.exe\" \"%1\"", REG_EXPAND_SZ);
+    std::wstring box_;
+    ScratchOption option_;
+    RecorderAsBrowser browser_;
+    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
+};
+
+TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRemovesEverything) {
+    ASSERT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qn"), 0u);
+    ASSERT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qn"), 0u);  // again: nothing changes
+    const std::vector<std::wstring> installed = Entries();
+    ASSERT_EQ(installed.size(), 1u);
+    for (const wchar_t* file : {L"\\HAND-M.CUR", L"\\InboxhopAssociations.xml", L"\\Inboxhop.exe"}) {
+        EXPECT_TRUE(fs::exists(folder_ + file)) << file;
+    }
+    EXPECT_EQ(fs::file_size(program_), fs::file_size(ProgramPath()));
+    EXPECT_TRUE(fs::exists(shortcut_));
+    std::wstring entry[4];
+    for (int i = 0; const wchar_t* name : {INSTALLPROPERTY_INSTALLEDPRODUCTNAME, INSTALLPROPERTY_PUBLISHER,
+                                            INSTALLPROPERTY_VERSIONSTRING, INSTALLPROPERTY_PRODUCTICON}) {
+        wchar_t value[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        MsiGetProductInfoW(installed[0].c_str(), name, value, &size);
+        entry[i++] = value;
+    }
+    EXPECT_EQ(entry[0] + L" " + entry[1] + L" " + entry[2], L"Inboxhop Kestrelon " INBOXHOP_MSI_VERSION);
+    EXPECT_TRUE(fs::exists(entry[3])) << entry[3];  // the icon
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoModify") == NumberValue(1) &&
+                ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoRepair") == NumberValue(1));
+
+    // The registration is a press's, byte for byte, but for the mailto command.
+    const Registration registered = ReadRegistration();
+    ASSERT_TRUE(registered.client && registered.progId && registered.application);
+    ASSERT_TRUE(RemoveRegistration());
+    ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
+    EXPECT_TRUE(ReadRegistration() == registered) << "the package's keys differ from the press's";
+    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
+    // The ProgID's command, started with a mail link, reaches the browser.
+    std::wstring command =
+        ReadText(HKEY_LOCAL_MACHINE, kProgIdKey + L"\\shell\\open\\command", L"").value_or(L"\"\" %1");
+    command.replace(command.find(L"%1"), 2, L"mailto:someone@example.com");
+    const size_t split = command.find(L'"', 1) + 1;
+    const std::wstring link = inboxhop::BuildComposeLink(L"3", L"someone@example.com").value();
+    EXPECT_EQ(RunProgram(browser_, command.substr(split), command.substr(1, split - 2)).addresses,
+              std::vector<std::wstring>{link.substr(1, link.size() - 2)});
+
+    // A newer version replaces it, keeping one entry; the older one then refuses.
+    ASSERT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
+    const std::vector<std::wstring> upgraded = Entries();
+    ASSERT_EQ(upgraded.size(), 1u);
+    EXPECT_NE(upgraded[0], installed[0]);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + upgraded[0], L"DisplayVersion"),
+              INBOXHOP_NEWER_MSI_VERSION);
+    EXPECT_TRUE(ReadRegistration() == registered);
+    EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
+    EXPECT_NE(box_.find(L"A newer version of Inboxhop is already installed"), std::wstring::npos) << box_;
+    EXPECT_EQ(Entries(), upgraded);
+    // The EXE installer refuses too.
+    StartedProcess setup(setup_, L"\"" + setup_ + L"\" /S");
+    EXPECT_EQ(setup.WaitForExit(kWaitMs), 1638u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ASSERT_EQ(Msiexec(L"/x " + upgraded[0] + L" /qn"), 0u);
+    ExpectNothingLeft({installed[0], upgraded[0]});
+}
+
+// MAILLINKS=0 installs the program alone, and its upgrade too; beside the EXE installer's installation, or where the
+// program cannot be written (a folder holds its name), nothing is installed.
+TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeInstallerOrWhereItCannotWrite) {
+    ScratchTree setupEntry(HKEY_LOCAL_MACHINE, kUninstallKey);
+    const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
+    fs::create_directory(blocked + L"\\Inboxhop.exe");
+    const struct {
+        bool exeInstalled;
+        std::wstring arguments;
+        DWORD code;
+        std::wstring box;
+    } cases[] = {
+        {false, L" /qn MAILLINKS=0", 0, L"no box"},
+        {true, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
+        {false, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.arguments);
+        ASSERT_TRUE(!test.exeInstalled ||
+                    WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", setupFolder));
+        EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\"" + test.arguments), test.code);
+        EXPECT_NE(box_.find(test.box), std::wstring::npos) << box_;
+        EXPECT_GT(fs::file_size(log_), 0u);
+        EXPECT_TRUE(ReadRegistration() == Registration{}) << "registration written";
+        EXPECT_EQ(fs::exists(program_), test.code == 0);
+        EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
+        if (test.code == 0) {  // an upgrade keeps the program alone
+            EXPECT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
+            EXPECT_TRUE(fs::exists(program_) && ReadRegistration() == Registration{}) << "registration written";
+            EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
+        }
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey));
+        ExpectNothingLeft({});
+    }
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ TEST(RegistrationOutcome, ListsEachRefusedKeyOnceWithItsFirstReason) {
     EXPECT_TRUE(outcome.complete());
     outcome.Refused(kLocalMachineRoot, kMailtoCommandKey, L"The system cannot find the file specified.");
     outcome.Refused(kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\", L"Access is denied.");
-    // The write after a refused create fails for another reason; the create's
-    // reason is the one that explains it.
-    outcome.Refused(kLocalMachineRoot, L"software\\clients\\mail\\INBOXHOP", L"The system cannot find the file specified.");
+    // The write after a refused create fails for another reason; the create's reason is the one that explains it.
+    outcome.Refused(kLocalMachineRoot, L"software\\clients\\mail\\INBOXHOP",
+                    L"The system cannot find the file specified.");
     EXPECT_FALSE(outcome.complete());
     ASSERT_EQ(outcome.refused().size(), 2u);
     EXPECT_EQ(outcome.refused()[0].key, L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto\\shell\\open\\command");

@@ -1,6 +1,5 @@
-// The push button's procedure run in this process against the stand-in
-// registry: what it writes, and that it says "Done." only when every key was
-// registered and otherwise names the keys that were refused.
+// The push button's procedure run in this process against the stand-in registry: what it writes, and that it says
+// "Done." only when every key was registered and otherwise names the keys that were refused.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -34,15 +33,14 @@ protected:
     }
     void TearDown() override {
         form_.reset();
-        // Destroying the window posts a quit message; take it off this
-        // thread's queue, or the next test's message boxes would close at once.
+        // Destroying the window posts a quit message; take it off this thread's queue, or the next test's message
+        // boxes would close at once.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
     }
 
-    // Marks a service button without running its handler (which would store
-    // the choice for the user), or marks none with -1.
+    // Marks a service button without running its handler (which would store the choice for the user), or none (-1).
     void Mark(int option) {
         for (int i = 0; i < Form1::kOptionCount; ++i) {
             HWND button = GetDlgItem(form_->hwnd(), kOption1Id + i);
@@ -77,16 +75,14 @@ TEST_F(MailHandlerPress, WritesTheFourKeysAndSaysDone) {
     std::vector<SeenBox> boxes = Press();
     ASSERT_EQ(boxes.size(), 1u);
     ExpectPlainBox(boxes[0], L"Done.");
-
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Classes\\mailto\\shell\\open\\command"), link_);
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop"), L"Inboxhop");
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command"), link_);
     EXPECT_EQ(registry_.TextOf(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command"), plain_);
-    // Beside these four, the ten values of the Default-apps registration,
-    // and nothing else: the preferred client in particular stays as it was.
+    // Beside these four, the ten values of the Default-apps registration, and nothing else: the preferred client in
+    // particular stays as it was.
     EXPECT_EQ(registry_.ValueCount(), 14u);
     EXPECT_FALSE(registry_.ValueOf(std::wstring(kMailClientsKey), L"").has_value());
-
     for (const auto& call : registry_.calls()) {
         if (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) {
             EXPECT_EQ(call.root, HKEY_LOCAL_MACHINE);
@@ -122,10 +118,8 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
     EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), plain_);
 }
 
-// A refusal is named with the system's reason and the rest still runs; a
-// refusal of what is already in place is no failure.
+// A refusal is named with the system's reason and the rest still runs; one of what is already in place is no failure.
 TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillRuns) {
-    auto text = [](const std::wstring& t) { return StandInRegistry::Value{REG_SZ, TextValue(t).data}; };
     struct Case {
         const char* name;
         bool forCurrentUser;  // the machine refused for want of rights: the user is registered
@@ -138,8 +132,8 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
             if (step.action == KeyAction::Create) r.RefuseCreate(prefix + std::wstring(step.path), ERROR_ACCESS_DENIED);
         }
     };
-    // Each key of the machine's registration is refused, then each of the
-    // user's: the same keys below a mailto class of the user's own.
+    // Each key of the machine's registration is refused, then each of the user's: the same keys below a mailto class
+    // of the user's own.
     const std::wstring_view keys[] = {kMailtoCommandKey, kClientKey, kClientProtocolCommandKey, kClientShellCommandKey,
                                       kProgIdKey, kProgIdIconKey, kProgIdCommandKey, kCapabilitiesKey,
                                       kUrlAssociationsKey, kRegisteredApplicationsKey};
@@ -149,10 +143,9 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
     bothRefused.push_back(denied(FullKeyName(kCurrentUserRoot, kMailtoClassKey)));
     for (std::wstring_view key : keys) bothRefused.push_back(denied(FullKeyName(kCurrentUserRoot, key)));
     const Case cases[] = {
-        // Creating the keys below the client key makes it exist, so only its
-        // own value is missing; the create's reason is the one given. The
-        // machine's thirteen values, and the user's sixteen (a complete mailto
-        // class of the user's own among them).
+        // Creating the keys below the client key makes it exist, so only its own value is missing; the create's
+        // reason is the one given. The machine's thirteen values, and the user's sixteen (a complete mailto class of
+        // the user's own among them).
         {"refused create of the client key", true, 29, {},
          [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); }},
         {"refused write of the plain command", true, 29, {},
@@ -175,12 +168,12 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
          }},
         {"refused write of the value already there", false, 14, {},
          [&](StandInRegistry& r) {
-             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(link_));
+             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", TextValue(link_));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          }},
         {"refused write of a value that differs", true, 30, {},
          [&](StandInRegistry& r) {
-             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", text(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
+             r.AddValue(std::wstring(kClientProtocolCommandKey), L"", TextValue(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          }},
     };
@@ -198,9 +191,8 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
             ExpectWarning(boxes, c.refused);
         }
         EXPECT_EQ(registry.ValueCount(), c.valuesWritten);
-        // Every step ran: each asked for its key with the rights to write it
-        // (a refusal is followed by a look whether the value is in place
-        // already, for reading only).
+        // Every step ran: each asked for its key with the rights to write it (a refusal is followed by a look
+        // whether the value is in place already, for reading only).
         size_t asked = 0;
         for (const auto& call : registry.calls()) {
             asked += (call.kind == StandInRegistry::Call::Create || call.kind == StandInRegistry::Call::Open) &&
@@ -208,8 +200,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         }
         EXPECT_EQ(asked, MachineRegistrationSteps().size() +
                              (c.forCurrentUser ? CurrentUserRegistrationSteps().size() : 0));
-        // The user's own registration is written only when the machine's
-        // was refused, and then whole.
+        // The user's own registration is written only when the machine's was refused, and then whole.
         EXPECT_EQ(registry.TextOf(L"HKCU\\" + std::wstring(kMailtoCommandKey)).has_value(),
                   c.forCurrentUser && c.refused.empty());
         EXPECT_EQ(registry.OpenHandles(), 0u);

@@ -1,7 +1,6 @@
-// End to end: the real program started with an empty command line, its push
-// button pressed with the mouse, the box it answers with, the keys it leaves
-// in the registry, and a mail link that another program then opens through
-// the shell. Every registry key touched is put back afterwards.
+// End to end: the real program started with an empty command line, its push button pressed with the mouse, the box
+// it answers with, the keys it leaves in the registry, and a mail link that another program then opens through the
+// shell. Every registry key touched is put back afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -35,18 +34,13 @@ protected:
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L"", L"Native Mail Client"));
     }
 
-    void ExpectPreferredClientUntouched() {
-        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
-    }
-
     ScratchOption option_;
     RecorderAsBrowser browser_;
     ScratchTree mailtoClass_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"};
     ScratchTree mailClients_{HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey)};
 };
 
-// The folder's name is the parameter: one with spaces, one that the ANSI
-// code page cannot hold.
+// The folder's name is the parameter: one with spaces, one that the ANSI code page cannot hold.
 class MailHandlerSetupInFolder : public MailHandlerSetup, public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLinksReachTheService) {
@@ -60,12 +54,11 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     ASSERT_NE(program.window(), nullptr) << "the window did not appear";
     ExpectPlainBox(PressAndAnswer(program, kWaitMs), L"Done.");
 
-    // The running file's own name appears nowhere: the commands name
-    // Inboxhop.exe beside it, inside the quotes, spaces and all.
+    // The running file's own name appears nowhere: the commands name Inboxhop.exe beside it, quoted, spaces and all.
     for (const ExpectedValue& e : MailHandlerValues(folder + L"\\Inboxhop.exe")) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, e.key, e.name), e.value) << e.key;
     }
-    ExpectPreferredClientUntouched();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
     const auto clientAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey));
     const auto mailtoAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto");
 
@@ -77,11 +70,11 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     EXPECT_EQ(PressAndAnswer(program, kWaitMs).text, L"Done.");
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)) == clientAfterFirst);
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoAfterFirst);
-    ExpectPreferredClientUntouched();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
     EXPECT_TRUE(program.Close(kWaitMs).has_value()) << "the program did not end after closing";
 
-    // Another program opens a mail link: the shell runs the registered
-    // command, and the chosen service's compose page reaches the browser.
+    // Another program opens a mail link: the shell runs the registered command, and the chosen service's compose
+    // page reaches the browser.
     size_t before = browser_.Addresses().size();
     HINSTANCE result = ShellExecuteW(nullptr, L"open", L"mailto:someone@example.com", nullptr, nullptr, SW_SHOWNORMAL);
     ASSERT_GT(reinterpret_cast<INT_PTR>(result), 32) << "the shell refused the mail link";
@@ -92,16 +85,14 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
 
 INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
                          ::testing::Values(L"Inbox hop tools", L"\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6 tools"),
-                         [](const ::testing::TestParamInfo<const wchar_t*>& info) {
-                             return info.index == 0 ? std::string("WithSpaces") : std::string("BeyondTheAnsiCodePage");
-                         });
+                         [](const auto& info) { return info.index == 0 ? "WithSpaces" : "BeyondTheAnsiCodePage"; });
 
 TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
     ASSERT_TRUE(option_.Set(L"5"));
     ExpectPlainBox(PressOnce(), L"You must select a least one default email.");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
     EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass_.saved());
-    ExpectPreferredClientUntouched();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
 }
 
 TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
@@ -118,11 +109,9 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
               L"\"" + BuildFolder() + L"\\Inboxhop.exe\"");
 }
 
-// A user without administrator rights finds the machine's keys read-only:
-// the press registers Inboxhop for this user alone and says so, and the
-// machine's keys stay as they were. (Wine's HKEY_CLASSES_ROOT shows the
-// machine's classes only, so no mail link can follow a user's own class
-// here.)
+// A user without administrator rights finds the machine's keys read-only: the press registers Inboxhop for this user
+// alone and says so, and the machine's keys stay as they were. (Wine's HKEY_CLASSES_ROOT shows the machine's classes
+// only, so no mail link can follow a user's own class here.)
 TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone) {
     ScratchTree machineProgId{HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)};
     ScratchTree machineApps{HKEY_LOCAL_MACHINE, std::wstring(kRegisteredApplicationsKey)};
@@ -143,8 +132,8 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     ASSERT_TRUE(option_.Set(L"2"));
 
     ExpectPlainBox(PressOnce(), std::wstring(kCurrentUserDoneMessage));
-    // The user's own registration, byte for byte: a complete mailto class,
-    // the program's class, the client with its capabilities, and its entry.
+    // The user's own registration, byte for byte: a complete mailto class, the program's class, the client with its
+    // capabilities, and its entry.
     const std::wstring link = L"\"" + BuildFolder() + L"\\Inboxhop.exe\" \"%1\"";
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoCommandKey), L""), TextValue(link));
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoClassKey), L""), TextValue(L"URL:MailTo Protocol"));
@@ -161,14 +150,12 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     EXPECT_TRUE(machineKeys() == machineBefore);
     const auto userTree = ReadTree(HKEY_CURRENT_USER, L"SOFTWARE\\Clients\\Mail\\Inboxhop");
 
-    // A second press may not write the user's keys either, but finds them in
-    // place: done.
+    // A second press may not write the user's keys either, but finds them in place: done.
     ReadOnlyKeys user;
     ASSERT_TRUE(user.AddEvery(CurrentUserRegistrationSteps()));
     EXPECT_EQ(PressOnce().text, kCurrentUserDoneMessage);
 
-    // From another folder the user's keys would change too: the warning
-    // names the refused keys of both.
+    // From another folder the user's keys would change too: the warning names the refused keys of both.
     const std::wstring folder = NewScratchFolder(L"Elsewhere");
     ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
     const SeenBox box = PressOnce(folder + L"\\Inboxhop.exe");

@@ -1,10 +1,9 @@
-// The registry layer: against the real registry (a scratch key, removed
-// again at the end), and against a stand-in for the calls it makes.
+// The registry layer: against the real registry (a scratch key, removed again at the end), and against a stand-in
+// for the calls it makes.
 #include "registry/modRegStuff.h"
 
 #include <gtest/gtest.h>
 
-#include "app/error_trap.h"
 #include "registry_scratch.h"
 #include "registry_stand_in.h"
 #include "registry_tree.h"
@@ -59,7 +58,8 @@ TEST_F(RegistryLayer, CreatingAnExistingKeyChangesNothing) {
 
 TEST_F(RegistryLayer, ValuesAreStoredWhole) {
     ASSERT_EQ(CreateRegistryKey(HKEY_LOCAL_MACHINE, Key(L"Values")), ERROR_SUCCESS);
-    const std::wstring beyondAnsi = L"\"C:\\\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6 \U0001F4E7\\Inboxhop.exe\" \"%1\"";
+    const std::wstring beyondAnsi =
+        L"\"C:\\\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6 \U0001F4E7\\Inboxhop.exe\" \"%1\"";
     struct Case {
         const wchar_t* name;
         RegistryValue value;
@@ -77,8 +77,7 @@ TEST_F(RegistryLayer, ValuesAreStoredWhole) {
         EXPECT_EQ(WriteRegistryValue(HKEY_LOCAL_MACHINE, Key(L"Values"), c.name, c.value), ERROR_SUCCESS);
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, Key(L"Values"), c.name), c.stored);
     }
-    // The empty name is the key's default value, as the older call that
-    // knows only the default value sees it.
+    // The empty name is the key's default value, as the older call that knows only the default value sees it.
     wchar_t text[32] = {};
     LONG size = sizeof(text);
     ASSERT_EQ(RegQueryValueW(HKEY_LOCAL_MACHINE, Key(L"Values").c_str(), text, &size), ERROR_SUCCESS);
@@ -137,7 +136,6 @@ TEST(RegistryLayerCalls, RefusalsAreReportedAndCloseOnlyWhatWasOpened) {
     registry.RefuseOpen(L"SOFTWARE\\Denied", ERROR_ACCESS_DENIED);
     registry.AddKey(L"SOFTWARE\\ReadOnly");
     registry.RefuseWrite(L"SOFTWARE\\ReadOnly", ERROR_ACCESS_DENIED);
-
     EXPECT_EQ(CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\New\\"), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(registry.HasKey(L"SOFTWARE\\New"));
     EXPECT_EQ(WriteRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Denied", L"", std::wstring(L"v")),
@@ -147,7 +145,6 @@ TEST(RegistryLayerCalls, RefusalsAreReportedAndCloseOnlyWhatWasOpened) {
     EXPECT_FALSE(registry.HasKey(L"SOFTWARE\\Absent"));
     EXPECT_EQ(WriteRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ReadOnly", L"", std::wstring(L"v")),
               ERROR_ACCESS_DENIED);
-
     EXPECT_EQ(registry.ValueCount(), 0u);
     EXPECT_EQ(registry.OpenHandles(), 0u);
     EXPECT_EQ(registry.BadCloses(), 0);

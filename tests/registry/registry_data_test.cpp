@@ -9,8 +9,9 @@ namespace inboxhop {
 namespace {
 
 TEST(KeyPath, TrailingBackslashesAreDropped) {
-    EXPECT_EQ(KeyPathWithoutTrailingBackslash(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\"), L"SOFTWARE\\Clients\\Mail\\Inboxhop");
-    EXPECT_EQ(KeyPathWithoutTrailingBackslash(L"SOFTWARE\\Clients\\Mail\\Inboxhop"), L"SOFTWARE\\Clients\\Mail\\Inboxhop");
+    const std::wstring client = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
+    EXPECT_EQ(KeyPathWithoutTrailingBackslash(client + L"\\"), client);
+    EXPECT_EQ(KeyPathWithoutTrailingBackslash(client), client);
     EXPECT_EQ(KeyPathWithoutTrailingBackslash(L"A\\\\"), L"A");
     EXPECT_EQ(KeyPathWithoutTrailingBackslash(L"\\"), L"");
     EXPECT_EQ(KeyPathWithoutTrailingBackslash(L""), L"");

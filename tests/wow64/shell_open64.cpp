@@ -1,5 +1,5 @@
-// A 64-bit program that opens its one argument through the shell, as any
-// 64-bit application opens a mail link. Exit code 0 when the shell took it.
+// A 64-bit program that opens its one argument through the shell, as any 64-bit application opens a mail link.
+// Exit code 0 when the shell took it.
 #include <windows.h>
 #include <shellapi.h>
 
