@@ -25,8 +25,7 @@ TEST(CleanMailArgument, RemovesSchemeWordsThenQuotesThenEndSpaces) {
         // Quotes go only after the scheme word was looked for.
         {L"mail\"to:x@y.z", L"mailto:x@y.z"},
         {L"\"\"\"x\"@\"y\"", L"x@y"},
-        // Spaces at the ends go, inside or outside the quotes; spaces
-        // within stay; tabs stay even at the ends.
+        // Spaces at the ends go, inside or outside the quotes; spaces within stay; tabs stay even at the ends.
         {L"  \"  mailto:a b@c.d  \"  ", L"a b@c.d"},
         {L"\tmailto:x@y.z\t", L"\tx@y.z\t"},
         {L" \t x \t ", L"\t x \t"},
@@ -40,8 +39,7 @@ TEST(CleanMailArgument, RemovesSchemeWordsThenQuotesThenEndSpaces) {
         // A partial scheme word at the end is kept.
         {L"x mailto", L"x mailto"},
         {L"mailto:", L""},
-        // Characters beyond ASCII survive, and no non-ASCII letter is taken
-        // for part of the scheme word.
+        // Characters beyond ASCII survive, and no non-ASCII letter is taken for part of the scheme word.
         {L"mailto:\u6d4b\u8bd5@\u4f8b\u5b50.cn", L"\u6d4b\u8bd5@\u4f8b\u5b50.cn"},
         {L"ma\u0130lto:x", L"ma\u0130lto:x"},
         {L"mailto:\U0001F600@x.y", L"\U0001F600@x.y"}};

@@ -18,9 +18,7 @@ TEST(DefaultAppsPages, EachWindowsTriesItsOwnPageFirstThenTheOnesBelow) {
         {"Windows 8.1", 6, 9600, {AssociationWindow}},
         {"Windows 7", 6, 7601, {AssociationWindow}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DefaultAppsPages(c.major, c.build), c.pages) << c.what;
-    }
+    for (const auto& c : cases) EXPECT_EQ(DefaultAppsPages(c.major, c.build), c.pages) << c.what;
 }
 
 TEST(CommandStartsProgram, MatchesTheProgramQuotedOrNotWhateverItsLetterCase) {

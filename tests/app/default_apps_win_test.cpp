@@ -15,11 +15,8 @@
 #include "app/procedure_steps.h"
 #include "app_checks.h"
 #include "base/windows_version_win.h"
-#include "program_run.h"
-#include "read_only_keys.h"
 #include "registry/mail_handler_keys.h"
 #include "registration_values.h"
-#include "registry_64bit_reader.h"
 
 namespace {
 
@@ -205,6 +202,52 @@ INSTANTIATE_TEST_SUITE_P(
         // choose by hand.
         QuestionCase{"Windows11NoPageOpens", L"22000", false, IDYES, {}, false, std::wstring(kChooseByHandMessage)}),
     [](const ::testing::TestParamInfo<QuestionCase>& info) { return info.param.name; });
+
+struct ListedValue {
+    std::wstring type;  // as reg.exe names it: REG_SZ, REG_DWORD...
+    std::wstring data;  // as reg.exe shows it (a DWORD as 0x...)
+};
+
+// The value `name` (empty: the default value) of HKEY_LOCAL_MACHINE\<path> as a 64-bit program sees it: as the
+// 64-bit reg.exe (reached from this 32-bit process through the sysnative folder) lists it; nothing when it finds no
+// such value, cannot be run or does not end in time.
+std::optional<ListedValue> Query64BitView(const std::wstring& path, const std::wstring& name) {
+    const std::wstring reg = L"C:\\windows\\sysnative\\reg.exe";
+    std::wstring commandLine = L"\"" + reg + L"\" query \"HKLM\\" + path + L"\" ";
+    commandLine += name.empty() ? L"/ve" : L"/v \"" + name + L"\"";
+    // Its output goes to a file.
+    const std::wstring outPath = NewScratchFolder(L"reg64") + L"\\out.txt";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    inboxhop::ScopedFile out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return std::nullopt;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.get();
+    startup.hStdError = out.get();
+    PROCESS_INFORMATION info = {};
+    BOOL started = CreateProcessW(reg.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, &info);
+    out.reset();
+    if (!started) return std::nullopt;
+    inboxhop::ScopedHandle thread(info.hThread), process(info.hProcess);
+    if (WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0) return std::nullopt;
+    // The ended child's handle may still be closing: ReadFileBytes shares writing too.
+    auto output = ReadFileBytes(outPath);
+    if (!output) return std::nullopt;
+    // Each value is listed as four blanks, its name, four blanks, its type,
+    // four blanks and its data. The keys and values read here are ASCII.
+    std::wstring wide(output->begin(), output->end());
+    const std::wstring head = L"    " + (name.empty() ? std::wstring(L"(Default)") : name) + L"    ";
+    size_t at = wide.find(L"\n" + head);
+    if (at == std::wstring::npos) return std::nullopt;
+    size_t start = at + 1 + head.size();
+    std::wstring rest = wide.substr(start, wide.find_first_of(L"\r\n", start) - start);  // npos: to the end
+    size_t gap = rest.find(L"    ");
+    if (gap == std::wstring::npos) return ListedValue{rest, L""};
+    return ListedValue{rest.substr(0, gap), rest.substr(gap + 4)};
+}
 
 // Run by tests/wow64 in a 64-bit prefix, where this 32-bit test runs under WOW64 like the program: after
 // the press, the 64-bit reg.exe finds every key in the 64-bit view, and a mail link that a 64-bit process

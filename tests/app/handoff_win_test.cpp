@@ -3,10 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app_checks.h"
-#include "error_report.h"
-#include "program_run.h"
-#include "registry_scratch.h"
-#include "registry_tree.h"
 #include "ui/form1.h"
 
 namespace {

@@ -1,8 +1,7 @@
-// Hostile command lines: a mail link comes from any web page or document, so the real program
-// is started with odd, malformed and malicious argument texts. Every start must end by itself
-// with exit code 0, show no window and no box, and hand the shell either nothing (no service
-// chosen) or exactly one address: the chosen service's compose address around the cleaned text.
-// Nothing else may ever be opened.
+// Hostile command lines: a mail link comes from any web page or document, so the real program is started with odd,
+// malformed and malicious argument texts. Every start must end by itself with exit code 0, show no window and no box,
+// and hand the shell either nothing (no service chosen) or exactly one address: the chosen service's compose address
+// around the cleaned text. Nothing else may ever be opened.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "app_checks.h"
-#include "program_run.h"
 
 namespace {
 
@@ -175,8 +173,7 @@ TEST_F(HostileLink, CharactersOutsideTheAnsiCodePage) {
 }
 
 TEST_F(HostileLink, OnlyBlanksAfterTheProgramPathHandOffAnEmptyRecipient) {
-    // One blank separates the path from an empty argument; any more are the
-    // argument itself, which cleans to nothing.
+    // One blank separates the path from an empty argument; any more are the argument itself, which cleans to nothing.
     ExpectAll(kHotmailPage, {
         {L"  ", L""},
         {std::wstring(L" ") + std::wstring(200, L' '), L""},

@@ -7,12 +7,6 @@
 #include <vector>
 
 #include "app_checks.h"
-#include "error_report.h"
-#include "file_bytes.h"
-#include "program_run.h"
-#include "read_only_keys.h"
-#include "registry_scratch.h"
-#include "started_process.h"
 
 namespace {
 

@@ -22,16 +22,118 @@
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
 #include "base/scoped_win.h"
-#include "file_bytes.h"
-#include "installation_traces.h"
 #include "program_run.h"
-#include "read_only_keys.h"
 #include "registration_values.h"
 
 namespace {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
+
+constexpr DWORD kWaitMs = 60000;
+const std::wstring kUninstallKeys = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::wstring kUninstallKey = kUninstallKeys + L"\\Inboxhop";
+const std::wstring kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
+const std::wstring kMailtoCommandKey = kMailtoClassKey + L"\\shell\\open\\command";
+const std::wstring kClientsKey = L"SOFTWARE\\Clients";
+const std::wstring kClientKey = kClientsKey + L"\\Mail\\Inboxhop";
+const std::wstring kCapabilities = kClientKey + L"\\Capabilities";
+const std::wstring kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
+const std::wstring kRegisteredApps = L"SOFTWARE\\RegisteredApplications";
+const std::wstring kVendorKey = L"SOFTWARE\\Kestrelon";
+
+// A folder of the system's, by its CSIDL number.
+std::wstring SystemFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+std::wstring Lower(std::wstring text) {
+    CharLowerW(text.data());
+    return text;
+}
+
+// Inboxhop's own registration for every user: the client, the ProgID and the registered application.
+struct Registration {
+    std::optional<KeyTree> client, progId;
+    std::optional<RawValue> application;
+    bool operator==(const Registration&) const = default;
+};
+Registration ReadRegistration() {
+    return {ReadTree(HKEY_LOCAL_MACHINE, kClientKey), ReadTree(HKEY_LOCAL_MACHINE, kProgIdKey),
+            ReadRaw(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop")};
+}
+bool RemoveRegistration() {
+    return DeleteTree(HKEY_LOCAL_MACHINE, kClientKey) && DeleteTree(HKEY_LOCAL_MACHINE, kProgIdKey) &&
+           DeleteValue(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Inboxhop");
+}
+// The machine's uninstall entries named Inboxhop, by their key names.
+std::map<std::wstring, KeyTree> UninstallEntries() {
+    std::map<std::wstring, KeyTree> entries = ReadTree(HKEY_LOCAL_MACHINE, kUninstallKeys).value_or(KeyTree{}).subkeys;
+    std::erase_if(entries, [](const auto& entry) {
+        auto name = entry.second.values.find(L"DisplayName");
+        return name == entry.second.values.end() || name->second != TextValue(L"Inboxhop");
+    });
+    return entries;
+}
+
+// Runs `"<program>"<arguments>` and waits until it and all it started have ended (an uninstaller
+// hands over to a copy of itself and returns at once): its exit code, nothing on time-out. With
+// `boxes`, its message boxes are answered with OK and kept there.
+std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& arguments,
+                              std::vector<SeenBox>* boxes = nullptr) {
+    StartedProcess process(program, L"\"" + program + L"\"" + arguments);
+    WindowWatcher watcher(process.pid());
+    auto code = boxes ? process.WaitForExit(kWaitMs, [&] { watcher.Tick(); }) : process.WaitForExit(kWaitMs);
+    if (boxes) *boxes = watcher.boxes();
+    return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
+}
+
+// Starts the installed program, presses its push button and answers the box it ends with: the box's text, or
+// "no window" or "no box".
+std::wstring PressInstalledProgram(const std::wstring& program) {
+    ShownProgram shown(program, L"", kWaitMs);
+    if (!shown.window()) return L"no window";
+    HWND box = shown.Press(kWaitMs);
+    std::wstring text = box ? AnswerBox(box, kWaitMs).text : L"no box";
+    shown.Close(kWaitMs);
+    return text;
+}
+
+// Every key name and value at or below `path` that mentions `text` (in lower case), added to `found`; unreadable
+// keys are passed over.
+void FindMentions(HKEY root, const std::wstring& path, const std::wstring& text, std::vector<std::wstring>& found) {
+    inboxhop::ScopedRegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    wchar_t name[16384];
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        DWORD length = std::size(name), size = static_cast<DWORD>(data.size()), type = 0;
+        LONG status = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) continue;  // nothing of ours is that long
+        if (status != ERROR_SUCCESS) break;
+        std::wstring value = std::wstring(name, length) + L"=" +
+                             std::wstring(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+        if (Lower(value).find(text) != std::wstring::npos) found.push_back(path + L" " + value);
+    }
+    DWORD length = std::size(name);
+    for (DWORD i = 0; RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = std::size(name)) {
+        const std::wstring sub(name, length);
+        if (Lower(sub).find(text) != std::wstring::npos) found.push_back(path + L"\\" + sub);
+        FindMentions(root, path + L"\\" + sub, text, found);
+    }
+}
+
+// Every key name and value of the machine's and the user's software keys that mentions one of `texts` (case ignored).
+std::vector<std::wstring> Mentions(const std::vector<std::wstring>& texts) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& text : texts) {
+        FindMentions(HKEY_LOCAL_MACHINE, L"SOFTWARE", Lower(text), found);
+        FindMentions(HKEY_CURRENT_USER, L"Software", Lower(text), found);
+    }
+    return found;
+}
 
 std::wstring Shortcut() { return SystemFolder(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // Just for me: the user's own program folder and Start menu.

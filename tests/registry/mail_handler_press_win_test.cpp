@@ -11,11 +11,8 @@
 #include "app_checks.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
-#include "message_boxes.h"
-#include "registry_scratch.h"
 #include "registry_stand_in.h"
 #include "ui/form1.h"
-#include "started_process.h"
 
 namespace {
 

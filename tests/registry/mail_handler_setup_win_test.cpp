@@ -9,12 +9,9 @@
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
 #include "app_checks.h"
-#include "program_run.h"
 #include "base/system_error.h"
-#include "read_only_keys.h"
 #include "registration_values.h"
 #include "registry/mail_handler_keys.h"
-#include "registry_tree.h"
 #include "ui/form1.h"
 
 namespace {

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry_scratch.h"
 #include "registry_stand_in.h"
-#include "registry_tree.h"
 
 namespace {
 

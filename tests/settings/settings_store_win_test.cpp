@@ -1,5 +1,4 @@
-// The settings store against the real registry, in a scratch application
-// key of its own.
+// The settings store against the real registry, in a scratch application key of its own.
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>

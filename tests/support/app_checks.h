@@ -1,5 +1,5 @@
-// Checks shared by the tests that start the real program: the compose
-// addresses it must open, and its push button's press.
+// Checks shared by the tests that start the real program: the compose addresses it must open, its push
+// button's press, and the error report box a failed start-up step shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -54,6 +54,18 @@ inline void ExpectPlainBox(const SeenBox& box, const std::wstring& text) {
     EXPECT_EQ(box.title, L"Inboxhop");
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.icon, nullptr);
+}
+
+// Whether `box` reports a failure of the start-up step at `line`: the report's
+// title, and its text ending with where it failed and whom to tell.
+inline ::testing::AssertionResult IsErrorReport(const SeenBox& box, int line) {
+    const std::wstring tail = L"\r\nin Mailvane2021/08/31.Form1.Form_Load at line " + std::to_wstring(line) +
+                              L"\r\rPlease email screenshot of this message to support@kestrelon.com";
+    if (box.title == L"Application Error" && box.text.size() > tail.size() &&
+        box.text.compare(box.text.size() - tail.size(), tail.size(), tail) == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "not the report for line " << line << ": " << box.title << ": " << box.text;
 }
 
 }  // namespace testing_support

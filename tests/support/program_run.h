@@ -11,7 +11,8 @@
 
 #include "recorder_as_browser.h"
 #include "started_process.h"
-#include "wait_until.h"
+#include "ui/form1.h"
+#include "window_driving.h"
 #include "windows_seen.h"
 
 namespace testing_support {
@@ -31,15 +32,36 @@ inline std::wstring ProgramPath() { return BuildFolder() + L"\\Inboxhop.exe"; }
 
 // Starts `"<program>"<arguments>` (arguments as they are, usually starting
 // with a blank), waits for it and for what it started: what happened.
-ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& arguments,
-                      const std::wstring& program = ProgramPath(), DWORD timeoutMs = 20000);
+inline ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstring& arguments,
+                             const std::wstring& program = ProgramPath(), DWORD timeoutMs = 20000) {
+    ProgramRun run;
+    size_t before = browser.Addresses().size();
+    StartedProcess process(program, L"\"" + program + L"\"" + arguments);
+    if (!process.started()) return run;
+    WindowWatcher watcher(process.pid());
+    run.exitCode = process.WaitForExit(timeoutMs, [&] { watcher.Tick(); });
+    // What the shell started (the browser) finishes on its own.
+    process.WaitForJobToEmpty(10000);
+    run.processes = process.ProcessesStarted();
+    run.programs = process.ProgramsStarted();
+    run.windowShown = watcher.SawVisible(inboxhop::kForm1Class);
+    run.boxes = watcher.boxes();
+    run.addresses = browser.Pages(before);
+    run.homePageVisited = browser.Addresses().size() - before > run.addresses.size();
+    return run;
+}
 
 // `program` started without a mail link, watched until its main window (with
 // this title, when given) is visible; boxes meanwhile are answered and kept.
 class ShownProgram {
 public:
     explicit ShownProgram(const std::wstring& program = ProgramPath(), const std::wstring& title = L"",
-                          DWORD timeoutMs = 20000);
+                          DWORD timeoutMs = 20000)
+        : process_(program, L"\"" + program + L"\""), watcher_(process_.pid()) {
+        if (!process_.started()) return;
+        Eventually([&] { return (window_ = VisibleWindowOf(process_.pid(), inboxhop::kForm1Class, title)) != nullptr; },
+                   timeoutMs);
+    }
 
     HWND window() const { return window_; }  // null: it did not show in time
     StartedProcess& process() { return process_; }
@@ -52,9 +74,16 @@ public:
     }
     // Brings the window to the front and clicks the control with the mouse,
     // as a user does; false when either could not be done.
-    bool Click(int id);
+    bool Click(int id) {
+        HWND control = GetDlgItem(window_, id);
+        if (!control || !BringToForeground(window_)) return false;
+        ClickAt(window_, CentreInParent(control));
+        return true;
+    }
     // Clicks the push button and waits for the box the press ends with, left open; null when none came.
-    HWND Press(DWORD timeoutMs = 15000);
+    HWND Press(DWORD timeoutMs = 15000) {
+        return Click(inboxhop::kPushButton1Id) ? WaitForMessageBox(process_.pid(), timeoutMs) : nullptr;
+    }
     // Its exit code once it ended, answering boxes meanwhile; nothing on time-out. Close first closes the window.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) {
         return process_.WaitForExit(timeoutMs, [&] { watcher_.Tick(); });

@@ -1,10 +1,11 @@
-// A registry kept in memory that takes the place of the system's four calls
-// (create, open, set value, close) while it lives, so that refusals can be
-// staged and every call the code under test makes can be checked.
+// A registry kept in memory that takes the place of the system's four calls (create, open, set value, close) while it
+// lives, so that refusals can be staged and every call the code under test makes can be checked.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/failure.h"
 #include "registry/modRegStuff.h"
 #include "registry_scratch.h"
 
@@ -30,18 +32,32 @@ public:
         std::vector<BYTE> data;      // Set
         LONG status = ERROR_SUCCESS; // what the stand-in answered
     };
-    using Value = RawValue;
 
-    StandInRegistry();
-    ~StandInRegistry();
+    StandInRegistry()
+        : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
+               &StandInRegistry::CloseKey, &StandInRegistry::QueryValue},
+          previous_(current_) {
+        current_ = this;
+        override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
+    }
+    ~StandInRegistry() {
+        override_.reset();
+        current_ = previous_;
+    }
     StandInRegistry(const StandInRegistry&) = delete;
     StandInRegistry& operator=(const StandInRegistry&) = delete;
 
     // Paths name the local machine's keys; "HKCU\<path>" the current user's.
     // Makes the key (and the keys above it) exist.
-    void AddKey(const std::wstring& path);
+    void AddKey(const std::wstring& path) {
+        std::wstring key = Normal(path);
+        for (size_t at = key.find(L'\\'); at != std::wstring::npos; at = key.find(L'\\', at + 1)) {
+            keys_.insert(key.substr(0, at));
+        }
+        keys_.insert(key);
+    }
     // Makes the key exist with this value in it.
-    void AddValue(const std::wstring& path, const std::wstring& name, const Value& value) {
+    void AddValue(const std::wstring& path, const std::wstring& name, const RawValue& value) {
         AddKey(path);
         values_[{Normal(path), Normal(name)}] = value;
     }
@@ -55,12 +71,21 @@ public:
     }
 
     bool HasKey(const std::wstring& path) const { return keys_.count(Normal(path)) != 0; }
-    std::optional<Value> ValueOf(const std::wstring& path, const std::wstring& name) const {
+    std::optional<RawValue> ValueOf(const std::wstring& path, const std::wstring& name) const {
         auto it = values_.find({Normal(path), Normal(name)});
         if (it == values_.end()) return std::nullopt;
         return it->second;
     }
-    std::optional<std::wstring> TextOf(const std::wstring& path, const std::wstring& name = L"") const;
+    std::optional<std::wstring> TextOf(const std::wstring& path, const std::wstring& name = L"") const {
+        auto value = ValueOf(path, name);
+        if (!value || value->type != REG_SZ || value->data.size() % 2 != 0 || value->data.size() < 2) {
+            return std::nullopt;
+        }
+        std::wstring text(reinterpret_cast<const wchar_t*>(value->data.data()), value->data.size() / 2);
+        if (text.back() != L'\0') return std::nullopt;  // stored without its NUL
+        text.pop_back();
+        return text;
+    }
     size_t ValueCount() const { return values_.size(); }
 
     const std::vector<Call>& calls() const { return calls_; }
@@ -69,15 +94,93 @@ public:
     int BadCloses() const { return badCloses_; }
 
 private:
-    static LSTATUS WINAPI CreateKey(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
-    static LSTATUS WINAPI OpenKey(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
-    static LSTATUS WINAPI SetValue(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
-    static LSTATUS WINAPI CloseKey(HKEY);
-    static LSTATUS WINAPI QueryValue(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    static LSTATUS WINAPI CreateKey(HKEY root, LPCWSTR path, DWORD, LPWSTR, DWORD options, REGSAM access,
+                                    LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+        StandInRegistry& self = *current_;
+        Call call{.kind = Call::Create, .root = root, .path = path ? path : L"", .options = options, .access = access};
+        std::wstring key = Rooted(root, call.path);
+        if (auto refused = self.Refusal(Call::Create, key)) return self.Record(call, *refused);
+        bool existed = self.HasKey(key);
+        self.AddKey(key);
+        *result = self.NewHandle(key);
+        if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+        return self.Record(call, ERROR_SUCCESS);
+    }
 
-    static std::wstring Normal(const std::wstring& path);
-    static std::wstring Rooted(HKEY root, const std::wstring& path);
-    HKEY NewHandle(const std::wstring& key);
+    static LSTATUS WINAPI OpenKey(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY result) {
+        StandInRegistry& self = *current_;
+        Call call{.kind = Call::Open, .root = root, .path = path ? path : L"", .options = options, .access = access};
+        std::wstring key = Rooted(root, call.path);
+        auto throws = self.throwOnOpen_.find(key);
+        if (throws != self.throwOnOpen_.end()) throw inboxhop::Failure(throws->second);
+        if (auto refused = self.Refusal(Call::Open, key)) return self.Record(call, *refused);
+        if (!self.HasKey(key)) return self.Record(call, ERROR_FILE_NOT_FOUND);
+        *result = self.NewHandle(key);
+        return self.Record(call, ERROR_SUCCESS);
+    }
+
+    static LSTATUS WINAPI SetValue(HKEY handle, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
+        StandInRegistry& self = *current_;
+        Call call{.kind = Call::Set, .valueName = name ? name : L"", .type = type, .data = {data, data + size}};
+        const std::wstring* key = self.KeyOf(handle);
+        if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
+        call.path = *key;
+        if (auto refused = self.Refusal(Call::Set, *key)) return self.Record(call, *refused);
+        self.values_[{*key, Normal(call.valueName)}] = {type, call.data};
+        return self.Record(call, ERROR_SUCCESS);
+    }
+
+    static LSTATUS WINAPI CloseKey(HKEY handle) {
+        StandInRegistry& self = *current_;
+        Call call{.kind = Call::Close};
+        const std::wstring* key = self.KeyOf(handle);
+        if (!key) {
+            ++self.badCloses_;
+            return self.Record(call, ERROR_INVALID_HANDLE);
+        }
+        call.path = *key;
+        self.handles_.erase(handle);
+        return self.Record(call, ERROR_SUCCESS);
+    }
+
+    static LSTATUS WINAPI QueryValue(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+        StandInRegistry& self = *current_;
+        Call call{.kind = Call::Query, .valueName = name ? name : L""};
+        LONG status = ERROR_SUCCESS;
+        const std::wstring* key = self.KeyOf(handle);
+        if (!key) return self.Record(call, ERROR_INVALID_HANDLE);
+        call.path = *key;
+        auto value = self.values_.find({*key, Normal(call.valueName)});
+        if (value == self.values_.end()) return self.Record(call, ERROR_FILE_NOT_FOUND);
+        if (type) *type = value->second.type;
+        DWORD needed = static_cast<DWORD>(value->second.data.size());
+        if (data && size && *size < needed) {
+            status = ERROR_MORE_DATA;
+        } else if (data) {
+            std::copy(value->second.data.begin(), value->second.data.end(), data);
+        }
+        if (size) *size = needed;
+        return self.Record(call, status);
+    }
+
+    // Keys compare without regard to case; a trailing backslash names the same key, as in the system's registry.
+    static std::wstring Normal(const std::wstring& path) {
+        std::wstring key;
+        for (wchar_t c : path) key.push_back(static_cast<wchar_t>(std::towupper(c)));
+        while (!key.empty() && key.back() == L'\\') key.pop_back();
+        return key;
+    }
+    // The current user's keys are kept apart under "HKCU\", so that tests name them so; every other root is the
+    // local machine's, named by path alone.
+    static std::wstring Rooted(HKEY root, const std::wstring& path) {
+        return Normal(root == HKEY_CURRENT_USER ? L"HKCU\\" + path : path);
+    }
+    HKEY NewHandle(const std::wstring& key) {
+        HKEY handle = reinterpret_cast<HKEY>(nextHandle_);
+        nextHandle_ += 4;
+        handles_[handle] = key;
+        return handle;
+    }
     // The key a handle was given out for; null when it was not, or is closed.
     const std::wstring* KeyOf(HKEY handle) const {
         auto it = handles_.find(handle);
@@ -98,7 +201,7 @@ private:
     inboxhop::RegistryApi api_;
     std::unique_ptr<inboxhop::RegistryApiOverride> override_;
     std::set<std::wstring> keys_;
-    std::map<std::pair<std::wstring, std::wstring>, Value> values_;
+    std::map<std::pair<std::wstring, std::wstring>, RawValue> values_;
     std::map<std::pair<Call::Kind, std::wstring>, LONG> refusals_;  // a refused write is staged as a refused Set
     std::map<std::wstring, std::wstring> throwOnOpen_;
     static inline StandInRegistry* current_ = nullptr;  // the one that answers the calls

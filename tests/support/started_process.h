@@ -1,5 +1,5 @@
-// The test's folders, and starting a program with an exact command line,
-// watching it and cleaning up everything it started.
+// The one way tests wait for something to happen (try, pause, try again); the test's folders and files; and
+// starting a program with an exact command line, watching it and cleaning up everything it started.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +10,20 @@
 #include <vector>
 
 #include "base/scoped_win.h"
-#include "wait_until.h"
 
 namespace testing_support {
+
+// Calls `condition` until it holds, calling `onTick` (when given) between tries; false when `timeoutMs` passed first.
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000,
+                      const std::function<void()>& onTick = {}) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        if (onTick) onTick();
+        Sleep(10);
+    }
+}
 
 // The folder of the running test program, where the built programs are.
 inline std::wstring BuildFolder() {
@@ -40,8 +51,28 @@ inline bool CopyProgram(const std::wstring& from, const std::wstring& to) {
     return CopyFileW(from.c_str(), to.c_str(), FALSE);
 }
 
-// A process started inside its own job, so that it and everything it starts
-// can be waited for and ended together.
+// A whole file's bytes (other writers allowed); nothing when the file cannot be opened.
+inline std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+    inboxhop::ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string data;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) data.append(buffer, got);
+    return data;
+}
+
+// Makes the file anew with these bytes; false when it cannot be written.
+inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    inboxhop::ScopedFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// A process started inside its own job, so that it and everything it starts can be waited for and ended together.
 class StartedProcess {
 public:
     // Starts `program` with exactly `commandLine` (nothing is quoted or escaped), in its folder.
@@ -66,7 +97,10 @@ public:
         if (job_) AssignProcessToJobObject(job_.get(), info.hProcess);
         ResumeThread(info.hThread);
     }
-    ~StartedProcess() { Terminate(); }  // ends whatever is still running
+    ~StartedProcess() {  // ends whatever is still running
+        if (job_) TerminateJobObject(job_.get(), 1);
+        if (process_) TerminateProcess(process_.get(), 1);
+    }
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;
 
@@ -77,8 +111,7 @@ public:
     // The program's exit code once it ended, calling `onTick` meanwhile; nothing on time-out.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs, const std::function<void()>& onTick = {}) {
         if (!process_) return std::nullopt;
-        // WaitUntil pauses between tries; a short wait here gives the process's
-        // end the same few milliseconds' notice.
+        // WaitUntil pauses between tries; a short wait here gives the process's end the same few milliseconds' notice.
         bool ended = WaitUntil(
             [&] {
                 CollectNewProcesses();
@@ -114,10 +147,6 @@ public:
     std::vector<std::wstring> ProgramsStarted() {
         CollectNewProcesses();
         return programs_;
-    }
-    void Terminate() {
-        if (job_) TerminateJobObject(job_.get(), 1);
-        if (process_) TerminateProcess(process_.get(), 1);
     }
 
 private:

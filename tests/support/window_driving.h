@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "wait_until.h"
+#include "started_process.h"
 
 namespace testing_support {
 
@@ -31,7 +31,6 @@ inline POINT ClientToScreenPoint(HWND window, POINT client) {
     ClientToScreen(window, &client);
     return client;
 }
-inline HWND ControlById(HWND window, int id) { return GetDlgItem(window, id); }
 // The window with the keyboard focus on `window`'s thread; null when none.
 inline HWND FocusOf(HWND window) {
     GUITHREADINFO info = {};
@@ -87,10 +86,9 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
 }
 inline void PressKey(WORD key) { PressKeys({key}); }
 
-// Lets the thread of `window` work through what has been sent to it, before
-// checking that something did NOT happen. Input already queued for the thread
-// is handled before it next asks for messages; a sent message is answered when
-// it asks. Two rounds make sure the thread came back to its loop after the input.
+// Lets the thread of `window` work through what has been sent to it, before checking that something did NOT happen.
+// Input already queued for the thread is handled before it next asks for messages; a sent message is answered when it
+// asks. Two rounds make sure the thread came back to its loop after the input.
 inline void Settle(HWND window) {
     for (int round = 0; round < 2; ++round) {
         Sleep(40);

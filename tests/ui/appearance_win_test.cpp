@@ -14,13 +14,10 @@
 #include "app/error_trap.h"
 #include "base/scoped_win.h"
 #include "failure_text.h"
-#include "file_bytes.h"
 #include "program_run.h"
 #include "ui/appearance.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
-#include "window_driving.h"
-#include "started_process.h"
 
 namespace {
 

@@ -19,24 +19,14 @@
 #include "app/form1_procedures.h"
 #include "base/scoped_win.h"
 #include "base/system_error.h"
-#include "error_report.h"
-#include "file_bytes.h"
-#include "program_run.h"
-#include "registry_scratch.h"
+#include "app_checks.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
-#include "window_driving.h"
-#include "windows_seen.h"
-#include "started_process.h"
 
 namespace {
 
 using namespace testing_support;
-using inboxhop::Form1;
-using inboxhop::kFrame1Id;
-using inboxhop::kOption1Id;
-using inboxhop::kPushButton1Id;
-using inboxhop::kText1Id;
+using namespace inboxhop;
 
 constexpr wchar_t kSettingsApplicationPath[] = L"Software\\VB and VBA Program Settings\\Kestrelon";
 
@@ -66,7 +56,7 @@ protected:
         Settle(window_);
     }
 
-    HWND Control(int id) const { return ControlById(window_, id); }
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
     HWND Option(int index) const { return Control(kOption1Id + index); }
     HWND PushButton1() const { return Control(kPushButton1Id); }
     HWND Text1() const { return Control(kText1Id); }
@@ -88,11 +78,6 @@ protected:
 
     bool Running() { return WaitForSingleObject(program_->process().handle(), 0) == WAIT_TIMEOUT; }
 
-    // `code`: what waiting for the program's end gave. It must have ended, with exit code 0.
-    static void ExpectExitZero(const std::optional<DWORD>& code) {
-        ASSERT_TRUE(code.has_value()) << "the program did not end";
-        EXPECT_EQ(*code, 0u);
-    }
     // The boxes shown so far, all answered with OK.
     const std::vector<SeenBox>& Boxes() const { return program_->boxes(); }
 
@@ -275,7 +260,7 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
         // Neither repaired nor rewritten.
         EXPECT_EQ(option_.Read(), c.stored);
         EXPECT_TRUE(Boxes().empty());
-        ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->Close()));
+        ASSERT_EQ(program_->Close(), std::optional<DWORD>(0)) << "the program did not end with exit code 0";
     }
 }
 
@@ -370,7 +355,7 @@ TEST_F(MainWindow, ClosingAlwaysEndsTheProgram) {
         SCOPED_TRACE(way.how);
         Start(L"1");
         way.close();
-        ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->WaitForExit()));
+        ASSERT_EQ(program_->WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with exit code 0";
         EXPECT_TRUE(Boxes().empty());
     }
 }
@@ -385,7 +370,7 @@ TEST_F(MainWindow, TheCloseLetsWaitingMessagesRunFirst) {
     PostMessageW(window_, WM_CLOSE, 0, 0);
     PostMessageW(Option(2), BM_CLICK, 0, 0);
     ResumeThread(thread.get());
-    ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->WaitForExit()));
+    ASSERT_EQ(program_->WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with exit code 0";
     // The click ran inside the close, before the window went.
     EXPECT_EQ(option_.Read(), L"3");
 }
@@ -432,7 +417,7 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     EXPECT_TRUE(Running());
     EXPECT_TRUE(IsWindowVisible(window_));
     EXPECT_EQ(Selected(), 1);
-    ASSERT_NO_FATAL_FAILURE(ExpectExitZero(program_->Close()));
+    ASSERT_EQ(program_->Close(), std::optional<DWORD>(0)) << "the program did not end with exit code 0";
     EXPECT_EQ(Boxes().size(), 2u);
 }
 
