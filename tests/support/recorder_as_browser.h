@@ -14,7 +14,8 @@
 #include "app/command_line.h"
 #include "app/home_page.h"
 #include "registry_scratch.h"
-#include "started_process.h"
+#include "scratch_files.h"
+#include "wait_until.h"
 
 namespace testing_support {
 

@@ -6,7 +6,7 @@
 
 #include "base/scoped_win.h"
 #include "recorder_as_browser.h"
-#include "started_process.h"
+#include "wait_until.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring logPath(32767, L'\0');

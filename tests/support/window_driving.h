@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "started_process.h"
+#include "wait_until.h"
 
 namespace testing_support {
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "started_process.h"
+#include "wait_until.h"
 
 namespace testing_support {
 
