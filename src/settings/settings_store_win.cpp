@@ -35,8 +35,12 @@ std::wstring GetSetting(std::wstring_view application, std::wstring_view section
 void SaveSetting(std::wstring_view application, std::wstring_view section, std::wstring_view key,
                  std::wstring_view text) {
     const std::wstring path = SectionPath(application, section);
-    LONG status = CreateRegistryKey(HKEY_CURRENT_USER, path);
-    if (status == ERROR_SUCCESS) status = WriteRegistryValue(HKEY_CURRENT_USER, path, key, std::wstring(text));
+    // Once the section exists a store is one open and one write; the first store makes it.
+    LONG status = WriteRegistryValue(HKEY_CURRENT_USER, path, key, std::wstring(text));
+    if (status == ERROR_FILE_NOT_FOUND) {
+        status = CreateRegistryKey(HKEY_CURRENT_USER, path);
+        if (status == ERROR_SUCCESS) status = WriteRegistryValue(HKEY_CURRENT_USER, path, key, std::wstring(text));
+    }
     if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<unsigned long>(status));
 }
 
