@@ -51,6 +51,23 @@ inline ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstrin
     return run;
 }
 
+// Wine runs its desktop in a program of its own, started by the first process that needs it and
+// ended soon after the last window closed. While this lives, a window of the test keeps it running,
+// so that no start of the program starts it and has it counted as its doing.
+class DesktopKeeper {
+public:
+    DesktopKeeper()
+        : window_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
+    ~DesktopKeeper() {
+        if (window_) DestroyWindow(window_);
+    }
+    DesktopKeeper(const DesktopKeeper&) = delete;
+    DesktopKeeper& operator=(const DesktopKeeper&) = delete;
+
+private:
+    HWND window_;
+};
+
 // `program` started without a mail link, watched until its main window (with
 // this title, when given) is visible; boxes meanwhile are answered and kept.
 class ShownProgram {
@@ -94,6 +111,7 @@ public:
     }
 
 private:
+    DesktopKeeper desktop_;  // made first: the program's window must not start the desktop within its job
     StartedProcess process_;
     WindowWatcher watcher_;
     HWND window_ = nullptr;
@@ -106,22 +124,5 @@ inline SeenBox AnswerBox(HWND box, DWORD timeoutMs = 15000) {
     WaitForWindowToGo(box, timeoutMs);
     return seen;
 }
-
-// Wine runs its desktop in a program of its own, started by the first process that needs it and
-// ended soon after the last window closed. While this lives, a window of the test keeps it running,
-// so that no start of the program starts it and has it counted as its doing.
-class DesktopKeeper {
-public:
-    DesktopKeeper()
-        : window_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
-    ~DesktopKeeper() {
-        if (window_) DestroyWindow(window_);
-    }
-    DesktopKeeper(const DesktopKeeper&) = delete;
-    DesktopKeeper& operator=(const DesktopKeeper&) = delete;
-
-private:
-    HWND window_;
-};
 
 }  // namespace testing_support

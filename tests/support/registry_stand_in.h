@@ -24,12 +24,12 @@ public:
     struct Call {
         enum Kind { Create, Open, Set, Close, Query } kind = Create;
         HKEY root = nullptr;         // Create and Open
-        std::wstring path;           // Create and Open: as passed; Set and Close: the handle's key
+        std::wstring path{};         // Create and Open: as passed; Set and Close: the handle's key
         DWORD options = 0;           // Create and Open
         REGSAM access = 0;           // Create and Open
-        std::wstring valueName;      // Set
+        std::wstring valueName{};    // Set
         DWORD type = 0;              // Set
-        std::vector<BYTE> data;      // Set
+        std::vector<BYTE> data{};    // Set
         LONG status = ERROR_SUCCESS; // what the stand-in answered
     };
 
