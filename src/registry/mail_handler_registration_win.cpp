@@ -1,4 +1,4 @@
-#include "registry/mail_handler_keys.h"
+#include "registry/mail_handler_registration.h"
 
 #include <windows.h>
 
