@@ -142,6 +142,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Form1Procedures procedures(form);
     Step(window ? "create the window and its controls" : "create the window (message-only)",
          [&] { form.Create(window ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures); });
-    if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::ShowWindow) form.Run(SW_SHOWNORMAL);
+    if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::ShowWindow) {
+        // The harness times the showing; the close's own step is no start-up step.
+        Trap::SetStepHook(nullptr);
+        form.Run(SW_SHOWNORMAL);
+    }
     WriteStampsAndEnd();
 }
