@@ -10,6 +10,7 @@
 #include "base/scoped_win.h"
 #include "base/system_error.h"
 #include "base/system_library.h"
+#include "ui/contrast.h"
 #include "ui/paint_win.h"
 
 namespace inboxhop {
@@ -111,8 +112,11 @@ BOOL CALLBACK PaintFrameInside(HWND control, LPARAM param) {
 LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC previous = state->previous;
 
+    // In the system's colours (high contrast, a dark scheme) the window
+    // paints itself: the skin's colours stay out of it.
     switch (message) {
     case WM_ERASEBKGND: {
+        if (UseSystemColors()) break;
         HDC hdc = reinterpret_cast<HDC>(wParam);
         LRESULT erased = 1;
         if (const auto& back = state->skin.Own(SkinPart::Window).back) {
@@ -134,12 +138,18 @@ LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WP
     case WM_CTLCOLOREDIT: {
         // The window answers first; the skin then overrides what it sets.
         LRESULT answer = CallWindowProcW(previous, window, message, wParam, lParam);
-        if (!state->controls) return answer;
+        if (!state->controls || UseSystemColors()) return answer;
         std::optional<SkinPart> part = PartOf(reinterpret_cast<HWND>(lParam));
         if (!part) return answer;
         SkinStyle style = state->skin.StyleOf(*part);
         HDC hdc = reinterpret_cast<HDC>(wParam);
-        if (style.text) SetTextColor(hdc, ToColorRef(*style.text));
+        // On a background of the skin's own, text in the system's colour could
+        // vanish: without a text colour of the skin's, black or white.
+        if (style.text) {
+            SetTextColor(hdc, ToColorRef(*style.text));
+        } else if (style.back) {
+            SetTextColor(hdc, BlackOrWhiteOn(ToColorRef(*style.back)));
+        }
         if (style.back) {
             SetBkColor(hdc, ToColorRef(*style.back));
             return reinterpret_cast<LRESULT>(state->Brush(ToColorRef(*style.back)));
@@ -191,7 +201,11 @@ void SkinOneControl(HWND control, ControlPass* pass) {
     if (*part == SkinPart::Button) {
         // The push button keeps its colours itself.
         if (style.back) SetButtonBackColor(control, ToColorRef(*style.back));
-        if (style.text) SetButtonTextColor(control, ToColorRef(*style.text));
+        if (style.text) {
+            SetButtonTextColor(control, ToColorRef(*style.text));
+        } else if (style.back) {
+            SetButtonTextColor(control, BlackOrWhiteOn(ToColorRef(*style.back)));
+        }
     } else if ((*part == SkinPart::Frame || *part == SkinPart::Option) && (style.back || style.text)) {
         DrawWithoutVisualStyle(control);
     }
