@@ -47,6 +47,7 @@ struct Control {
     ControlKind kind;
     HWND hwnd;
     COLORREF backColor;
+    RECT shared;  // the part of its area that it leaves to the next service button; empty: none
 };
 
 class Form1 : public MainWindow {

@@ -201,7 +201,7 @@ void Form1::CreateControls() {
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        controls_.push_back({kind, hwnd, white});
+        controls_.push_back({kind, hwnd, white, {}});
     };
     // Creation order is the tab order. The frame comes first, so that screen
     // readers meet its caption before the service buttons; it takes no focus,
@@ -235,26 +235,20 @@ void Form1::CreateControls() {
 }
 
 void Form1::ClipOverlappingOptions() {
-    // Option2's area begins inside Option1's. A button paints its whole area,
-    // so Option1 repainting would wipe the left of Option2's circle: each
-    // service button leaves the parts it shares with the buttons after it to
-    // them. (Clipping siblings cannot do it: the frame lies above the buttons
-    // and would hide them, and the order of the buttons is the tab order.)
-    for (int i = 0; i < kOptionCount; ++i) {
-        const RECT own = ControlRect(kOption1Id + i);
-        HRGN region = nullptr;  // the button's area less the shared parts; null: it shares none
-        for (int j = i + 1; j < kOptionCount; ++j) {
-            RECT next = ControlRect(kOption1Id + j), overlap;
-            if (!IntersectRect(&overlap, &own, &next)) continue;
-            OffsetRect(&overlap, -own.left, -own.top);
-            if (!region) region = CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top);
-            HRGN cut = CreateRectRgnIndirect(&overlap);
-            if (region && cut) CombineRgn(region, region, cut, RGN_DIFF);
-            if (cut) DeleteObject(cut);
+    // Option2's area begins inside Option1's. A button paints its whole area
+    // (the system's buttons draw with their parent's clipping, which neither
+    // a window region nor clipping siblings narrows), so Option1 repainting
+    // would wipe the left of Option2's circle. Each service button leaves the
+    // part it shares with the next one to it: it is cut from the button's
+    // drawing when the button asks for its colours (OnCtlColor).
+    for (int i = 0; i + 1 < kOptionCount; ++i) {
+        const RECT own = ControlRect(kOption1Id + i), next = ControlRect(kOption1Id + i + 1);
+        RECT shared;
+        if (!IntersectRect(&shared, &own, &next)) continue;
+        OffsetRect(&shared, -own.left, -own.top);
+        for (Control& c : controls_) {
+            if (GetDlgCtrlID(c.hwnd) == kOption1Id + i) c.shared = shared;
         }
-        const Control* option = FindControl(kOption1Id + i);
-        // The system owns a region it takes.
-        if (region && !(option && SetWindowRgn(option->hwnd, region, FALSE))) DeleteObject(region);
     }
 }
 
@@ -400,7 +394,9 @@ void Form1::OnPaintBackground(HDC hdc) {
 LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
     COLORREF color = backColor_;
     for (const Control& c : controls_) {
-        if (c.hwnd == control) color = c.backColor;
+        if (c.hwnd != control) continue;
+        color = c.backColor;
+        if (!IsRectEmpty(&c.shared)) ExcludeClipRect(hdc, c.shared.left, c.shared.top, c.shared.right, c.shared.bottom);
     }
     color = Shown(color);
     SetBkColor(hdc, color);

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <vector>
 
 #include "wait_until.h"
@@ -37,6 +39,52 @@ inline HWND FocusOf(HWND window) {
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
     return info.hwndFocus;
+}
+
+// What the screen shows of a window's client area, copied in one go when made; read in client coordinates.
+class ClientShot {
+public:
+    explicit ClientShot(HWND window) : rect_(ClientRect(window)) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, rect_.right, rect_.bottom);
+        old_ = SelectObject(dc_, bitmap_);
+        const POINT origin = ClientToScreenPoint(window, {0, 0});
+        BitBlt(dc_, 0, 0, rect_.right, rect_.bottom, screen, origin.x, origin.y, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    }
+    ~ClientShot() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    ClientShot(const ClientShot&) = delete;
+    ClientShot& operator=(const ClientShot&) = delete;
+
+    // The pixels of `area` (cut to the client area), row by row.
+    std::vector<COLORREF> Pixels(RECT area) const {
+        IntersectRect(&area, &area, &rect_);
+        std::vector<COLORREF> pixels;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) pixels.push_back(GetPixel(dc_, x, y));
+        }
+        return pixels;
+    }
+
+private:
+    RECT rect_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
+// The colour most of `pixels` have: for a control, its background, whatever text or border it draws.
+inline COLORREF Dominant(const std::vector<COLORREF>& pixels) {
+    std::map<COLORREF, int> counts;
+    for (COLORREF c : pixels) ++counts[c];
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
 }
 
 // Makes a top-level window the foreground window; false when it did not become so in time.
