@@ -34,6 +34,10 @@ bool UseSystemColors() {
     return ContrastRatio(GetSysColor(COLOR_BTNTEXT), RGB(255, 255, 255)) < kReadableContrast;
 }
 
+COLORREF ReadableOn(COLORREF text, COLORREF back) {
+    return ContrastRatio(text, back) >= kReadableContrast ? text : BlackOrWhiteOn(back);
+}
+
 COLORREF ResolveColor(COLORREF color) {
     return (color & 0x80000000) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
 }
@@ -90,8 +94,8 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     RECT rc = item.rcItem;
 
     const bool system = UseSystemColors();
-    HBRUSH back = CreateSolidBrush(system ? GetSysColor(COLOR_BTNFACE)
-                                          : ColorProp(button, kBackColorProp, RGB(255, 255, 255)));
+    const COLORREF face = system ? GetSysColor(COLOR_BTNFACE) : ColorProp(button, kBackColorProp, RGB(255, 255, 255));
+    HBRUSH back = CreateSolidBrush(face);
     FillRect(hdc, &rc, back ? back : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (back) DeleteObject(back);
 
@@ -106,10 +110,9 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     auto font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = SelectObject(hdc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(hdc, TRANSPARENT);
-    COLORREF textColor = ColorProp(button, kTextColorProp, GetSysColor(COLOR_BTNTEXT));
-    if (system) textColor = GetSysColor(COLOR_BTNTEXT);
-    if (item.itemState & ODS_DISABLED) textColor = GetSysColor(COLOR_GRAYTEXT);
-    SetTextColor(hdc, textColor);
+    const COLORREF buttonText = GetSysColor(COLOR_BTNTEXT);
+    COLORREF textColor = system ? buttonText : ColorProp(button, kTextColorProp, ReadableOn(buttonText, face));
+    SetTextColor(hdc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : textColor);
     DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &textRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(hdc, oldFont);

@@ -10,7 +10,6 @@
 #include "base/scoped_win.h"
 #include "base/system_error.h"
 #include "base/system_library.h"
-#include "ui/contrast.h"
 #include "ui/paint_win.h"
 
 namespace inboxhop {
@@ -143,12 +142,12 @@ LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WP
         if (!part) return answer;
         SkinStyle style = state->skin.StyleOf(*part);
         HDC hdc = reinterpret_cast<HDC>(wParam);
-        // On a background of the skin's own, text in the system's colour could
-        // vanish: without a text colour of the skin's, black or white.
+        // Without a text colour of the skin's, the window's own stays, unless
+        // it would not read on the skin's background.
         if (style.text) {
             SetTextColor(hdc, ToColorRef(*style.text));
         } else if (style.back) {
-            SetTextColor(hdc, BlackOrWhiteOn(ToColorRef(*style.back)));
+            SetTextColor(hdc, ReadableOn(GetTextColor(hdc), ToColorRef(*style.back)));
         }
         if (style.back) {
             SetBkColor(hdc, ToColorRef(*style.back));
@@ -201,11 +200,7 @@ void SkinOneControl(HWND control, ControlPass* pass) {
     if (*part == SkinPart::Button) {
         // The push button keeps its colours itself.
         if (style.back) SetButtonBackColor(control, ToColorRef(*style.back));
-        if (style.text) {
-            SetButtonTextColor(control, ToColorRef(*style.text));
-        } else if (style.back) {
-            SetButtonTextColor(control, BlackOrWhiteOn(ToColorRef(*style.back)));
-        }
+        if (style.text) SetButtonTextColor(control, ToColorRef(*style.text));
     } else if ((*part == SkinPart::Frame || *part == SkinPart::Option) && (style.back || style.text)) {
         DrawWithoutVisualStyle(control);
     }
