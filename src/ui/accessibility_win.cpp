@@ -33,7 +33,8 @@ struct AccessibilityLibrary {
                 return reinterpret_cast<void*>(GetProcAddress(module, name));
             };
             l.createStd = reinterpret_cast<decltype(l.createStd)>(function(oleacc, "CreateStdAccessibleObject"));
-            l.lresultFromObject = reinterpret_cast<decltype(l.lresultFromObject)>(function(oleacc, "LresultFromObject"));
+            l.lresultFromObject =
+                reinterpret_cast<decltype(l.lresultFromObject)>(function(oleacc, "LresultFromObject"));
             l.allocString = reinterpret_cast<decltype(l.allocString)>(function(oleaut, "SysAllocString"));
             return l;
         }();
