@@ -41,42 +41,26 @@ inline HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-// What the screen shows of a window's client area, copied in one go when made; read in client coordinates.
-class ClientShot {
-public:
-    explicit ClientShot(HWND window) : rect_(ClientRect(window)) {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, rect_.right, rect_.bottom);
-        old_ = SelectObject(dc_, bitmap_);
-        const POINT origin = ClientToScreenPoint(window, {0, 0});
-        BitBlt(dc_, 0, 0, rect_.right, rect_.bottom, screen, origin.x, origin.y, SRCCOPY);
-        ReleaseDC(nullptr, screen);
+// What the screen shows of `area` of a window's client area (cut to it), row by row.
+inline std::vector<COLORREF> ScreenPixels(HWND window, RECT area) {
+    const RECT client = ClientRect(window);
+    IntersectRect(&area, &area, &client);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    const POINT origin = ClientToScreenPoint(window, {area.left, area.top});
+    HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
     }
-    ~ClientShot() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    ClientShot(const ClientShot&) = delete;
-    ClientShot& operator=(const ClientShot&) = delete;
-
-    // The pixels of `area` (cut to the client area), row by row.
-    std::vector<COLORREF> Pixels(RECT area) const {
-        IntersectRect(&area, &area, &rect_);
-        std::vector<COLORREF> pixels;
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) pixels.push_back(GetPixel(dc_, x, y));
-        }
-        return pixels;
-    }
-
-private:
-    RECT rect_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-};
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 // The colour most of `pixels` have: for a control, its background, whatever text or border it draws.
 inline COLORREF Dominant(const std::vector<COLORREF>& pixels) {

@@ -165,24 +165,15 @@ TEST_F(MainWindow, PaintsWhiteWithTheButtonCaptionShowing) {
     MoveMouseTo(window_, {-50, -50});  // keep the pointer off the window
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Settle(window_);
-    inboxhop::ScopedGetDC screen(nullptr);
-    auto pixel = [&](POINT client) {
-        POINT p = ClientToScreenPoint(window_, client);
-        return GetPixel(screen.get(), p.x, p.y);
-    };
     // The window's margin, the inside of the frame, a service button's empty end and the push button's face are white.
     for (POINT p : {kMargin, kInsideFrame, POINT{20, 52}, POINT{90, 38}, POINT{30, 80}}) {
-        EXPECT_EQ(pixel(p), kWhite) << "at " << p.x << "," << p.y;
+        EXPECT_EQ(ScreenPixels(window_, {p.x, p.y, p.x + 1, p.y + 1})[0], kWhite) << "at " << p.x << "," << p.y;
     }
     // The caption "Mailvane" is drawn in dark text across the button's middle.
-    int dark = 0;
-    for (int x = 230; x < 306; ++x) {
-        for (int y = 72; y < 90; ++y) {
-            COLORREF c = pixel({x, y});
-            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++dark;
-        }
-    }
-    EXPECT_GT(dark, 40);
+    const std::vector<COLORREF> caption = ScreenPixels(window_, {230, 72, 306, 90});
+    EXPECT_GT(std::count_if(caption.begin(), caption.end(),
+                            [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96; }),
+              40);
 }
 
 TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
@@ -239,8 +230,7 @@ std::pair<std::wstring, std::wstring> AccessibleTexts(HWND control) {
     inboxhop::ComPtr<IAccessible> accessible;
     if (AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, accessible.put_void()) != S_OK) return {};
     VARIANT self = {};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    self.vt = VT_I4;  // CHILDID_SELF: the control itself
     BSTR name = nullptr, description = nullptr;
     accessible->get_accName(self, &name);
     accessible->get_accDescription(self, &description);
@@ -261,21 +251,18 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     // From the first Tab on, Tab and Shift+Tab keep to controls in sight, and the focused one shows a focus mark:
     // it looks different once the focus has left it.
     const RECT client = ClientRect(window_);
-    HWND last = nullptr;
-    RECT lastRect = {};
-    std::vector<COLORREF> lastFocused;
+    RECT lastFocus = {};
+    std::vector<COLORREF> marked;
     for (WORD modifier : {0, 0, 0, VK_SHIFT, VK_SHIFT, VK_SHIFT}) {
         PressKeys(modifier ? std::initializer_list<WORD>{modifier, VK_TAB} : std::initializer_list<WORD>{VK_TAB});
         Settle(window_);
-        HWND focus = FocusOf(window_);
-        RECT r = RectInParent(focus), inside;
-        ASSERT_TRUE(IntersectRect(&inside, &r, &client) && EqualRect(&inside, &r)) << "the focus went out of sight";
-        if (last && last != focus) {
-            EXPECT_NE(ClientShot(window_).Pixels(lastRect), lastFocused) << "no focus mark";
+        RECT focus = RectInParent(FocusOf(window_)), inside;
+        ASSERT_TRUE(IntersectRect(&inside, &focus, &client) && EqualRect(&inside, &focus)) << "focus out of sight";
+        if (!marked.empty()) {
+            EXPECT_NE(ScreenPixels(window_, lastFocus), marked) << "no focus mark";
         }
-        last = focus;
-        lastRect = r;
-        lastFocused = ClientShot(window_).Pixels(r);
+        lastFocus = focus;
+        marked = ScreenPixels(window_, focus);
     }
     // What a screen reader says: the captions as names, with what the button does and whose question the
     // service buttons answer; the text box, focused at first, says where the user is.
@@ -302,8 +289,8 @@ public:
 
 private:
     static constexpr int kElements[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
-    const COLORREF saved_[4] = {GetSysColor(kElements[0]), GetSysColor(kElements[1]), GetSysColor(kElements[2]),
-                                GetSysColor(kElements[3])};
+    const COLORREF saved_[4] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT),
+                                GetSysColor(COLOR_BTNTEXT)};
 };
 
 // Each caption of the window lies on `back`, and its text reads on it at 4.5:1 or more.
@@ -317,9 +304,8 @@ void MainWindow::ExpectReadableCaptions(COLORREF back) {
         RECT r = RectInParent(Option(i));
         captions.push_back({"Option" + std::to_string(i + 1), {r.left + 16, r.top, r.right, r.bottom}});
     }
-    const ClientShot shot(window_);
     for (const auto& [what, area] : captions) {
-        const std::vector<COLORREF> pixels = shot.Pixels(area);
+        const std::vector<COLORREF> pixels = ScreenPixels(window_, area);
         const COLORREF ground = Dominant(pixels);
         EXPECT_EQ(Hex(ground), Hex(back)) << what;
         auto readable = std::count_if(pixels.begin(), pixels.end(), [&](COLORREF c) {
@@ -340,16 +326,13 @@ TEST_F(MainWindow, EveryCaptionReadsWellInADarkSchemeAndAfterTheSchemeChanges) {
     Form1 here(GetModuleHandleW(nullptr));
     ASSERT_TRUE(here.Create());
     window_ = here.hwnd();
-    auto paint = [] {
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-    };
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    paint();
-    ExpectReadableCaptions(RGB(0, 0, 0));
-    scheme.Set(RGB(0, 0, 0x80), RGB(255, 255, 0));
-    SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
-    paint();
-    ExpectReadableCaptions(RGB(0, 0, 0x80));
+    for (COLORREF back : {RGB(0, 0, 0), RGB(0, 0, 0x80)}) {
+        scheme.Set(back, RGB(255, 255, 0));
+        SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        ExpectReadableCaptions(back);
+    }
 }
 
 TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
@@ -593,8 +576,7 @@ protected:
         MoveMouseTo(window_, {-60, -60});  // keep the pointer off the window
         RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Settle(window_);
-        const ClientShot shot(window_);
-        auto dominant = [&](RECT area) { return Hex(Dominant(shot.Pixels(area))); };
+        auto dominant = [&](RECT area) { return Hex(Dominant(ScreenPixels(window_, area))); };
         const RECT client = ClientRect(window_);
         const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
         // Between the frame and the push button lies a strip of bare window.
@@ -875,9 +857,9 @@ TEST_F(ServiceButtons, RepaintingOneLeavesItsOverlappingNeighbourWhole) {
     for (const auto& c : cases) {
         RedrawWindow(c.neighbour, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         const RECT watched = RectInParent(c.neighbour);
-        const std::vector<COLORREF> whole = ClientShot(window_).Pixels(watched);
+        const std::vector<COLORREF> whole = ScreenPixels(window_, watched);
         RedrawWindow(c.repainted, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        EXPECT_TRUE(ClientShot(window_).Pixels(watched) == whole)
+        EXPECT_TRUE(ScreenPixels(window_, watched) == whole)
             << "Option" << GetDlgCtrlID(c.repainted) - kOption1Id + 1 << " painted over its neighbour";
     }
 }
