@@ -69,5 +69,8 @@ function(inboxhop_lean_program target)
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-Os -ffunction-sections -fdata-sections>)
   # The link map (Inboxhop.map beside the program) says where the bytes go:
   # tools/size-report.py reads it.
-  target_link_options(${target} PRIVATE -Os -Wl,--gc-sections -s -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+  # One link-time partition: with several, mingw-w64's GCC 12 can stop with an internal compiler error
+  # ("in binds_to_current_def_p") depending on how the program's code happens to be split.
+  target_link_options(${target} PRIVATE -Os -flto-partition=one -Wl,--gc-sections -s
+                      -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
 endfunction()

@@ -57,10 +57,9 @@ void Form1::ApplySkin() {
     if (!MatchesNormalFile(path)) return;
 
     // The window, the frame and the service buttons take the button-face
-    // colour first (the text box and the push button keep theirs); the skin
-    // then paints over that as it says.
-    const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
-    SetBackColors(buttonFace);
+    // colour first (the text box and the push button keep theirs), following
+    // the system's if it changes; the skin then paints over that as it says.
+    SetBackColors(kButtonFaceColor);
 
     // The skin component's five steps; the first failure ends the routine.
     SkinFramework& skin = SkinFramework1();

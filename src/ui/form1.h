@@ -47,6 +47,7 @@ struct Control {
     ControlKind kind;
     HWND hwnd;
     COLORREF backColor;
+    RECT shared;  // the part of its area that it leaves to the next service button; empty: none
 };
 
 class Form1 : public MainWindow {
@@ -99,6 +100,7 @@ private:
     void OnCreate();
     void BuildControls();
     void CreateControls();
+    void ClipOverlappingOptions();
     const Control* FindControl(int id) const;
     // Takes the screen's dpi; answers the window's rectangle, centred on the screen.
     RECT PlaceOnScreen();
@@ -107,8 +109,9 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnOptionClicked(int index);
     void CheckOption(int index);  // checks one service button, clears the others
-    // The window, its frame and its service buttons take `color` as their
-    // background; the text box and the push button keep theirs.
+    // The window, its frame and its service buttons take `color` (which may
+    // name a system colour, see ResolveColor) as their background; the text
+    // box and the push button keep theirs.
     void SetBackColors(COLORREF color);
     void SetControlBackColor(Control& control, COLORREF color);
     void HoverRule(int style);
@@ -118,6 +121,9 @@ private:
     LRESULT OnDefaultId();
     LRESULT OnCtlColor(HDC hdc, HWND control);
     void OnPaintBackground(HDC hdc);
+    void OnColorsChanged();
+    // The colour a background set to `backColor` shows in the current scheme.
+    static COLORREF Shown(COLORREF backColor);
     void OnClose();
     void OnNextDialogControl(WPARAM wParam, LPARAM lParam);
     bool OnActivate(int state, bool minimized);

@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "base/failure.h"
+#include "ui/accessibility.h"
 #include "ui/appearance.h"
 
 namespace inboxhop {
@@ -32,6 +33,16 @@ constexpr Placement kLayout[] = {
 // window paints the background inside the frame, as dialogs do.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+
+constexpr wchar_t kFrameCaption[] = L"Default Email Option";
+
+// What a screen reader says beyond the captions. The text box out of sight
+// has the focus when the window opens, so its name is the first thing
+// heard: where the user is and what to do first.
+constexpr wchar_t kText1AccessibleName[] =
+    L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service";
+constexpr wchar_t kPushButtonDescription[] =
+    L"Makes the chosen web-mail service open the mail links on this computer.";
 
 ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
     return CreateUiFont(L"Arial", hundredthsOfPoint, true, false, ANSI_CHARSET, dpi);
@@ -125,6 +136,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // The colour scheme or high contrast may have changed.
+        OnColorsChanged();
+        break;
     case WM_NEXTDLGCTL:
         OnNextDialogControl(wParam, lParam);
         return 0;
@@ -185,14 +201,18 @@ void Form1::CreateControls() {
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
         HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        controls_.push_back({kind, hwnd, white});
+        controls_.push_back({kind, hwnd, white, {}});
     };
     // Creation order is the tab order. The frame comes first, so that screen
     // readers meet its caption before the service buttons; it takes no focus,
     // and as a group of its own it keeps the arrow keys from moving the focus
     // from the push button onto it.
-    child(ControlKind::Frame, 0, L"BUTTON", L"Default Email Option", BS_GROUPBOX | WS_GROUP, kFrame1Id);
-    child(ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+    child(ControlKind::Frame, 0, L"BUTTON", kFrameCaption, BS_GROUPBOX | WS_GROUP, kFrame1Id);
+    // The text box out of sight holds the focus when the window opens, so
+    // that no control shows a focus mark. It is no tab stop: once the user
+    // has left it, Tab never takes the focus back out of sight. Read-only:
+    // keys typed before the first Tab change nothing.
+    child(ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1", WS_GROUP | ES_AUTOHSCROLL | ES_READONLY,
           kText1Id);
     for (int i = 0; i < kOptionCount; ++i) {
         // The group starts at Option1; a checked button takes the group's tab stop.
@@ -203,6 +223,33 @@ void Form1::CreateControls() {
     // the system gives it the mouse, Space, focus and screen-reader support.
     child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kPushButton1Id);
     if (const Control* button = FindControl(kPushButton1Id)) SetButtonBackColor(button->hwnd, white);
+    ClipOverlappingOptions();
+
+    // Screen readers: each service button names its group, the push button
+    // says what it does, the text box where the user is.
+    for (const Control& c : controls_) {
+        if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
+        if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);
+        if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kText1AccessibleName, L"");
+    }
+}
+
+void Form1::ClipOverlappingOptions() {
+    // Option2's area begins inside Option1's. A button paints its whole area
+    // (the system's buttons draw with their parent's clipping, which neither
+    // a window region nor clipping siblings narrows), so Option1 repainting
+    // would wipe the left of Option2's circle. Each service button leaves the
+    // part it shares with the next one to it: it is cut from the button's
+    // drawing when the button asks for its colours (OnCtlColor).
+    for (int i = 0; i + 1 < kOptionCount; ++i) {
+        const RECT own = ControlRect(kOption1Id + i), next = ControlRect(kOption1Id + i + 1);
+        RECT shared;
+        if (!IntersectRect(&shared, &own, &next)) continue;
+        OffsetRect(&shared, -own.left, -own.top);
+        for (Control& c : controls_) {
+            if (GetDlgCtrlID(c.hwnd) == kOption1Id + i) c.shared = shared;
+        }
+    }
 }
 
 RECT Form1::ControlRect(int id) const {
@@ -326,24 +373,42 @@ LRESULT Form1::OnDefaultId() {
     return 0;
 }
 
+COLORREF Form1::Shown(COLORREF backColor) {
+    // The system's button text is drawn only on a background it reads on:
+    // the white, or the system's own face when it would not read there.
+    return UseSystemColors() ? GetSysColor(COLOR_BTNFACE) : ResolveColor(backColor);
+}
+
 void Form1::OnPaintBackground(HDC hdc) {
     RECT rc;
     GetClientRect(hwnd_, &rc);
-    FillRect(hdc, &rc, brushes_.Get(backColor_));
+    FillRect(hdc, &rc, brushes_.Get(Shown(backColor_)));
     // The frame's inside shows the frame's own colour.
     for (const Control& c : controls_) {
-        if (c.kind == ControlKind::Frame && c.hwnd) FillFrameInside(hwnd_, c.hwnd, hdc, brushes_.Get(c.backColor));
+        if (c.kind == ControlKind::Frame && c.hwnd) {
+            FillFrameInside(hwnd_, c.hwnd, hdc, brushes_.Get(Shown(c.backColor)));
+        }
     }
 }
 
 LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
     COLORREF color = backColor_;
     for (const Control& c : controls_) {
-        if (c.hwnd == control) color = c.backColor;
+        if (c.hwnd != control) continue;
+        color = c.backColor;
+        if (!IsRectEmpty(&c.shared)) ExcludeClipRect(hdc, c.shared.left, c.shared.top, c.shared.right, c.shared.bottom);
     }
+    color = Shown(color);
     SetBkColor(hdc, color);
     SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
     return reinterpret_cast<LRESULT>(brushes_.Get(color));
+}
+
+void Form1::OnColorsChanged() {
+    // Brushes of the old colours go; the window and its controls repaint in
+    // the new scheme.
+    brushes_.Clear();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Form1::SetBackColors(COLORREF color) {

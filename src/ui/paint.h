@@ -20,12 +20,30 @@ int ScreenDpi();
 ScopedFont CreateUiFont(std::wstring_view face, int hundredthsOfPoint, bool bold, bool italic, BYTE charset,
                         int dpi);
 
+// Whether the window draws in the system's colours alone (button face,
+// button text, highlight) instead of its fixed white and the skin's: when
+// high contrast is on, or when the system's button text would read poorly
+// on white (a dark scheme). Asked afresh each time, so a change of scheme
+// shows at the next paint.
+bool UseSystemColors();
+
+// A colour that may name a system colour, as the window's colour settings
+// do: 0x80000000 plus the system colour's index (0x8000000F: button face).
+// `text` when it reads well on `back`, else black or white, whichever
+// reads better: so that a system colour never vanishes on a fixed one.
+COLORREF ReadableOn(COLORREF text, COLORREF back);
+
+inline constexpr COLORREF kButtonFaceColor = 0x80000000 | COLOR_BTNFACE;
+COLORREF ResolveColor(COLORREF color);
+
 // Solid brushes, one per colour, kept until the cache goes.
 class BrushCache {
 public:
     // The brush for `color`, made the first time it is asked for; null when
     // the system cannot make one.
     HBRUSH Get(COLORREF color);
+    // Lets go of every brush, as when the system's colours change.
+    void Clear() { brushes_.clear(); }
 
 private:
     std::vector<std::pair<COLORREF, ScopedBrush>> brushes_;
@@ -45,7 +63,8 @@ void SetButtonTextColor(HWND button, COLORREF color);
 
 // Draws an owner-drawn push button: its face in its colour, a raised edge
 // (sunken while pressed), its window text centred in its font and text
-// colour, and the focus mark when the keyboard cues ask for it.
+// colour, and the focus mark when the keyboard cues ask for it. In the
+// system's colours the face, text and focus mark take those instead.
 void DrawPushButton(const DRAWITEMSTRUCT& item);
 
 }  // namespace inboxhop

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ui/contrast.h"
+
 namespace inboxhop {
 
 namespace {
@@ -22,6 +24,23 @@ COLORREF ColorProp(HWND window, const wchar_t* name, COLORREF fallback) {
 }
 
 }  // namespace
+
+bool UseSystemColors() {
+    HIGHCONTRASTW contrast = {sizeof(contrast), 0, nullptr};
+    if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+        return true;
+    }
+    return ContrastRatio(GetSysColor(COLOR_BTNTEXT), RGB(255, 255, 255)) < kReadableContrast;
+}
+
+COLORREF ReadableOn(COLORREF text, COLORREF back) {
+    return ContrastRatio(text, back) >= kReadableContrast ? text : BlackOrWhiteOn(back);
+}
+
+COLORREF ResolveColor(COLORREF color) {
+    return (color & 0x80000000) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
+}
 
 int ScreenDpi() {
     ScopedGetDC screen(nullptr);
@@ -74,7 +93,9 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     HDC hdc = item.hDC;
     RECT rc = item.rcItem;
 
-    ScopedBrush back(CreateSolidBrush(ColorProp(button, kBackColorProp, RGB(255, 255, 255))));
+    const bool system = UseSystemColors();
+    const COLORREF face = system ? GetSysColor(COLOR_BTNFACE) : ColorProp(button, kBackColorProp, RGB(255, 255, 255));
+    ScopedBrush back(CreateSolidBrush(face));
     FillRect(hdc, &rc, back ? back.get() : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -89,9 +110,10 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     {
         ScopedSelection selectedFont(hdc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, (item.itemState & ODS_DISABLED)
-                              ? GetSysColor(COLOR_GRAYTEXT)
-                              : ColorProp(button, kTextColorProp, GetSysColor(COLOR_BTNTEXT)));
+        const COLORREF buttonText = GetSysColor(COLOR_BTNTEXT);
+        const COLORREF textColor =
+            system ? buttonText : ColorProp(button, kTextColorProp, ReadableOn(buttonText, face));
+        SetTextColor(hdc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : textColor);
         DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &textRect,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -99,7 +121,15 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = rc;
         InflateRect(&focus, -4, -4);
-        DrawFocusRect(hdc, &focus);
+        if (system) {
+            // Two pixels of the highlight colour: a dotted line can get lost in
+            // a high-contrast scheme.
+            for (int i = 0; i < 2; ++i, InflateRect(&focus, -1, -1)) {
+                FrameRect(hdc, &focus, GetSysColorBrush(COLOR_HIGHLIGHT));
+            }
+        } else {
+            DrawFocusRect(hdc, &focus);
+        }
     }
 }
 

@@ -111,8 +111,11 @@ BOOL CALLBACK PaintFrameInside(HWND control, LPARAM param) {
 LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC previous = state->previous;
 
+    // In the system's colours (high contrast, a dark scheme) the window
+    // paints itself: the skin's colours stay out of it.
     switch (message) {
     case WM_ERASEBKGND: {
+        if (UseSystemColors()) break;
         HDC hdc = reinterpret_cast<HDC>(wParam);
         LRESULT erased = 1;
         if (const auto& back = state->skin.Own(SkinPart::Window).back) {
@@ -134,12 +137,18 @@ LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WP
     case WM_CTLCOLOREDIT: {
         // The window answers first; the skin then overrides what it sets.
         LRESULT answer = CallWindowProcW(previous, window, message, wParam, lParam);
-        if (!state->controls) return answer;
+        if (!state->controls || UseSystemColors()) return answer;
         std::optional<SkinPart> part = PartOf(reinterpret_cast<HWND>(lParam));
         if (!part) return answer;
         SkinStyle style = state->skin.StyleOf(*part);
         HDC hdc = reinterpret_cast<HDC>(wParam);
-        if (style.text) SetTextColor(hdc, ToColorRef(*style.text));
+        // Without a text colour of the skin's, the window's own stays, unless
+        // it would not read on the skin's background.
+        if (style.text) {
+            SetTextColor(hdc, ToColorRef(*style.text));
+        } else if (style.back) {
+            SetTextColor(hdc, ReadableOn(GetTextColor(hdc), ToColorRef(*style.back)));
+        }
         if (style.back) {
             SetBkColor(hdc, ToColorRef(*style.back));
             return reinterpret_cast<LRESULT>(state->Brush(ToColorRef(*style.back)));

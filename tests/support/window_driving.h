@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <vector>
 
 #include "wait_until.h"
@@ -37,6 +39,36 @@ inline HWND FocusOf(HWND window) {
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
     return info.hwndFocus;
+}
+
+// What the screen shows of `area` of a window's client area (cut to it), row by row.
+inline std::vector<COLORREF> ScreenPixels(HWND window, RECT area) {
+    const RECT client = ClientRect(window);
+    IntersectRect(&area, &area, &client);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    const POINT origin = ClientToScreenPoint(window, {area.left, area.top});
+    HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
+    }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The colour most of `pixels` have: for a control, its background, whatever text or border it draws.
+inline COLORREF Dominant(const std::vector<COLORREF>& pixels) {
+    std::map<COLORREF, int> counts;
+    for (COLORREF c : pixels) ++counts[c];
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
 }
 
 // Makes a top-level window the foreground window; false when it did not become so in time.

@@ -156,6 +156,8 @@ TEST_F(SkinComponent, PaintsAndAnswersForTheControlsAsItsSwitchesSay) {
         EXPECT_EQ(BrushColor(ColorRequest(WM_CTLCOLORSTATIC, frame_)), frame);
         EXPECT_EQ(GetTextColor(dc_), kOwnTextColor);
         EXPECT_EQ(BrushColor(ColorRequest(WM_CTLCOLOREDIT, edit_)), RGB(0x0A, 0x0B, 0x0C));
+        // The window's own near-black would vanish on the text box's near-black: white instead.
+        EXPECT_EQ(GetTextColor(dc_), RGB(255, 255, 255));
         // A control the skin does not know gets the window's own answer.
         EXPECT_EQ(ColorRequest(WM_CTLCOLORSTATIC, label_), reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH)));
         // The window's own handling ran for every request.

@@ -20,6 +20,7 @@
 #include "base/scoped.h"
 #include "base/system_error.h"
 #include "app_checks.h"
+#include "ui/contrast.h"
 #include "ui/form1.h"
 #include "ui/skin_framework.h"
 
@@ -34,6 +35,12 @@ constexpr wchar_t kSettingsApplicationPath[] = L"Software\\VB and VBA Program Se
 constexpr POINT kMargin = {4, 62};        // between the frame and the push button
 constexpr POINT kInsideFrame = {480, 40}; // in the frame, right of the service buttons
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+std::string Hex(COLORREF c) {
+    char text[16];
+    snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -82,6 +89,7 @@ protected:
     const std::vector<SeenBox>& Boxes() const { return program_->boxes(); }
 
     void Foreground() { ASSERT_TRUE(BringToForeground(window_)) << "the window did not come to the front"; }
+    void ExpectReadableCaptions(COLORREF back);
 
     ScratchOption option_;
     RecorderAsBrowser browser_;  // in case the start visits the home page
@@ -157,24 +165,15 @@ TEST_F(MainWindow, PaintsWhiteWithTheButtonCaptionShowing) {
     MoveMouseTo(window_, {-50, -50});  // keep the pointer off the window
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Settle(window_);
-    inboxhop::ScopedGetDC screen(nullptr);
-    auto pixel = [&](POINT client) {
-        POINT p = ClientToScreenPoint(window_, client);
-        return GetPixel(screen.get(), p.x, p.y);
-    };
     // The window's margin, the inside of the frame, a service button's empty end and the push button's face are white.
     for (POINT p : {kMargin, kInsideFrame, POINT{20, 52}, POINT{90, 38}, POINT{30, 80}}) {
-        EXPECT_EQ(pixel(p), kWhite) << "at " << p.x << "," << p.y;
+        EXPECT_EQ(ScreenPixels(window_, {p.x, p.y, p.x + 1, p.y + 1})[0], kWhite) << "at " << p.x << "," << p.y;
     }
     // The caption "Mailvane" is drawn in dark text across the button's middle.
-    int dark = 0;
-    for (int x = 230; x < 306; ++x) {
-        for (int y = 72; y < 90; ++y) {
-            COLORREF c = pixel({x, y});
-            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++dark;
-        }
-    }
-    EXPECT_GT(dark, 40);
+    const std::vector<COLORREF> caption = ScreenPixels(window_, {230, 72, 306, 90});
+    EXPECT_GT(std::count_if(caption.begin(), caption.end(),
+                            [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96; }),
+              40);
 }
 
 TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
@@ -190,8 +189,8 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
     } tabs[] = {
         {{VK_TAB}, Option(1), "Tab into the group"},
         {{VK_TAB}, PushButton1(), "Tab to the push button"},
-        {{VK_TAB}, Text1(), "Tab wraps to the text box"},
-        {{VK_SHIFT, VK_TAB}, PushButton1(), "Shift+Tab back to the push button"},
+        {{VK_TAB}, Option(1), "Tab wraps round into the group, passing the text box by"},
+        {{VK_SHIFT, VK_TAB}, PushButton1(), "Shift+Tab wraps back to the push button"},
         {{VK_SHIFT, VK_TAB}, Option(1), "Shift+Tab back into the group"},
     };
     for (const auto& step : tabs) {
@@ -224,6 +223,116 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
         EXPECT_EQ(FocusOf(window_), PushButton1()) << "key " << key;
     }
     EXPECT_TRUE(Boxes().empty());
+}
+
+// What a screen reader reads of a control of another process: its accessible name and description.
+std::pair<std::wstring, std::wstring> AccessibleTexts(HWND control) {
+    inboxhop::ComPtr<IAccessible> accessible;
+    if (AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, accessible.put_void()) != S_OK) return {};
+    VARIANT self = {};
+    self.vt = VT_I4;  // CHILDID_SELF: the control itself
+    BSTR name = nullptr, description = nullptr;
+    accessible->get_accName(self, &name);
+    accessible->get_accDescription(self, &description);
+    std::pair<std::wstring, std::wstring> texts(name ? name : L"", description ? description : L"");
+    SysFreeString(name);
+    SysFreeString(description);
+    return texts;
+}
+
+TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
+    Start(L"2");
+    Foreground();
+    // Typing before the first Tab goes into the text box out of sight, and changes nothing there.
+    for (WORD key : {WORD{'H'}, WORD{'I'}, WORD{VK_SPACE}, WORD{VK_BACK}, WORD{VK_DELETE}}) PressKey(key);
+    Settle(window_);
+    EXPECT_EQ(TextOf(Text1()), L"Text1");
+    EXPECT_EQ(FocusOf(window_), Text1());
+    // From the first Tab on, Tab and Shift+Tab keep to controls in sight, and the focused one shows a focus mark:
+    // it looks different once the focus has left it.
+    const RECT client = ClientRect(window_);
+    RECT lastFocus = {};
+    std::vector<COLORREF> marked;
+    for (WORD modifier : {0, 0, 0, VK_SHIFT, VK_SHIFT, VK_SHIFT}) {
+        PressKeys(modifier ? std::initializer_list<WORD>{modifier, VK_TAB} : std::initializer_list<WORD>{VK_TAB});
+        Settle(window_);
+        RECT focus = RectInParent(FocusOf(window_)), inside;
+        ASSERT_TRUE(IntersectRect(&inside, &focus, &client) && EqualRect(&inside, &focus)) << "focus out of sight";
+        if (!marked.empty()) {
+            EXPECT_NE(ScreenPixels(window_, lastFocus), marked) << "no focus mark";
+        }
+        lastFocus = focus;
+        marked = ScreenPixels(window_, focus);
+    }
+    // What a screen reader says: the captions as names, with what the button does and whose question the
+    // service buttons answer; the text box, focused at first, says where the user is.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    using Texts = std::pair<std::wstring, std::wstring>;
+    EXPECT_EQ(AccessibleTexts(PushButton1()),
+              Texts(L"Mailvane", L"Makes the chosen web-mail service open the mail links on this computer."));
+    EXPECT_EQ(AccessibleTexts(Option(1)), Texts(L" Yahoo! Mail", L"Default Email Option"));
+    EXPECT_EQ(AccessibleTexts(Text1()).first,
+              L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service");
+    CoUninitialize();
+}
+
+// A colour scheme for the whole session while it lives: backgrounds in one colour, text in another. The colours
+// before are restored after, for the tests that follow in the same session.
+class ColourScheme {
+public:
+    ColourScheme(COLORREF back, COLORREF text) { Set(back, text); }
+    ~ColourScheme() { SetSysColors(4, kElements, saved_); }
+    void Set(COLORREF back, COLORREF text) {
+        const COLORREF colours[] = {back, back, text, text};
+        ASSERT_TRUE(SetSysColors(4, kElements, colours));
+    }
+
+private:
+    static constexpr int kElements[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+    const COLORREF saved_[4] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT),
+                                GetSysColor(COLOR_BTNTEXT)};
+};
+
+// Each caption of the window lies on `back`, and its text reads on it at 4.5:1 or more.
+void MainWindow::ExpectReadableCaptions(COLORREF back) {
+    SCOPED_TRACE(Hex(back));
+    const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
+    std::vector<std::pair<std::string, RECT>> captions = {
+        {"frame", {frame.left + 10, frame.top, frame.left + 110, frame.top + 14}},
+        {"push button", {button.left + 6, button.top + 6, button.right - 6, button.bottom - 6}}};
+    for (int i = 0; i < 4; ++i) {
+        RECT r = RectInParent(Option(i));
+        captions.push_back({"Option" + std::to_string(i + 1), {r.left + 16, r.top, r.right, r.bottom}});
+    }
+    for (const auto& [what, area] : captions) {
+        const std::vector<COLORREF> pixels = ScreenPixels(window_, area);
+        const COLORREF ground = Dominant(pixels);
+        EXPECT_EQ(Hex(ground), Hex(back)) << what;
+        auto readable = std::count_if(pixels.begin(), pixels.end(), [&](COLORREF c) {
+            return inboxhop::ContrastRatio(c, ground) >= inboxhop::kReadableContrast;
+        });
+        EXPECT_GE(readable, 40) << what;
+    }
+}
+
+TEST_F(MainWindow, EveryCaptionReadsWellInADarkSchemeAndAfterTheSchemeChanges) {
+    ColourScheme scheme(RGB(0, 0, 0), RGB(255, 255, 255));
+    Start(L"1");
+    MoveMouseTo(window_, {-60, -60});  // keep the pointer off the window
+    ExpectReadableCaptions(RGB(0, 0, 0));
+    ASSERT_EQ(program_->Close(), std::optional<DWORD>(0));
+    // Wine gives a new scheme only to programs started after it, so a change while the window is open is shown on a
+    // main window of this process, told of it as Windows tells every window.
+    Form1 here(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(here.Create());
+    window_ = here.hwnd();
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    for (COLORREF back : {RGB(0, 0, 0), RGB(0, 0, 0x80)}) {
+        scheme.Set(back, RGB(255, 255, 0));
+        SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        ExpectReadableCaptions(back);
+    }
 }
 
 TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
@@ -450,12 +559,6 @@ std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile
     return program;
 }
 
-std::string Hex(COLORREF c) {
-    char text[16];
-    snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
-}
-
 class Appearance : public MainWindow {
 protected:
     void SetUp() override {
@@ -473,25 +576,8 @@ protected:
         MoveMouseTo(window_, {-60, -60});  // keep the pointer off the window
         RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Settle(window_);
-        // What the screen shows of the client area, copied in one go.
+        auto dominant = [&](RECT area) { return Hex(Dominant(ScreenPixels(window_, area))); };
         const RECT client = ClientRect(window_);
-        const POINT origin = ClientToScreenPoint(window_, {0, 0});
-        inboxhop::ScopedGetDC screen(nullptr);
-        HDC shot = CreateCompatibleDC(screen.get());
-        HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), client.right, client.bottom);
-        HGDIOBJ old = SelectObject(shot, bitmap);
-        BitBlt(shot, 0, 0, client.right, client.bottom, screen.get(), origin.x, origin.y, SRCCOPY);
-        // The colour most pixels of `area` have: for a control, its background, whatever text or border it draws.
-        auto dominant = [&](RECT area) {
-            IntersectRect(&area, &area, &client);
-            std::map<COLORREF, int> counts;
-            for (int y = area.top; y < area.bottom; ++y) {
-                for (int x = area.left; x < area.right; ++x) ++counts[GetPixel(shot, x, y)];
-            }
-            auto most = std::max_element(counts.begin(), counts.end(),
-                                         [](const auto& a, const auto& b) { return a.second < b.second; });
-            return Hex(most == counts.end() ? CLR_INVALID : most->first);
-        };
         const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
         // Between the frame and the push button lies a strip of bare window.
         EXPECT_EQ(dominant({0, frame.bottom + 1, client.right, button.top - 1}), Hex(windowBack));
@@ -499,9 +585,6 @@ protected:
                   Hex(frameBack));
         for (int i = 0; i < 4; ++i) EXPECT_EQ(dominant(RectInParent(Option(i))), Hex(optionsBack)) << "Option" << i + 1;
         EXPECT_EQ(dominant(button), Hex(buttonBack));
-        SelectObject(shot, old);
-        DeleteObject(bitmap);
-        DeleteDC(shot);
     }
 
     bool Skinned() const { return GetPropW(window_, inboxhop::kSkinAppliedProp) != nullptr; }
@@ -664,6 +747,7 @@ protected:
 };
 using Form1Fonts = FormHere;
 using PushButton = FormHere;
+using ServiceButtons = FormHere;
 
 TEST_F(Form1Fonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
     const int dpi = GetDeviceCaps(inboxhop::ScopedGetDC(nullptr).get(), LOGPIXELSY);
@@ -760,6 +844,24 @@ TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
     // What the system's "Press" action sends presses it.
     SendMessageW(button_, BM_CLICK, 0, 0);
     EXPECT_EQ(g_clicks, 1);
+}
+
+TEST_F(ServiceButtons, RepaintingOneLeavesItsOverlappingNeighbourWhole) {
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    HWND gmail = GetDlgItem(window_, kOption1Id), yahoo = GetDlgItem(window_, kOption1Id + 1);
+    RECT a = RectInParent(gmail), b = RectInParent(yahoo), overlap;
+    ASSERT_TRUE(IntersectRect(&overlap, &a, &b)) << "the layout lets the two overlap";
+    const struct {
+        HWND repainted, neighbour;
+    } cases[] = {{gmail, yahoo}, {yahoo, gmail}};
+    for (const auto& c : cases) {
+        RedrawWindow(c.neighbour, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const RECT watched = RectInParent(c.neighbour);
+        const std::vector<COLORREF> whole = ScreenPixels(window_, watched);
+        RedrawWindow(c.repainted, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_TRUE(ScreenPixels(window_, watched) == whole)
+            << "Option" << GetDlgCtrlID(c.repainted) - kOption1Id + 1 << " painted over its neighbour";
+    }
 }
 
 // The window a mail-link start makes: message-only and without controls, yet able to become the full window should
