@@ -69,5 +69,7 @@ function(inboxhop_lean_program target)
   target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-Os -ffunction-sections -fdata-sections>)
   # The link map (Inboxhop.map beside the program) says where the bytes go:
   # tools/size-report.py reads it.
-  target_link_options(${target} PRIVATE -Os -Wl,--gc-sections -s -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+  # One link-time partition: split into several, GCC 12's link-time
+  # optimisation of this program stopped with an internal compiler error.
+  target_link_options(${target} PRIVATE -Os -flto-partition=one -Wl,--gc-sections -s -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
 endfunction()
