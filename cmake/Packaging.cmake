@@ -17,6 +17,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION . COMPONENT
 install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATION . COMPONENT installer
         EXCLUDE_FROM_ALL)
 
+# The Windows Installer package's custom action that gives the machine's
+# mailto command back on removal: a DLL that the package stores
+# (installer/Inboxhop.wxs). Not installed anywhere else.
+add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp)
+target_link_libraries(InboxhopMailLinksAction PRIVATE inboxhop_core msi advapi32)
+target_compile_options(InboxhopMailLinksAction PRIVATE -Os -ffunction-sections -fdata-sections)
+target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections)
+set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME RestoreMailLinks
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
+
 set(CPACK_PACKAGE_NAME Inboxhop)
 set(CPACK_PACKAGE_VENDOR Kestrelon)
 set(CPACK_PACKAGE_VERSION ${inboxhop_package_version})

@@ -23,7 +23,7 @@ endif()
 # program files and the icon of the Apps entry, together.
 set(files ${OUTPUT}.files)
 file(REMOVE_RECURSE ${files})
-foreach(component program installer)
+foreach(component program installer msi)
   execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${files} --component ${component}
                   OUTPUT_QUIET RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
