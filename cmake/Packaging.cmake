@@ -23,7 +23,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATI
 add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp)
 target_link_libraries(InboxhopMailLinksAction PRIVATE inboxhop_core msi advapi32)
 target_compile_options(InboxhopMailLinksAction PRIVATE -Os -ffunction-sections -fdata-sections)
-target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections)
+# Exported by its plain name (--kill-at), as Windows Installer looks it up.
+target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at)
 set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME RestoreMailLinks
                       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)

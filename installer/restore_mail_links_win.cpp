@@ -68,6 +68,14 @@ DWORD ReadNumber(HKEY key, const wchar_t* name) {
     return number;
 }
 
+// A line in the package's verbose log (msiexec /l*v).
+void Log(MSIHANDLE install, const std::wstring& text) {
+    MSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, (L"RestoreMailLinks: " + text).c_str());
+    MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
+    MsiCloseHandle(record);
+}
+
 // Deletes the key when nothing is left in it.
 void DeleteIfEmpty(const wchar_t* path) {
     HKEY key;
@@ -84,7 +92,10 @@ void DeleteIfEmpty(const wchar_t* path) {
 extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
     std::wstring folder = Property(install, L"CustomActionData");
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    if (folder.empty()) return ERROR_SUCCESS;
+    if (folder.empty()) {
+        Log(install, L"no installation folder given");
+        return ERROR_SUCCESS;
+    }
     const std::wstring recordKey(kRecordKey);
 
     HKEY command;
@@ -108,13 +119,18 @@ extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE insta
             if (savedType == REG_SZ || savedType == REG_EXPAND_SZ) {
                 RegSetValueExW(command, L"", 0, savedType, reinterpret_cast<const BYTE*>(saved.c_str()),
                                static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
+                Log(install, L"the mailto command is back: " + saved);
             } else {
                 RegDeleteValueW(command, L"");
+                Log(install, L"the mailto command this installation's press wrote is removed");
             }
         } else if (type != REG_NONE && NamesInboxhop(current)) {
             // Another copy of Inboxhop holds the command: the record is its.
+            Log(install, L"the mailto command names another Inboxhop.exe and stays: " + current);
             RegCloseKey(command);
             return ERROR_SUCCESS;
+        } else {
+            Log(install, L"the mailto command is another program's and stays: " + current);
         }
         RegCloseKey(command);
     }

@@ -538,7 +538,7 @@ class MsiPackage : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_));
-        ASSERT_TRUE(RemoveRegistration());
+        ASSERT_TRUE(RemoveRegistration() && DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
         // Another program's registered application and mail-link command stay.
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other", L"SOFTWARE\\Other") &&
                     WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -558,7 +558,8 @@ protected:
         EXPECT_TRUE(Entries().empty() && !fs::exists(folder_) && !fs::exists(shortcut_));
         EXPECT_TRUE(ReadRegistration() == Registration{});
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other"), L"SOFTWARE\\Other");
-        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_);
+        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_) << "the earlier command is not back";
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey)) << "the folder or the press's record is left";
         std::vector<std::wstring> texts{folder_};
         for (const std::wstring& code : codes) {
             texts.insert(texts.end(), {code, Packed(code)});
@@ -580,7 +581,8 @@ protected:
     std::wstring box_;
     ScratchOption option_;
     RecorderAsBrowser browser_;
-    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
+    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps},
+        vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
 };
 
 TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRemovesEverything) {
@@ -606,13 +608,15 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoModify") == NumberValue(1) &&
                 ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoRepair") == NumberValue(1));
 
-    // The registration is a press's, byte for byte, but for the mailto command.
+    // The registration is a press's, byte for byte, but for the mailto command, which the press takes over; the
+    // removal gives the earlier command back.
     const Registration registered = ReadRegistration();
     ASSERT_TRUE(registered.client && registered.progId && registered.application);
     ASSERT_TRUE(RemoveRegistration());
     ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
     EXPECT_TRUE(ReadRegistration() == registered) << "the package's keys differ from the press's";
-    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
+    const RawValue pressed = TextValue(L"\"" + program_ + L"\" \"%1\"");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), pressed);
     // The ProgID's command, started with a mail link, reaches the browser.
     std::wstring command =
         ReadText(HKEY_LOCAL_MACHINE, kProgIdKey + L"\\shell\\open\\command", L"").value_or(L"\"\" %1");
@@ -630,6 +634,11 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + upgraded[0], L"DisplayVersion"),
               INBOXHOP_NEWER_MSI_VERSION);
     EXPECT_TRUE(ReadRegistration() == registered);
+    // Windows removes the older package for the upgrade with UPGRADINGPRODUCTCODE set, and the command stays; Wine's
+    // msiexec does not set it, so there the removal gives the command back. Either way, a press of the upgraded
+    // program takes it, and the removal gives it back.
+    ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), pressed);
     EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
     EXPECT_NE(box_.find(L"A newer version of Inboxhop is already installed"), std::wstring::npos) << box_;
     EXPECT_EQ(Entries(), upgraded);
@@ -641,38 +650,47 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     ExpectNothingLeft({installed[0], upgraded[0]});
 }
 
-// MAILLINKS=0 installs the program alone, and its upgrade too; beside the EXE installer's installation, or where the
-// program cannot be written (a folder holds its name), nothing is installed.
+// MAILLINKS=0 installs the program alone, and its upgrade too, in the folder INSTALLDIR chose, which removal empties;
+// beside the EXE installer's installation, with a MAILLINKS other than 0 or 1, or where the program cannot be written
+// (a folder holds its name), nothing is installed.
 TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeInstallerOrWhereItCannotWrite) {
     ScratchTree setupEntry(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ScratchTree userSetupEntry(HKEY_CURRENT_USER, kUninstallKey);
     const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
+    const std::wstring chosen = NewScratchFolder(L"msi chosen") + L"\\Inbox hop";
     fs::create_directory(blocked + L"\\Inboxhop.exe");
     const struct {
-        bool exeInstalled;
+        HKEY exeInstalled;
         std::wstring arguments;
         DWORD code;
         std::wstring box;
+        std::wstring folder = L"";  // where the program goes; none: the default folder
     } cases[] = {
-        {false, L" /qn MAILLINKS=0", 0, L"no box"},
-        {true, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
-        {false, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
+        {nullptr, L" /qn MAILLINKS=0", 0, L"no box"},
+        {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + chosen + L"\"", 0, L"no box", chosen},
+        {HKEY_LOCAL_MACHINE, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
+        {HKEY_CURRENT_USER, L" /qb", 1603, L"for your user account by its EXE installer, in " + setupFolder + L"."},
+        {nullptr, L" /qb MAILLINKS=no", 1603, L"MAILLINKS must be 0 or 1; it was no."},
+        {nullptr, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.arguments);
         ASSERT_TRUE(!test.exeInstalled ||
-                    WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", setupFolder));
+                    WriteText(test.exeInstalled, kUninstallKey, L"InstallLocation", setupFolder));
+        const std::wstring program = (test.folder.empty() ? folder_ : test.folder) + L"\\Inboxhop.exe";
         EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\"" + test.arguments), test.code);
         EXPECT_NE(box_.find(test.box), std::wstring::npos) << box_;
         EXPECT_GT(fs::file_size(log_), 0u);
         EXPECT_TRUE(ReadRegistration() == Registration{}) << "registration written";
-        EXPECT_EQ(fs::exists(program_), test.code == 0);
+        EXPECT_EQ(fs::exists(program), test.code == 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
-        if (test.code == 0) {  // an upgrade keeps the program alone
+        if (test.code == 0) {  // an upgrade, in place, keeps the program alone
             EXPECT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
-            EXPECT_TRUE(fs::exists(program_) && ReadRegistration() == Registration{}) << "registration written";
+            EXPECT_TRUE(fs::exists(program) && ReadRegistration() == Registration{}) << "registration written";
             EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
+            EXPECT_FALSE(fs::exists(test.folder.empty() ? folder_ : test.folder)) << "removal left files";
         }
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey));
+        ASSERT_TRUE(DeleteTree(test.exeInstalled ? test.exeInstalled : HKEY_LOCAL_MACHINE, kUninstallKey));
         ExpectNothingLeft({});
     }
 }
