@@ -89,6 +89,13 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
     return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
 }
 
+// Runs an Apps entry's command (the program in quotes, then its arguments) to its end: its exit code.
+std::optional<DWORD> RunEntryCommand(HKEY root, const wchar_t* name) {
+    const std::wstring line = ReadText(root, kUninstallKey, name).value_or(L"\"\"");
+    const size_t end = line.find(L'"', 1);
+    return RunToEnd(line.substr(1, end - 1), line.substr(end + 1));
+}
+
 // Starts the installed program, presses its push button and answers the box it ends with: the box's text, or
 // "no window" or "no box".
 std::wstring PressInstalledProgram(const std::wstring& program) {
@@ -277,8 +284,8 @@ protected:
 
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
-    void Uninstall(const std::wstring& folder) { ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u); }
-    void Uninstall() { Uninstall(folder_); }
+    // As deployment tools do: the entry's quiet command, which ends with the uninstaller's exit code.
+    void Uninstall(HKEY root = HKEY_LOCAL_MACHINE) { ASSERT_EQ(RunEntryCommand(root, L"QuietUninstallString"), 0u); }
     Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
     Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
 
@@ -322,17 +329,21 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(FilesIn(SystemFolder(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     EXPECT_EQ(UninstallEntries().size(), 1u);
-    const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
     const std::pair<const wchar_t*, RawValue> entryValues[] = {
-        {L"DisplayName", TextValue(L"Inboxhop")}, {L"DisplayVersion", TextValue(L"7.00")},
+        {L"DisplayName", TextValue(L"Inboxhop")}, {L"DisplayVersion", TextValue(INBOXHOP_MSI_VERSION)},
         {L"Publisher", TextValue(L"Kestrelon")}, {L"DisplayIcon", TextValue(folder_ + L"\\Inboxhop.exe,0")},
-        {L"InstallLocation", TextValue(folder_)}, {L"UninstallString", TextValue(uninstaller)},
-        {L"QuietUninstallString", TextValue(uninstaller + L" /S")}, {L"NoModify", NumberValue(1)},
-        {L"NoRepair", NumberValue(1)},
+        {L"InstallLocation", TextValue(folder_)}, {L"NoModify", NumberValue(1)}, {L"NoRepair", NumberValue(1)},
     };
     for (const auto& [name, expected] : entryValues) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name), expected) << name;
     }
+    // The uninstall commands run a copy of the installation's uninstaller in place, and the quiet one silently (the
+    // uninstalls below run it).
+    const std::wstring uninstall = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").value_or(L"");
+    EXPECT_NE(uninstall.find(L"\"" + folder_ + L"\\Uninstall.exe\""), std::wstring::npos) << uninstall;
+    EXPECT_TRUE(uninstall.ends_with(L" _?=" + folder_)) << uninstall;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"),
+              uninstall.substr(0, uninstall.size() - folder_.size() - 4) + L" /S _?=" + folder_);
     auto size = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize");
     ASSERT_TRUE(size && size->type == REG_DWORD && size->data.size() == 4);
     EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data.data()), program.size() / 1024);
@@ -392,8 +403,8 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
 }
 
-// Just for me, beside the machine's installation, twice: over a mailto command of the user's own, which comes back,
-// and with no mailto class of the user's, which goes again.
+// Just for me, beside the machine's installation, twice: over a mailto class of the user's own that holds only a
+// command, which is left exactly as it was, and with no mailto class of the user's, which goes again.
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
@@ -405,6 +416,7 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         if (userHadACommand) {
             ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L"", usersOwn));
         }
+        const std::optional<KeyTree> usersClass = ReadTree(HKEY_CURRENT_USER, kMailtoClassKey);
         ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
 
         // The files, the user's shortcut, and an entry as complete as the machine's, telling its uninstaller the mode.
@@ -414,8 +426,9 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         ASSERT_TRUE(user.entry);
         for (const auto& [name, value] : machine.entry->values) EXPECT_EQ(user.entry->values.count(name), 1u) << name;
         EXPECT_EQ(user.entry->values.size(), machine.entry->values.size());
-        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString"),
-                  L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser /S");
+        EXPECT_TRUE(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString")
+                        .value_or(L"")
+                        .ends_with(L" /CurrentUser /S _?=" + folder));
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
 
         // The user's keys are those of a press that the machine refuses, as it refuses a user without administrator
@@ -441,13 +454,12 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
                     PutTree(HKEY_CURRENT_USER, kMailtoClassKey, user.mailtoClass) &&
                     WriteRaw(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop", *user.registeredApp));
 
-        Uninstall(folder);
+        Uninstall(HKEY_CURRENT_USER);
         ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
+        EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, kMailtoClassKey) == usersClass) << "the user's mailto class changed";
         if (userHadACommand) {
             EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
-        } else {
-            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMailtoClassKey)) << "the class the installer made is left";
         }
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "uninstalling for the user changed the machine's";
     }
@@ -465,6 +477,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     ASSERT_TRUE(std::ofstream(fs::path(blockFile)) << "a file, not a folder");
     ASSERT_TRUE(fs::create_directory(readOnly));
     const Installation machine = ReadMachineInstallation(), user = ReadUserInstallation();
+    const std::wstring quiet = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString").value_or(L"\"\"");
 
     struct Failure {
         const char* what;
@@ -483,6 +496,9 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder()},
         {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
         {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
+        {"an empty /D=", setup_, L" /S /D="},
+        {"the quiet uninstall command while Inboxhop runs", quiet.substr(1, quiet.find(L'"', 1) - 1),
+         quiet.substr(quiet.find(L'"', 1) + 1), L"", folder_},
     };
     for (const Failure& failure : failures) {
         SCOPED_TRACE(failure.what);
@@ -506,7 +522,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
             << "installed into the default folder";
     }
     fs::remove_all(scratch);
-    Uninstall(UserFolder());
+    Uninstall(HKEY_CURRENT_USER);
     ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
