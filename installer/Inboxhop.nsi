@@ -3,23 +3,20 @@
 ; stages:
 ;
 ;   makensis -DSTAGING=<staged files> -DRESOURCES=<resources folder>
+;            -DGENERATED=<the build's installer folder>
 ;            -DOUTFILE=<setup.exe> Inboxhop.nsi
 ;
-; It installs in one of two modes:
-; - for anyone using this computer: into the 32-bit program folder, with the
-;   administrator prompt; "Use Inboxhop for mail links" writes exactly what a
-;   press of the program's push button writes under HKEY_LOCAL_MACHINE;
-; - just for me: into %LOCALAPPDATA%\Programs\Inboxhop, without
-;   administrator rights, everything under HKEY_CURRENT_USER; the option
-;   writes the press's registration for the current user.
-; The installer starts without administrator rights and starts itself again
-; with them (the prompt) when the machine-wide mode is chosen.
+; It installs for anyone using this computer or just for the user who runs
+; it (InstallMode.nsh). "Use Inboxhop for mail links" writes exactly what a
+; press of the program's push button writes, under HKEY_LOCAL_MACHINE or
+; for the current user: the rows of the program's own table, which the build
+; generates into Registration.nsh.
 ; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/D=<folder>] and
 ; Uninstall.exe /S.
 
 Unicode true
-; Elevation is asked for only when the machine-wide mode is chosen (see
-; StartElevated), so that "just for me" needs no administrator rights.
+; Elevation is asked for only when the machine-wide mode is chosen
+; (InstallMode.nsh), so that "just for me" needs no administrator rights.
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ; A file that cannot be written offers Retry and Cancel only, and silently
@@ -29,8 +26,9 @@ AllowSkipFiles off
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include WinCore.nsh
+!include Integration.nsh
 !include MUI2.nsh
-!include nsDialogs.nsh
 
 ; One version for the program and its installer: the header that the
 ; program's resource script reads.
@@ -49,31 +47,15 @@ AllowSkipFiles off
 ; The installer's own notes: the mail-link command it found at install time.
 !define VENDOR_KEY "SOFTWARE\Kestrelon"
 !define STATE_KEY "SOFTWARE\Kestrelon\Inboxhop"
-; The keys of a press of the push button.
-!define MAILTO_CLASS_KEY "SOFTWARE\Classes\mailto"
-!define MAILTO_COMMAND_KEY "SOFTWARE\Classes\mailto\shell\open\command"
-!define CLIENTS_KEY "SOFTWARE\Clients"
-!define MAIL_CLIENTS_KEY "SOFTWARE\Clients\Mail"
-!define CLIENT_KEY "SOFTWARE\Clients\Mail\Inboxhop"
-; The Default-apps registration.
-!define PROGID "Inboxhop.mailto"
-!define PROGID_KEY "SOFTWARE\Classes\Inboxhop.mailto"
-!define CAPABILITIES_KEY "SOFTWARE\Clients\Mail\Inboxhop\Capabilities"
-!define REGISTERED_APPS_KEY "SOFTWARE\RegisteredApplications"
-
-!define HKEY_CURRENT_USER 0x80000001
-!define HKEY_LOCAL_MACHINE 0x80000002
-!define REG_SZ 1
-!define REG_EXPAND_SZ 2
-!define KEY_QUERY_VALUE 0x0001
-!define KEY_WOW64_64KEY 0x0100
-!define SHCNE_ASSOCCHANGED 0x08000000
-!define SHCNF_IDLIST 0
-!define SEE_MASK_NOCLOSEPROCESS 0x40
-!define SEE_MASK_NOASYNC 0x100
-!define ERROR_ELEVATION_REQUIRED 740
 ; The exit code of every failure of this script's own.
 !define FAILED 2
+
+; The registration of a press of the push button, for the program installed
+; here: its keys (MAILTO_COMMAND_KEY, CLIENT_KEY, ...), its commands
+; (LINK_COMMAND, PLAIN_COMMAND, ICON_PATH) and the macros that write its rows.
+!define PROGRAM_PATH "$INSTDIR\Inboxhop.exe"
+!include "${GENERATED}/Registration.nsh"
+!include InstallMode.nsh
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -84,20 +66,8 @@ OutFile "${OUTFILE}"
 !define VERSION_SHOWN "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}"
 BrandingText "${PRODUCT} ${VERSION_SHOWN}"
 
-; 1 just for me, 0 for anyone.
-Var PerUser
-; The mode's registry root as a handle, for the calls through System.
-Var ModeRoot
-; 1 when the folder came from /D= and no default may replace it.
-Var FolderGiven
-; 1 when this process runs with administrator rights.
-Var Elevated
-; 1 when the mode came from the command line or from the rights the user
-; has: the mode page is not shown.
-Var ModeFixed
 ; 1 when this run made the program folder, which a failed install removes.
 Var FolderMade
-Var AllUsersButton
 
 !define MUI_ICON "${RESOURCES}/inboxhop.ico"
 !define MUI_UNICON "${RESOURCES}/inboxhop.ico"
@@ -131,11 +101,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION_TEXT}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION_TEXT}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
 
-; The commands the keys hold, as the program builds them.
-!define LINK_COMMAND '"$INSTDIR\Inboxhop.exe" "%1"'
-!define PLAIN_COMMAND '"$INSTDIR\Inboxhop.exe"'
-!define ICON_REFERENCE "$INSTDIR\Inboxhop.exe,0"
-
 ; Ends the install or uninstall with a message (silently: without one) and
 ; a non-zero exit code.
 !macro Fail message
@@ -162,49 +127,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
   SetRegView default
 !macroend
 
-!macro Modes un
-; The two modes: where the shell folders, SHCTX and $ModeRoot point.
-Function ${un}UseAllUsers
-  StrCpy $PerUser 0
-  StrCpy $ModeRoot ${HKEY_LOCAL_MACHINE}
-  SetShellVarContext all
-FunctionEnd
-Function ${un}UseCurrentUser
-  StrCpy $PerUser 1
-  StrCpy $ModeRoot ${HKEY_CURRENT_USER}
-  SetShellVarContext current
-FunctionEnd
+; RegOpenKeyEx's rights, which no NSIS header has.
+!define KEY_QUERY_VALUE 0x0001
+!define KEY_WOW64_64KEY 0x0100
 
-; Whether this process has administrator rights: $Elevated.
-Function ${un}ReadRights
-  StrCpy $Elevated 0
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 == "Admin"
-    StrCpy $Elevated 1
-  ${EndIf}
-FunctionEnd
-
-; Starts this program again with administrator rights (Windows' prompt) and
-; the arguments in $0, waits for it and ends with its exit code. Returns
-; only when it could not be started: the prompt was refused.
-Function ${un}StartElevated
-  System::Call '*(&l4, i ${SEE_MASK_NOCLOSEPROCESS}|${SEE_MASK_NOASYNC}, p $HWNDPARENT, w "runas", w "$EXEPATH", w "$0", p 0, i ${SW_SHOWNORMAL}, p, p, p, p, i, p, p) p .r1'
-  System::Call 'shell32::ShellExecuteExW(p r1) i .r2'
-  System::Call '*$1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r3)'
-  System::Free $1
-  ${If} $2 = 0
-  ${OrIf} $3 = 0
-    Return
-  ${EndIf}
-  HideWindow
-  System::Call 'kernel32::WaitForSingleObject(p r3, i -1)'
-  System::Call 'kernel32::GetExitCodeProcess(p r3, *i .r4)'
-  System::Call 'kernel32::CloseHandle(p r3)'
-  SetErrorLevel $4
-  Quit
-FunctionEnd
-
+!macro MailtoCommandReader un
 ; The default value of the mailto class's open command in the mode's root,
 ; read in the mail-link view: $0 is "key" when the key exists and "" when
 ; not, $1 the value's type (0 when there is no value), $2 its text.
@@ -233,159 +160,18 @@ Function ${un}ReadMailtoCommand
   ${EndIf}
 FunctionEnd
 !macroend
-!insertmacro Modes ""
-!insertmacro Modes "un."
+!insertmacro MailtoCommandReader ""
+!insertmacro MailtoCommandReader "un."
 
-; The folder /D= names, from the process's own command line: NSIS drops a
-; /D= folder it finds invalid (one below a file) before .onInit, and
-; $CMDLINE never holds /D=; such a folder must fail the install instead of
-; giving way to the default. "" when not given.
-Function FolderOnCommandLine
-  System::Call 'kernel32::GetCommandLineW() w .r0'
-  StrCpy $1 ""
-  StrLen $2 $0
-  StrCpy $3 0
-  ${Do}
-    StrCpy $4 $0 4 $3
-    ${If} $4 == " /D="
-      IntOp $3 $3 + 4
-      StrCpy $1 $0 "" $3
-      ; An empty /D= (a script's empty variable) names no folder: an error,
-      ; never the default folder.
-      ${If} $1 == ""
-        !insertmacro Fail "/D= names no folder. Give the folder after it, or leave /D= out."
-      ${EndIf}
-      ${Break}
-    ${EndIf}
-    IntOp $3 $3 + 1
-  ${LoopUntil} $3 >= $2
-  Push $1
-FunctionEnd
-
-; The folder when /D= did not name one: the mode's earlier installation's,
-; or the mode's default.
-Function ChooseFolder
-  ${If} $FolderGiven = 1
-    Return
-  ${EndIf}
-  ReadRegStr $INSTDIR SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $INSTDIR == ""
-  ${AndIf} $PerUser = 1
-    StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
-  ${ElseIf} $INSTDIR == ""
-    StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
-  ${EndIf}
-FunctionEnd
-
-; The mode: /AllUsers or /CurrentUser; without either, an administrator's is
-; for anyone, as it always was (interactively, the mode page asks), and a
-; user without administrator rights installs just for themselves, unasked.
 Function .onInit
-  Call ReadRights
-  StrCpy $FolderGiven 0
-  Call FolderOnCommandLine
-  Pop $0
-  ${If} $0 != ""
-    StrCpy $INSTDIR $0
-    StrCpy $FolderGiven 1
-  ${EndIf}
-
-  StrCpy $ModeFixed 1
-  UserInfo::GetOriginalAccountType
-  Pop $1
-  ${GetParameters} $2
-  ClearErrors
-  ${GetOptions} $2 "/CurrentUser" $3
-  ${IfNot} ${Errors}
-    Call UseCurrentUser
-  ${Else}
-    ClearErrors
-    ${GetOptions} $2 "/AllUsers" $3
-    ${IfNot} ${Errors}
-      Call UseAllUsers
-    ${ElseIf} $Elevated = 1
-    ${OrIf} $1 == "Admin"
-      Call UseAllUsers
-      ${IfNot} ${Silent}
-        StrCpy $ModeFixed 0
-      ${EndIf}
-    ${Else}
-      Call UseCurrentUser
-    ${EndIf}
-  ${EndIf}
-  Call ChooseFolder
-
-  ; For anyone, chosen on the command line or silently: the prompt now.
-  ${If} $PerUser = 0
-  ${AndIf} $Elevated = 0
-  ${AndIf} $ModeFixed = 1
-    Call StartElevatedForAnyone
-    MessageBox MB_OK|MB_ICONSTOP "Installing ${PRODUCT} for anyone using this computer needs administrator rights." /SD IDOK
-    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
-    Quit
-  ${EndIf}
+  Call InstallModeInit
   ; One program, one owner of its files and keys: not over an installation
   ; of the MSI package, whose removal would take this one's files away.
   System::Call 'msi::MsiEnumRelatedProductsW(w "{${MSI_UPGRADE_CODE}}", i 0, i 0, w .r1) i .r0'
   ${If} $0 = 0
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is already installed on this computer by its Windows Installer package (MSI). Uninstall that installation first (Apps > ${PRODUCT}), or upgrade it with a newer MSI package." /SD IDOK
-    SetErrorLevel 1638 ; ERROR_PRODUCT_VERSION: another installation of the product
+    SetErrorLevel ${ERROR_PRODUCT_VERSION}
     Quit
-  ${EndIf}
-FunctionEnd
-
-; This installer again, with administrator rights, for anyone; silent when
-; this one is, into the folder /D= named.
-Function StartElevatedForAnyone
-  StrCpy $0 "/AllUsers"
-  ${If} ${Silent}
-    StrCpy $0 "/S $0"
-  ${EndIf}
-  ${If} $FolderGiven = 1
-    StrCpy $0 "$0 /D=$INSTDIR"
-  ${EndIf}
-  Call StartElevated
-FunctionEnd
-
-Function ModePage
-  ${If} $ModeFixed = 1
-    Abort
-  ${EndIf}
-  !insertmacro MUI_HEADER_TEXT "Choose who can use ${PRODUCT}" "Install ${PRODUCT} for every user of this computer or for you alone."
-  nsDialogs::Create 1018
-  Pop $0
-  ${NSD_CreateRadioButton} 0 0 100% 12u "Install for &anyone using this computer"
-  Pop $AllUsersButton
-  ${NSD_CreateLabel} 12u 13u -12u 20u "Every user account gets it. Windows asks for administrator rights."
-  Pop $0
-  ${NSD_CreateRadioButton} 0 36u 100% 12u "Install just for &me"
-  Pop $1
-  ${NSD_CreateLabel} 12u 49u -12u 20u "Only your account gets it. No administrator rights needed."
-  Pop $0
-  ${If} $PerUser = 1
-    ${NSD_Check} $1
-  ${Else}
-    ${NSD_Check} $AllUsersButton
-  ${EndIf}
-  nsDialogs::Show
-FunctionEnd
-
-; For anyone without administrator rights: the elevated installer takes
-; over from here, and this one ends with its exit code; a refused prompt
-; stays on the page.
-Function ModePageLeave
-  ${NSD_GetState} $AllUsersButton $0
-  ${If} $0 = ${BST_CHECKED}
-    Call UseAllUsers
-  ${Else}
-    Call UseCurrentUser
-  ${EndIf}
-  Call ChooseFolder
-  ${If} $PerUser = 0
-  ${AndIf} $Elevated = 0
-    Call StartElevatedForAnyone
-    MessageBox MB_OK|MB_ICONEXCLAMATION "Installing ${PRODUCT} for anyone using this computer needs administrator rights. Choose $\"Install just for me$\" to install without them."
-    Abort
   ${EndIf}
 FunctionEnd
 
@@ -629,7 +415,7 @@ Section "${PRODUCT}" SecProgram
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_SHOWN}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "${ICON_REFERENCE}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "${ICON_PATH}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   Call UninstallCommands
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" $0
@@ -654,37 +440,22 @@ Section "Use Inboxhop for mail links" SecMailLinks
   ; press never creates it); just for me, into a mailto class of the user's
   ; own, complete in itself, which comes before the machine's.
   ${If} $PerUser = 1
-    WriteRegStr HKCU "${MAILTO_CLASS_KEY}" "" "URL:MailTo Protocol"
-    WriteRegStr HKCU "${MAILTO_CLASS_KEY}" "URL Protocol" ""
-    WriteRegStr HKCU "${MAILTO_COMMAND_KEY}" "" '${LINK_COMMAND}'
+    !insertmacro WriteUserOnlyRows
+    !insertmacro WriteRowsIntoExistingKeys HKCU
   ${ElseIf} $0 == "key"
-    WriteRegStr HKLM "${MAILTO_COMMAND_KEY}" "" '${LINK_COMMAND}'
+    !insertmacro WriteRowsIntoExistingKeys HKLM
   ${EndIf}
-  WriteRegStr SHCTX "${CLIENT_KEY}" "" "${PRODUCT}"
-  WriteRegStr SHCTX "${CLIENT_KEY}\Protocols\mailto\shell\open\command" "" '${LINK_COMMAND}'
-  WriteRegStr SHCTX "${CLIENT_KEY}\Shell\open\command" "" '${PLAIN_COMMAND}'
-
-  ; The Default-apps registration, which lists Inboxhop under Default apps
-  ; (Windows 10 and 11) and Default Programs (Windows 7 to 8.1): a ProgID
-  ; for mail links, the client's capabilities, and its entry among the
-  ; registered applications.
-  WriteRegStr SHCTX "${PROGID_KEY}" "" "Inboxhop mail link"
-  WriteRegStr SHCTX "${PROGID_KEY}" "FriendlyTypeName" "Inboxhop mail link"
-  WriteRegDWORD SHCTX "${PROGID_KEY}" "EditFlags" 2
-  WriteRegStr SHCTX "${PROGID_KEY}\DefaultIcon" "" "${ICON_REFERENCE}"
-  WriteRegStr SHCTX "${PROGID_KEY}\shell\open\command" "" '${LINK_COMMAND}'
-  WriteRegStr SHCTX "${CAPABILITIES_KEY}" "ApplicationName" "${PRODUCT}"
-  WriteRegStr SHCTX "${CAPABILITIES_KEY}" "ApplicationDescription" \
-      "Opens mail links in the web-mail service you choose."
-  WriteRegStr SHCTX "${CAPABILITIES_KEY}" "ApplicationIcon" "${ICON_REFERENCE}"
-  WriteRegStr SHCTX "${CAPABILITIES_KEY}\URLAssociations" "mailto" "${PROGID}"
-  WriteRegStr SHCTX "${REGISTERED_APPS_KEY}" "${PRODUCT}" "${CAPABILITIES_KEY}"
+  ; The mail client Inboxhop, and the Default-apps registration, which lists
+  ; Inboxhop under Default apps (Windows 10 and 11) and Default Programs
+  ; (Windows 7 to 8.1): a ProgID for mail links, the client's capabilities,
+  ; and its entry among the registered applications.
+  !insertmacro WriteRowsOfOwnKeys SHCTX
 
   !insertmacro OwnView
   ${If} ${Errors}
     !insertmacro Fail "${PRODUCT} cannot be registered for mail links: the registry refused a key."
   ${EndIf}
-  System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
+  ${NotifyShell_AssocChanged}
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
@@ -692,35 +463,8 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMailLinks} "Makes ${PRODUCT} open mail links, as its push button does, and lists it under Default apps."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
-; The uninstaller's mode: just for me when told so, or when the user's own
-; uninstall entry names this folder; otherwise for anyone, which needs
-; administrator rights: the uninstaller starts itself again with them.
 Function un.onInit
-  Call un.ReadRights
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/CurrentUser" $1
-  StrCpy $1 1
-  ${If} ${Errors}
-    StrCpy $1 0
-  ${EndIf}
-  ReadRegStr $2 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $1 = 1
-  ${OrIf} $2 == $INSTDIR
-    Call un.UseCurrentUser
-    Return
-  ${EndIf}
-  Call un.UseAllUsers
-  ${If} $Elevated = 0
-    StrCpy $0 "/AllUsers _?=$INSTDIR"
-    ${If} ${Silent}
-      StrCpy $0 "/S $0"
-    ${EndIf}
-    Call un.StartElevated
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} was installed for anyone using this computer. Removing it needs administrator rights." /SD IDOK
-    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
-    Quit
-  ${EndIf}
+  Call un.InstallModeInit
 FunctionEnd
 
 ; In the registry view in use: the client key and the ProgID when their
@@ -728,25 +472,25 @@ FunctionEnd
 ; application's entry when the capabilities key it names has gone, and the
 ; registered applications' key when nothing else is left in it.
 Function un.RemoveClientKeys
-  ReadRegStr $0 SHCTX "${CLIENT_KEY}\Shell\open\command" ""
-  ReadRegStr $1 SHCTX "${CLIENT_KEY}\Protocols\mailto\shell\open\command" ""
+  ReadRegStr $0 SHCTX "${CLIENT_SHELL_COMMAND_KEY}" ""
+  ReadRegStr $1 SHCTX "${CLIENT_PROTOCOL_COMMAND_KEY}" ""
   ${If} $0 == '${PLAIN_COMMAND}'
   ${OrIf} $1 == '${LINK_COMMAND}'
     DeleteRegKey SHCTX "${CLIENT_KEY}"
   ${EndIf}
-  ReadRegStr $0 SHCTX "${PROGID_KEY}\shell\open\command" ""
+  ReadRegStr $0 SHCTX "${PROG_ID_COMMAND_KEY}" ""
   ${If} $0 == '${LINK_COMMAND}'
-    DeleteRegKey SHCTX "${PROGID_KEY}"
+    DeleteRegKey SHCTX "${PROG_ID_KEY}"
   ${EndIf}
   ClearErrors
   EnumRegKey $0 SHCTX "${CAPABILITIES_KEY}" 0
   ${If} ${Errors}
-    ReadRegStr $0 SHCTX "${REGISTERED_APPS_KEY}" "${PRODUCT}"
+    ReadRegStr $0 SHCTX "${REGISTERED_APPLICATIONS_KEY}" "${REGISTERED_APPLICATION_NAME}"
     ${If} $0 == "${CAPABILITIES_KEY}"
-      DeleteRegValue SHCTX "${REGISTERED_APPS_KEY}" "${PRODUCT}"
+      DeleteRegValue SHCTX "${REGISTERED_APPLICATIONS_KEY}" "${REGISTERED_APPLICATION_NAME}"
     ${EndIf}
   ${EndIf}
-  DeleteRegKey /ifempty SHCTX "${REGISTERED_APPS_KEY}"
+  DeleteRegKey /ifempty SHCTX "${REGISTERED_APPLICATIONS_KEY}"
 FunctionEnd
 
 ; Removes every mail-link key that still names this installation's
@@ -770,10 +514,13 @@ Function un.RemoveMailLinkKeys
       DeleteRegKey HKCU "${MAILTO_CLASS_KEY}"
     ${Else}
       DeleteRegValue SHCTX "${MAILTO_COMMAND_KEY}" ""
+      ; Just for me, the command's key and those up to the class, when empty.
       ${If} $PerUser = 1
-        DeleteRegKey /ifempty HKCU "${MAILTO_COMMAND_KEY}"
-        DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}\shell\open"
-        DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}\shell"
+        StrCpy $0 "${MAILTO_COMMAND_KEY}"
+        ${DoUntil} $0 == "${MAILTO_CLASS_KEY}"
+          DeleteRegKey /ifempty HKCU $0
+          ${GetParent} $0 $0
+        ${Loop}
       ${EndIf}
     ${EndIf}
     !insertmacro OwnView
@@ -805,9 +552,10 @@ Function un.RemoveMailLinkKeys
   ; The user's own keys above the client, when the installer made them.
   ${If} $PerUser = 1
     DeleteRegKey /ifempty HKCU "${MAIL_CLIENTS_KEY}"
-    DeleteRegKey /ifempty HKCU "${CLIENTS_KEY}"
+    ${GetParent} "${MAIL_CLIENTS_KEY}" $0
+    DeleteRegKey /ifempty HKCU $0
   ${EndIf}
-  System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
+  ${NotifyShell_AssocChanged}
 FunctionEnd
 
 Section "Uninstall"

@@ -33,7 +33,9 @@ endforeach()
 file(COPY ${SOURCE_DIR}/resources/inboxhop.ico DESTINATION ${files})
 
 file(REMOVE ${OUTPUT})
-execute_process(COMMAND ${WIXL} -D Version=${VERSION} -o ${OUTPUT} ${SOURCE_DIR}/installer/Inboxhop.wxs
+# The registration's rows: Registration.wxi, which the build generates.
+execute_process(COMMAND ${WIXL} -D Version=${VERSION} -I ${BUILD_DIR}/installer -o ${OUTPUT}
+                        ${SOURCE_DIR}/installer/Inboxhop.wxs
                 WORKING_DIRECTORY ${files} RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT EXISTS ${OUTPUT})
   message(FATAL_ERROR "wixl failed on installer/Inboxhop.wxs")

@@ -6,56 +6,51 @@ namespace inboxhop {
 
 namespace {
 
-using enum KeyAction;
-
-constexpr HandlerStep kSteps[] = {
-    {104, Write, kLocalMachineRoot, kMailtoCommandKey, KeyValue::LinkCommand},
-    {106, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\", KeyValue::None},
-    {108, Write, kLocalMachineRoot, kClientKey, KeyValue::ProductTitle},
-    {110, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command\\",
-     KeyValue::None},
-    {112, Write, kLocalMachineRoot, kClientProtocolCommandKey, KeyValue::LinkCommand},
-    {114, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command\\", KeyValue::None},
-    {116, Write, kLocalMachineRoot, kClientShellCommandKey, KeyValue::PlainCommand},
-    // The Default-apps registration.
-    {118, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\", KeyValue::None},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"", kProgIdName},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Text, L"FriendlyTypeName", kProgIdName},
-    {120, Write, kLocalMachineRoot, kProgIdKey, KeyValue::Number, L"EditFlags", L"", 2},
-    {122, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\DefaultIcon\\", KeyValue::None},
-    {122, Write, kLocalMachineRoot, kProgIdIconKey, KeyValue::IconPath},
-    {124, Create, kLocalMachineRoot, L"SOFTWARE\\Classes\\Inboxhop.mailto\\shell\\open\\command\\", KeyValue::None},
-    {124, Write, kLocalMachineRoot, kProgIdCommandKey, KeyValue::LinkCommand},
-    {126, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\", KeyValue::None},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::ProductTitle, L"ApplicationName"},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::Text, L"ApplicationDescription",
-     kApplicationDescription},
-    {126, Write, kLocalMachineRoot, kCapabilitiesKey, KeyValue::IconPath, L"ApplicationIcon"},
-    {128, Create, kLocalMachineRoot, L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\URLAssociations\\",
-     KeyValue::None},
-    {128, Write, kLocalMachineRoot, kUrlAssociationsKey, KeyValue::Text, L"mailto", kProgId},
-    {130, Create, kLocalMachineRoot, L"SOFTWARE\\RegisteredApplications\\", KeyValue::None},
-    {130, Write, kLocalMachineRoot, kRegisteredApplicationsKey, KeyValue::Text, L"Inboxhop", kCapabilitiesKey},
+// The table's rows: each one a step of the machine-wide registration and of
+// the current user's, or of the current user's alone.
+enum class Scope { Both, UserOnly };
+struct Row {
+    Scope scope;
+    HandlerStep step;
 };
+
+// A create names its key with a trailing backslash; the write after it names
+// the same key without one.
+#define INBOXHOP_KEY(name, path) constexpr std::wstring_view name##Created = path L"\\";
+#include "registry/mail_handler_table.inc"
+
+#define INBOXHOP_CREATE(scope, line, key) \
+    {Scope::scope, {line, KeyAction::Create, kLocalMachineRoot, key##Created, KeyValue::None}},
+#define INBOXHOP_WRITE(scope, line, key, valueName, kind) \
+    {Scope::scope, {line, KeyAction::Write, kLocalMachineRoot, key, KeyValue::kind, valueName}},
+#define INBOXHOP_WRITE_TEXT(scope, line, key, valueName, text) \
+    {Scope::scope, {line, KeyAction::Write, kLocalMachineRoot, key, KeyValue::Text, valueName, text}},
+#define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) \
+    {Scope::scope, {line, KeyAction::Write, kLocalMachineRoot, key, KeyValue::Number, valueName, {}, number}},
+constexpr Row kRows[] = {
+#include "registry/mail_handler_table.inc"
+};
+
+std::vector<HandlerStep> Steps(bool forCurrentUser) {
+    std::vector<HandlerStep> steps;
+    for (const Row& row : kRows) {
+        if (row.scope == Scope::UserOnly && !forCurrentUser) continue;
+        HandlerStep step = row.step;
+        if (forCurrentUser) step.root = kCurrentUserRoot;
+        steps.push_back(step);
+    }
+    return steps;
+}
 
 }  // namespace
 
-std::span<const HandlerStep> MachineRegistrationSteps() { return kSteps; }
+std::span<const HandlerStep> MachineRegistrationSteps() {
+    static const std::vector<HandlerStep> steps = Steps(false);
+    return steps;
+}
 
 std::span<const HandlerStep> CurrentUserRegistrationSteps() {
-    static const std::vector<HandlerStep> steps = [] {
-        std::vector<HandlerStep> user = {
-            {104, Create, kCurrentUserRoot, L"SOFTWARE\\Classes\\mailto\\", KeyValue::None},
-            {104, Write, kCurrentUserRoot, kMailtoClassKey, KeyValue::Text, L"", kMailtoClassName},
-            {104, Write, kCurrentUserRoot, kMailtoClassKey, KeyValue::Text, L"URL Protocol", L""},
-            {104, Create, kCurrentUserRoot, L"SOFTWARE\\Classes\\mailto\\shell\\open\\command\\", KeyValue::None},
-        };
-        for (HandlerStep step : kSteps) {
-            step.root = kCurrentUserRoot;
-            user.push_back(step);
-        }
-        return user;
-    }();
+    static const std::vector<HandlerStep> steps = Steps(true);
     return steps;
 }
 

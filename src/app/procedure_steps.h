@@ -27,17 +27,18 @@ struct ServiceSteps {
 inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
     {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
 
-// PushButton1_Click; its registry steps, 104 to 130, are the rows of
-// MachineRegistrationSteps(). Then Form_QueryUnload's one step.
+// PushButton1_Click; its registry steps, 104 to 130, are the rows of the
+// registration's one table (registry/mail_handler_table.inc), which the
+// installers' includes are generated from. Then Form_QueryUnload's one step.
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
 inline constexpr int kUnloadStep = 100;
 
-// The press's machine-wide registration, in the order its steps run. Each
-// create names its key with a trailing backslash and the write after it
-// names the same key without one.
+// The press's machine-wide registration, in the order its steps run: the
+// table's rows for both. Each create names its key with a trailing backslash
+// and the write after it names the same key without one.
 std::span<const HandlerStep> MachineRegistrationSteps();
 // The same registration for the current user alone, under the same numbers:
-// the machine's steps under HKEY_CURRENT_USER, with a mailto class of the
+// every row of the table under HKEY_CURRENT_USER, a mailto class of the
 // user's own made complete first.
 std::span<const HandlerStep> CurrentUserRegistrationSteps();
 

@@ -27,6 +27,20 @@ bool SameKeyName(std::wstring_view a, std::wstring_view b) {
                       [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
 }
 
+// What a value of each kind holds around the executable's path.
+struct AroundProgramPath {
+    std::wstring_view before, after;
+};
+#define INBOXHOP_AROUND_PROGRAM(kind, before, after) constexpr AroundProgramPath k##kind{before, after};
+#include "registry/mail_handler_table.inc"
+
+std::wstring AroundProgram(AroundProgramPath around, std::wstring_view programFolder) {
+    std::wstring value(around.before);
+    value += ExecutablePath(programFolder);
+    value += around.after;
+    return value;
+}
+
 }  // namespace
 
 std::wstring_view CommandProgram(std::wstring_view command) {
@@ -62,13 +76,11 @@ std::wstring ExecutablePath(std::wstring_view programFolder) {
     return path;
 }
 
-std::wstring LinkCommand(std::wstring_view programFolder) {
-    return L"\"" + ExecutablePath(programFolder) + L"\" \"%1\"";
-}
+std::wstring LinkCommand(std::wstring_view programFolder) { return AroundProgram(kLinkCommand, programFolder); }
 
-std::wstring PlainCommand(std::wstring_view programFolder) { return L"\"" + ExecutablePath(programFolder) + L"\""; }
+std::wstring PlainCommand(std::wstring_view programFolder) { return AroundProgram(kPlainCommand, programFolder); }
 
-std::wstring IconPath(std::wstring_view programFolder) { return ExecutablePath(programFolder) + L",0"; }
+std::wstring IconPath(std::wstring_view programFolder) { return AroundProgram(kIconPath, programFolder); }
 
 bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path) {
     std::wstring_view key = KeyPathWithoutTrailingBackslash(path);

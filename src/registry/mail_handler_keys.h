@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,35 +17,10 @@ namespace inboxhop {
 inline constexpr std::uint32_t kCurrentUserRoot = 0x80000001;
 inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 
-// The command the shell runs for mailto: links. It is only written into,
-// never created: the system's own class key must be there.
-inline constexpr std::wstring_view kMailtoCommandKey = L"SOFTWARE\\Classes\\mailto\\shell\\open\\command";
-// A user's own mailto class, which overrides the machine's for that user, is
-// complete on its own: its name, the mark of a URL protocol, the command.
-inline constexpr std::wstring_view kMailtoClassKey = L"SOFTWARE\\Classes\\mailto";
-inline constexpr std::wstring_view kMailtoClassName = L"URL:MailTo Protocol";
-// Its parent's default value names the machine's preferred mail client; the
-// setup never touches it.
-inline constexpr std::wstring_view kMailClientsKey = L"SOFTWARE\\Clients\\Mail";
-inline constexpr std::wstring_view kClientKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop";
-inline constexpr std::wstring_view kClientProtocolCommandKey =
-    L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Protocols\\mailto\\shell\\open\\command";
-inline constexpr std::wstring_view kClientShellCommandKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Shell\\open\\command";
-
-// What Windows 8 and later list in Default apps: the program's own class for
-// mail links, its capabilities, and its entry among the registered
-// applications. The user's own choice (UserChoice) is never written: only
-// the user may make it.
-inline constexpr std::wstring_view kProgId = L"Inboxhop.mailto";
-inline constexpr std::wstring_view kProgIdKey = L"SOFTWARE\\Classes\\Inboxhop.mailto";
-inline constexpr std::wstring_view kProgIdIconKey = L"SOFTWARE\\Classes\\Inboxhop.mailto\\DefaultIcon";
-inline constexpr std::wstring_view kProgIdCommandKey = L"SOFTWARE\\Classes\\Inboxhop.mailto\\shell\\open\\command";
-inline constexpr std::wstring_view kCapabilitiesKey = L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities";
-inline constexpr std::wstring_view kUrlAssociationsKey =
-    L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities\\URLAssociations";
-inline constexpr std::wstring_view kRegisteredApplicationsKey = L"SOFTWARE\\RegisteredApplications";
-inline constexpr std::wstring_view kProgIdName = L"Inboxhop mail link";
-inline constexpr std::wstring_view kApplicationDescription = L"Opens mail links in the web-mail service you choose.";
+// The registration's keys (k...Key) and texts, from its one table.
+#define INBOXHOP_KEY(name, path) inline constexpr std::wstring_view name = path;
+#define INBOXHOP_TEXT(name, text) inline constexpr std::wstring_view name = text;
+#include "registry/mail_handler_table.inc"
 
 // The EXE installer's record of the mailto command that a registration
 // replaced, in the same root as the command, in the program's own (32-bit)
@@ -140,15 +114,6 @@ private:
 
     std::vector<RefusedKey> refused_;
 };
-
-// Runs every step in order, whatever the steps before achieved, each through
-// `run` (the press runs it under its trap), and answers what the registry
-// refused: the one place that writes the handler's keys. A step whose key
-// already holds exactly what it would write counts as done even when the
-// registry refuses it; a step that throws counts as refused.
-using StepRunner = std::function<void(const HandlerStep& step, const std::function<void()>& work)>;
-RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
-                                          const StepRunner& run);
 
 // The warning shown instead of "Done." when some key was refused. It advises
 // administrator rights only when a key other than a missing class was refused.

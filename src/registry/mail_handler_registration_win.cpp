@@ -1,4 +1,4 @@
-#include "registry/mail_handler_keys.h"
+#include "registry/mail_handler_registration.h"
 
 #include <windows.h>
 
@@ -19,7 +19,7 @@ HKEY RootHandle(std::uint32_t root) {
 // it names an Inboxhop.exe already, goes into the installers' record, so that
 // a removal can give it back. The first record stands. Only a command is
 // recorded; a record that cannot be written is no failure of the press.
-[[gnu::noinline]] void KeepReplacedMailtoCommand(HKEY root) {
+void KeepReplacedMailtoCommand(HKEY root) {
     std::wstring command;
     DWORD type = REG_NONE;
     if (ReadRegistryText(root, kMailtoCommandKey, L"", command, type, true) != ERROR_SUCCESS) return;
