@@ -1,10 +1,11 @@
 // The program's start-up, step by step, with a time stamp after each step:
-// the same routines the program runs, in the order of its start-up
-// sequence, linked the same way. The stamps (QueryPerformanceCounter ticks,
-// comparable across processes) are written to the file named by
-// INBOXHOP_PROFILE_LOG just before the process ends; Bench.exe --profile
-// reads them and subtracts its own tick count from just before it started
-// the process.
+// the program's own load procedure, run as the program runs it, stamped
+// after each of its numbered steps and tests through the error trap's step
+// hook (the numbers are the procedure's own). The stamps
+// (QueryPerformanceCounter ticks, comparable across processes) are written
+// to the file named by INBOXHOP_PROFILE_LOG just before the process ends;
+// Bench.exe --profile reads them and subtracts its own tick count from just
+// before it started the process.
 //
 // Modes (INBOXHOP_PROFILE_MODE):
 //   (none)   a mail-link start, as the program makes it;
@@ -22,29 +23,30 @@
 
 #include "minimal_handoff.h"
 #include "app/command_line.h"
-#include "app/compose_link.h"
-#include "app/handoff.h"
-#include "app/home_page.h"
-#include "base/program_folder.h"
-#include "settings/settings_store.h"
-#include "ui/app_title.h"
-#include "ui/appearance.h"
+#include "app/error_trap.h"
+#include "app/form1_procedures.h"
+#include "base/scoped.h"
 #include "ui/form1.h"
 
 namespace {
 
+// A stamp names its step, or gives the number of one of the load
+// procedure's steps.
 struct Stamp {
     const char* step;
+    int line;
     LONGLONG ticks;
 };
-Stamp g_stamps[32];
+Stamp g_stamps[64];
 int g_count = 0;
 
-void Mark(const char* step) {
+void Mark(const char* step, int line = 0) {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    if (g_count < 32) g_stamps[g_count++] = {step, now.QuadPart};
+    if (g_count < 64) g_stamps[g_count++] = {step, line, now.QuadPart};
 }
+
+void MarkStep(int line) { Mark(nullptr, line); }
 
 // The earliest moment the executable's own code runs: before any other
 // static constructor of the program.
@@ -67,7 +69,13 @@ void Step(const char* name, F&& action) {
         std::string text;
         char line[160];
         for (int i = 0; i < g_count; ++i) {
-            std::snprintf(line, sizeof(line), "%lld %s\n", static_cast<long long>(g_stamps[i].ticks), g_stamps[i].step);
+            const Stamp& stamp = g_stamps[i];
+            if (stamp.step) {
+                std::snprintf(line, sizeof(line), "%lld %s\n", static_cast<long long>(stamp.ticks), stamp.step);
+            } else {
+                std::snprintf(line, sizeof(line), "%lld Form_Load line %d\n", static_cast<long long>(stamp.ticks),
+                              stamp.line);
+            }
             text += line;
         }
         HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -119,53 +127,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             lf.lfHeight = -12;
             lf.lfWeight = FW_BOLD;
             lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
-            HFONT font = CreateFontIndirectW(&lf);
-            HDC dc = GetDC(nullptr);
-            HGDIOBJ old = SelectObject(dc, font);
+            ScopedFont font(CreateFontIndirectW(&lf));
+            ScopedGetDC dc(nullptr);
+            ScopedSelection selected(dc.get(), font.get());
             TEXTMETRICW tm;
-            GetTextMetricsW(dc, &tm);
-            SelectObject(dc, old);
-            ReleaseDC(nullptr, dc);
-            DeleteObject(font);
+            GetTextMetricsW(dc.get(), &tm);
         });
     }
 
-    // The program's own sequence from here on.
+    // The program's own start-up from here on, as its entry point makes it.
+    Trap::SetStepHook(MarkStep);
+    const std::wstring commandText = CommandLineText(GetCommandLineW());
     Form1 form(instance);
+    Form1Procedures procedures(form);
     Step(window ? "create the window and its controls" : "create the window (message-only)",
-         [&] { form.Create(window ? Form1::Purpose::Show : Form1::Purpose::HandOff); });
-    Step("100 skin", [&] { form.ApplySkin(); });
-    Step("104 caption", [&] { form.SetCaption(kProductTitle); });
-    Step("104 icon", [&] { form.SetProgramIcon(); });
-    Step("104 application title", [&] { SetApplicationTitle(); });
-    std::wstring pointerFile;
-    bool pointer = false;
-    Step("106 pointer file test", [&] {
-        pointerFile = ProgramFolder() + std::wstring(kPointerFile);
-        pointer = PathExists(pointerFile);
-    });
-    if (pointer) Step("108 pointer file load", [&] { form.LoadPointerFile(pointerFile); });
-    Step("110 home-page draw", [] { VisitHomePage(); });
-    std::wstring choice;
-    Step("128 read the choice", [&] {
-        choice = GetSetting(kSettingsApplication, kSettingsSection, kOptionKey, kDefaultOption);
-    });
-    Step("134 mark the service (stores it)", [&] {
-        for (int i = 0; i < Form1::kOptionCount; ++i) {
-            if (choice == kServices[i].code && form.SelectOption(i)) {
-                SaveSetting(kSettingsApplication, kSettingsSection, kOptionKey, kServices[i].code);
-            }
-        }
-    });
-    std::wstring text;
-    Step("148 command line", [&] { text = CommandLineText(GetCommandLineW()); });
-    if (window) {
-        form.Run(SW_SHOWNORMAL);
-        WriteStampsAndEnd();
-    }
-    Step("152 clean the link", [&] { text = CleanMailArgument(text); });
-    Step("156 build the link, start COM, hand it to the shell", [&] {
-        if (auto link = BuildComposeLink(choice, text)) OpenComposeLink(form.DialogOwner(), *link);
-    });
+         [&] { form.Create(window ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures); });
+    if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::ShowWindow) form.Run(SW_SHOWNORMAL);
     WriteStampsAndEnd();
 }

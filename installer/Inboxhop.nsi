@@ -110,14 +110,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
 !macroend
 
 ; The mail-link keys are read and written where the 64-bit shell reads
-; them: on 64-bit Windows, the 64-bit view of the registry, as a 32-bit
-; program asking for KEY_WOW64_64KEY sees it. Since Windows 7, Windows
-; shares SOFTWARE\Classes (but for its COM keys), SOFTWARE\Clients and
-; SOFTWARE\RegisteredApplications between both views, so this is the key a
-; 32-bit program sees anyway; Vista redirected SOFTWARE\Classes, and Wine
-; redirects SOFTWARE\Clients and SOFTWARE\RegisteredApplications. The
-; installer's own keys, the uninstall entry included, stay in the 32-bit
-; view, as a 32-bit program's. HKEY_CURRENT_USER\Software has one view only.
+; them: on 64-bit Windows, the registry's 64-bit view, as the program writes
+; them too. Windows 7 and later share these keys between the views anyway;
+; Vista did not, nor does Wine (docs/windows-behaviour.md). The installer's
+; own keys, the uninstall entry included, stay in the 32-bit view, as a
+; 32-bit program's. HKEY_CURRENT_USER\Software has one view only.
 !macro MailLinkView
   ${If} ${RunningX64}
     SetRegView 64

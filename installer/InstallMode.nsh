@@ -1,22 +1,18 @@
-; The two modes of installer/Inboxhop.nsi, and how one is chosen:
-; - for anyone using this computer: HKEY_LOCAL_MACHINE, the shell folders of
-;   all users, the 32-bit program folder; it needs administrator rights;
-; - just for me: HKEY_CURRENT_USER, the user's own shell folders,
-;   %LOCALAPPDATA%\Programs; no administrator rights.
-; The installer starts without administrator rights (RequestExecutionLevel
-; user), so that "just for me" needs none, and starts itself again with them
-; (Windows' prompt) when the mode for anyone is chosen. NSIS's MultiUser.nsh
-; asks for the rights at start instead, whatever the mode.
+; The two modes of installer/Inboxhop.nsi and how one is chosen: for anyone
+; using this computer (HKEY_LOCAL_MACHINE, all users' shell folders, the
+; 32-bit program folder; administrator rights) or just for me
+; (HKEY_CURRENT_USER, the user's own, %LOCALAPPDATA%\Programs; none). The
+; installer starts without administrator rights and starts itself again with
+; them (Windows' prompt) only when the mode for anyone is chosen; NSIS's
+; MultiUser.nsh would ask for them at start, whatever the mode.
 ;
-; The including script defines PRODUCT and UNINSTALL_KEY (the Apps entry,
-; in the mode's root), and
-; - calls InstallModeInit from .onInit and un.InstallModeInit from
-;   un.onInit;
-; - shows the mode page: Page custom ModePage ModePageLeave.
-; Then $PerUser is 1 just for me and 0 for anyone, $ModeRoot is the mode's
-; registry root as a handle (for System calls), SHCTX and the shell folders
-; follow the mode, $Elevated is 1 with administrator rights, and $INSTDIR is
-; the folder: /D='s, or the mode's earlier installation's, or its default.
+; The including script defines PRODUCT and UNINSTALL_KEY (the Apps entry in
+; the mode's root), calls InstallModeInit from .onInit and
+; un.InstallModeInit from un.onInit, and shows Page custom ModePage
+; ModePageLeave. Then: $PerUser (1 just for me), $ModeRoot (the mode's root
+; as a handle, for System calls), SHCTX and the shell folders follow the
+; mode; $Elevated is 1 with administrator rights; $INSTDIR is /D='s folder,
+; the mode's earlier installation's or its default.
 
 !include LogicLib.nsh
 !include FileFunc.nsh

@@ -1,15 +1,15 @@
-#include "app/default_apps_win.h"
+#include "app/default_apps_shell.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include "app/default_apps.h"
-#include "base/com_win.h"
+#include "base/com.h"
 #include "base/product.h"
-#include "base/scoped_win.h"
-#include "base/windows_version_win.h"
+#include "base/scoped.h"
+#include "base/shell_open.h"
+#include "base/windows_version.h"
 #include "registry/mail_handler_keys.h"
 #include "registry/modRegStuff.h"
 
@@ -33,24 +33,12 @@ std::wstring CurrentMailChoice() {
                                 IID_IApplicationAssociationRegistration, registration.put_void()))) {
         return {};
     }
-    LPWSTR progId = nullptr;
+    ScopedCoTaskString progId;
     // No association (ERROR_NO_ASSOCIATION) is an answer too: no choice.
-    if (FAILED(registration->QueryCurrentDefault(L"mailto", AT_URLPROTOCOL, AL_EFFECTIVE, &progId)) || !progId) {
+    if (FAILED(registration->QueryCurrentDefault(L"mailto", AT_URLPROTOCOL, AL_EFFECTIVE, progId.put())) || !progId) {
         return {};
     }
-    std::wstring answer(progId);
-    CoTaskMemFree(progId);
-    return answer;
-}
-
-bool OpenAddress(std::wstring_view address) {
-    std::wstring file(address);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.lpFile = file.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&info) != FALSE;
+    return progId.get();
 }
 
 bool OpenAssociationWindow() {
@@ -71,6 +59,9 @@ void AnnounceAssociationChange() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLI
 std::optional<std::wstring> OtherMailHandler(std::wstring_view programFolder) {
     std::wstring progId = CurrentMailChoice();
     if (progId.empty() || progId == kProgId) return std::nullopt;
+    // For the machine's default, Windows may answer the legacy command line
+    // itself instead of a ProgID.
+    if (CommandStartsProgram(progId, ExecutablePath(programFolder))) return std::nullopt;
     if (CommandStartsProgram(ClassText(progId + L"\\shell\\open\\command", L""), ExecutablePath(programFolder))) {
         return std::nullopt;
     }
@@ -87,10 +78,10 @@ bool OpenDefaultAppsPage(bool forCurrentUser) {
         bool opened = false;
         switch (page) {
         case DefaultAppsPage::Windows11Settings:
-            opened = OpenAddress(forCurrentUser ? kWindows11UserPage : kWindows11Page);
+            opened = ShellOpen(forCurrentUser ? kWindows11UserPage : kWindows11Page, SW_SHOWNORMAL);
             break;
         case DefaultAppsPage::Windows10Settings:
-            opened = OpenAddress(kWindows10Page);
+            opened = ShellOpen(kWindows10Page, SW_SHOWNORMAL);
             break;
         case DefaultAppsPage::AssociationWindow:
             opened = OpenAssociationWindow();

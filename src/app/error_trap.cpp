@@ -34,22 +34,26 @@ void Trap::Report(int line) {
 }
 
 bool Trap::Step(int line, const std::function<void()>& action) {
+    bool done = true;
     try {
         action();
-        return true;
     } catch (...) {
         Report(line);
-        return false;
+        done = false;
     }
+    if (stepHook_) stepHook_(line);
+    return done;
 }
 
 bool Trap::Test(int line, const std::function<bool()>& condition) {
+    bool met = true;
     try {
-        return condition();
+        met = condition();
     } catch (...) {
         Report(line);
-        return true;
     }
+    if (stepHook_) stepHook_(line);
+    return met;
 }
 
 }  // namespace inboxhop

@@ -35,8 +35,16 @@ public:
     // test guards.
     bool Test(int line, const std::function<bool()>& condition);
 
+    // Called with its number after every step and test of every trap, once
+    // it is done: how the benchmark's profiler times the real procedures.
+    // None unless set.
+    using StepHook = void (*)(int line);
+    static void SetStepHook(StepHook hook) { stepHook_ = hook; }
+
 private:
     void Report(int line);
+
+    static inline StepHook stepHook_ = nullptr;
 
     std::wstring procedure_;
     Reporter reporter_;

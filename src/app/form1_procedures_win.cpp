@@ -4,7 +4,7 @@
 
 #include "app/compose_link.h"
 #include "app/default_apps.h"
-#include "app/default_apps_win.h"
+#include "app/default_apps_shell.h"
 #include "app/error_trap.h"
 #include "app/handoff.h"
 #include "app/home_page.h"

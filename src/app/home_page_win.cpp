@@ -3,7 +3,7 @@
 #include <random>
 
 #include "app/home_page.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "base/system_error.h"
 
 namespace inboxhop {

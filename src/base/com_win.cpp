@@ -1,4 +1,4 @@
-#include "base/com_win.h"
+#include "base/com.h"
 
 #include <windows.h>
 #include <objbase.h>

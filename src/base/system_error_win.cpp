@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/failure.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 
 namespace inboxhop {
 

@@ -1,4 +1,4 @@
-#include "base/windows_version_win.h"
+#include "base/windows_version.h"
 
 #include <windows.h>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "base/scoped_win.h"
-#include "base/windows_version_win.h"
+#include "base/scoped.h"
+#include "base/windows_version.h"
 
 namespace inboxhop {
 

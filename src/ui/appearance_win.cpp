@@ -5,7 +5,7 @@
 #include "base/failure.h"
 #include "base/product.h"
 #include "base/program_folder.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "base/system_error.h"
 #include "ui/app_title.h"
 #include "ui/form1.h"

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "base/services.h"
 #include "ui/main_window.h"
-#include "ui/paint_win.h"
+#include "ui/paint.h"
 
 namespace inboxhop {
 

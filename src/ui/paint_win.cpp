@@ -1,4 +1,4 @@
-#include "ui/paint_win.h"
+#include "ui/paint.h"
 
 #include <string>
 
@@ -74,9 +74,8 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     HDC hdc = item.hDC;
     RECT rc = item.rcItem;
 
-    HBRUSH back = CreateSolidBrush(ColorProp(button, kBackColorProp, RGB(255, 255, 255)));
-    FillRect(hdc, &rc, back ? back : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    if (back) DeleteObject(back);
+    ScopedBrush back(CreateSolidBrush(ColorProp(button, kBackColorProp, RGB(255, 255, 255))));
+    FillRect(hdc, &rc, back ? back.get() : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
     DrawEdge(hdc, &rc, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
@@ -87,13 +86,15 @@ void DrawPushButton(const DRAWITEMSTRUCT& item) {
     RECT textRect = rc;
     if (pressed) OffsetRect(&textRect, 1, 1);
     auto font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = SelectObject(hdc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT)
-                                                      : ColorProp(button, kTextColorProp, GetSysColor(COLOR_BTNTEXT)));
-    DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(hdc, oldFont);
+    {
+        ScopedSelection selectedFont(hdc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, (item.itemState & ODS_DISABLED)
+                              ? GetSysColor(COLOR_GRAYTEXT)
+                              : ColorProp(button, kTextColorProp, GetSysColor(COLOR_BTNTEXT)));
+        DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &textRect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
 
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = rc;

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "base/system_error.h"
 #include "base/system_library.h"
-#include "ui/paint_win.h"
+#include "ui/paint.h"
 
 namespace inboxhop {
 

@@ -14,7 +14,7 @@
 #include "app/default_apps.h"
 #include "app/procedure_steps.h"
 #include "app_checks.h"
-#include "base/windows_version_win.h"
+#include "base/windows_version.h"
 #include "registry/mail_handler_keys.h"
 #include "registration_values.h"
 
@@ -86,6 +86,7 @@ struct ChoiceCase {
     const char* name;
     std::optional<std::wstring> progId;  // nothing: no choice made
     bool classStartsInboxhop = false;    // plant the chosen class with this folder's command
+    bool commandLine = false;            // the choice is this Inboxhop's command line, as Windows may answer it
 };
 
 void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
@@ -97,6 +98,9 @@ TEST_P(DefaultAppsWithChoice, EndsInDone) {
     if (c.progId) {
         ASSERT_TRUE(ChooseMailHandler(*c.progId));
     }
+    if (c.commandLine) {
+        ASSERT_TRUE(ChooseMailHandler(L"\"" + ProgramPath() + L"\" \"%1\""));
+    }
     if (c.classStartsInboxhop) {
         ASSERT_TRUE(PlantClass(*c.progId, L"\"" + ProgramPath() + L"\" \"%1\""));
     }
@@ -107,7 +111,8 @@ TEST_P(DefaultAppsWithChoice, EndsInDone) {
 INSTANTIATE_TEST_SUITE_P(Choices, DefaultAppsWithChoice,
                          ::testing::Values(ChoiceCase{"NoChoice", std::nullopt}, ChoiceCase{"EmptyChoice", L""},
                                            ChoiceCase{"InboxhopsOwnClass", L"Inboxhop.mailto"},
-                                           ChoiceCase{"AnotherClassThatStartsThisInboxhop", kOtherProgId, true}),
+                                           ChoiceCase{"AnotherClassThatStartsThisInboxhop", kOtherProgId, true},
+                                           ChoiceCase{"TheCommandLineOfThisInboxhop", std::nullopt, false, true}),
                          [](const ::testing::TestParamInfo<ChoiceCase>& info) { return info.param.name; });
 
 // Windows 10 and 11: another program's choice gives the question.

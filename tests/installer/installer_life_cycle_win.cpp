@@ -21,7 +21,7 @@
 
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "program_run.h"
 #include "registration_values.h"
 

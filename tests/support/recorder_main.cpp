@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "recorder_as_browser.h"
 #include "wait_until.h"
 

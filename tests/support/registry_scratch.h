@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "registry/mail_handler_keys.h"
 
 namespace testing_support {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 
 namespace testing_support {
 

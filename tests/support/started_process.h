@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "scratch_files.h"
 #include "wait_until.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/error_trap.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "failure_text.h"
 #include "program_run.h"
 #include "ui/appearance.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/form1_procedures.h"
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 #include "base/system_error.h"
 #include "app_checks.h"
 #include "ui/form1.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -67,6 +68,24 @@ using ScopedFont = Scoped<NullIsNone<HFONT, &::DeleteObject>>;
 using ScopedBrush = Scoped<NullIsNone<HBRUSH, &::DeleteObject>>;
 using ScopedCursor = Scoped<NullIsNone<HCURSOR, &::DestroyCursor>>;
 using ScopedLocalMemory = Scoped<NullIsNone<HLOCAL, &::LocalFree>>;
+// A text that COM hands out, allocated for the caller to free.
+using ScopedCoTaskString = Scoped<NullIsNone<LPWSTR, &::CoTaskMemFree>>;
+
+// A GDI object selected into a device context; the one it replaced goes back
+// in when this goes out of scope.
+class ScopedSelection {
+public:
+    ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), replaced_(SelectObject(dc, object)) {}
+    ~ScopedSelection() {
+        if (replaced_ && replaced_ != HGDI_ERROR) SelectObject(dc_, replaced_);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ replaced_;
+};
 
 // A window's device context, released to its window.
 class ScopedGetDC {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/scoped_win.h"
+#include "base/scoped.h"
 
 namespace inboxhop {
 
