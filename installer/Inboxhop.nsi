@@ -231,8 +231,25 @@ Function UninstallCommands
     StrCpy $3 " /CurrentUser"
   ${EndIf}
   StrCpy $2 '"$SYSDIR\cmd.exe" /d /c copy /b /y "$INSTDIR\Uninstall.exe" "%TEMP%\$2.exe" >nul && "%TEMP%\$2.exe"$3'
-  StrCpy $0 '$2 _?=$INSTDIR'
-  StrCpy $1 '$2 /S _?=$INSTDIR'
+  ; _?= takes the folder unquoted: the characters the command processor
+  ; reads as its own there (& and ^; a folder name holds no < > |) are
+  ; escaped with ^.
+  StrCpy $4 ""
+  StrCpy $5 0
+  ${Do}
+    StrCpy $6 $INSTDIR 1 $5
+    ${If} $6 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $6 == "&"
+    ${OrIf} $6 == "^"
+      StrCpy $4 "$4^"
+    ${EndIf}
+    StrCpy $4 "$4$6"
+    IntOp $5 $5 + 1
+  ${Loop}
+  StrCpy $0 '$2 _?=$4'
+  StrCpy $1 '$2 /S _?=$4'
 FunctionEnd
 
 ; Just for me, the values the installer adds to the user's mailto class, so

@@ -308,7 +308,9 @@ protected:
     }
 
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
+    // Spaces, and an ampersand, which the command processor of the uninstall commands must take as a letter.
+    const std::wstring folder_ =
+        SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop & co " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
@@ -341,9 +343,11 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // uninstalls below run it).
     const std::wstring uninstall = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").value_or(L"");
     EXPECT_NE(uninstall.find(L"\"" + folder_ + L"\\Uninstall.exe\""), std::wstring::npos) << uninstall;
-    EXPECT_TRUE(uninstall.ends_with(L" _?=" + folder_)) << uninstall;
+    std::wstring escaped = folder_;
+    escaped.replace(escaped.find(L'&'), 1, L"^&");
+    EXPECT_TRUE(uninstall.ends_with(L" _?=" + escaped)) << uninstall;
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"),
-              uninstall.substr(0, uninstall.size() - folder_.size() - 4) + L" /S _?=" + folder_);
+              uninstall.substr(0, uninstall.size() - escaped.size() - 4) + L" /S _?=" + escaped);
     auto size = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize");
     ASSERT_TRUE(size && size->type == REG_DWORD && size->data.size() == 4);
     EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data.data()), program.size() / 1024);
