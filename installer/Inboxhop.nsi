@@ -481,6 +481,29 @@ Function un.onInit
   Call un.InstallModeInit
 FunctionEnd
 
+; 1 when the mailto command names another copy of Inboxhop (the portable
+; program's press, say): the note of the command it replaced is that copy's,
+; and stays for its own removal.
+Var KeepCommandNote
+; Sets it from the command read into $2: another command that holds
+; "Inboxhop.exe", in any case.
+Function un.KeepNoteForAnotherInboxhop
+  StrCpy $KeepCommandNote 0
+  ${If} $2 == '${LINK_COMMAND}'
+    Return
+  ${EndIf}
+  StrLen $6 $2
+  StrCpy $7 0
+  ${DoWhile} $7 < $6
+    StrCpy $8 $2 12 $7
+    ${If} $8 == "Inboxhop.exe"
+      StrCpy $KeepCommandNote 1
+      Return
+    ${EndIf}
+    IntOp $7 $7 + 1
+  ${Loop}
+FunctionEnd
+
 ; In the registry view in use: the client key and the ProgID when their
 ; commands name this installation's Inboxhop.exe, the registered
 ; application's entry when the capabilities key it names has gone, and the
@@ -512,6 +535,7 @@ FunctionEnd
 ; written since stay as they are.
 Function un.RemoveMailLinkKeys
   Call un.ReadMailtoCommand
+  Call un.KeepNoteForAnotherInboxhop
   ${If} $2 == '${LINK_COMMAND}'
     ; Back to the command noted at install time. None noted: no command,
     ; and just for me, no mailto class if the user had none before.
@@ -596,6 +620,13 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  DeleteRegKey SHCTX "${STATE_KEY}"
+  ${If} $KeepCommandNote = 1
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassSaved"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassMade"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassNameMade"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoUrlProtocolMade"
+  ${Else}
+    DeleteRegKey SHCTX "${STATE_KEY}"
+  ${EndIf}
   DeleteRegKey /ifempty SHCTX "${VENDOR_KEY}"
 SectionEnd

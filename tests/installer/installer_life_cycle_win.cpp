@@ -397,14 +397,23 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_) << "the noted command is not back";
 }
 
+// Another program's command stays; when it is another copy of Inboxhop's (a press of the portable program), the note
+// of the command first replaced stays too, for that copy's removal.
 TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
-    Install();
-    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
-    const RawValue other = TextValue(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
-    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", other));
-    Uninstall();
-    ExpectNothingOfTheInstallationLeft();
-    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
+    const std::wstring record = kVendorKey + L"\\Inboxhop";
+    for (const wchar_t* command : {L"\"C:\\Newer Mail\\newer.exe\" \"%1\"", L"\"D:\\Portable\\Inboxhop.exe\" \"%1\""}) {
+        SCOPED_TRACE(command);
+        Install();
+        ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
+        ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, record, L"MailtoCommand").has_value());
+        ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", TextValue(command)));
+        Uninstall();
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(command));
+        const bool anotherInboxhop = std::wstring(command).find(L"Inboxhop.exe") != std::wstring::npos;
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, record, L"MailtoCommand").has_value(), anotherInboxhop);
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
+        ExpectNothingOfTheInstallationLeft();
+    }
 }
 
 // Just for me, beside the machine's installation, twice: over a mailto class of the user's own that holds only a
