@@ -17,6 +17,26 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION . COMPONENT
 install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATION . COMPONENT installer
         EXCLUDE_FROM_ALL)
 
+# The Windows Installer package's custom action that gives the machine's
+# mailto command back on removal: a DLL that the package stores
+# (installer/Inboxhop.wxs). Not installed anywhere else.
+add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/mail_handler_keys.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
+            ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp)
+target_include_directories(InboxhopMailLinksAction PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(InboxhopMailLinksAction PRIVATE msi advapi32)
+# Small, as the shipping program is built: the win32-thread runtime, sized
+# for size, the short terminate handler; exported by its plain name
+# (--kill-at), as Windows Installer looks it up.
+set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME RestoreMailLinks
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+                      CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
+                      CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads)
+target_compile_options(InboxhopMailLinksAction PRIVATE -Os -ffunction-sections -fdata-sections)
+target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at)
+install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
+
 set(CPACK_PACKAGE_NAME Inboxhop)
 set(CPACK_PACKAGE_VENDOR Kestrelon)
 set(CPACK_PACKAGE_VERSION ${inboxhop_package_version})

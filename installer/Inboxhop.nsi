@@ -61,7 +61,10 @@ Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 ; No InstallDir: the folder depends on the mode (ChooseFolder), and an
 ; empty $INSTDIR in .onInit tells that /D= was not given.
-BrandingText "${PRODUCT} ${VERSION_TEXT}"
+; One version text wherever the installer shows it and in every Apps entry:
+; the one Windows Installer shows for the MSI package (major.minor.patch).
+!define VERSION_SHOWN "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}"
+BrandingText "${PRODUCT} ${VERSION_SHOWN}"
 
 ; 1 when this run made the program folder, which a failed install removes.
 Var FolderMade
@@ -70,6 +73,13 @@ Var FolderMade
 !define MUI_UNICON "${RESOURCES}/inboxhop.ico"
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
+; Inboxhop's own picture on the Welcome and Finish pages (drawn by
+; tools/draw_art.py from resources/art/welcome.art).
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${RESOURCES}/welcome.bmp"
+; The components list as wide as the page, its descriptions below it, so
+; that each option shows whole.
+!define MUI_COMPONENTSPAGE_SMALLDESC
+!insertmacro MUI_PAGE_WELCOME
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryPageLeave
@@ -177,19 +187,16 @@ FunctionEnd
 ; Notes the mode's mailto command found now, so that the uninstaller can put
 ; it back: once, at the first install (an upgrade keeps the first note), and
 ; only a command of another program (a command naming this Inboxhop.exe is
-; noted as no command). Just for me, it also notes whether the user had a
-; mailto class of his own.
+; noted as no command). A press of the program's button keeps the same note
+; of what it replaced; the first note stands. Just for me, it also notes
+; what the user's mailto class lacked (SaveMailtoClass).
 Function SaveMailtoCommand
+  ${If} $PerUser = 1
+    Call SaveMailtoClass
+  ${EndIf}
   ReadRegDWORD $3 SHCTX "${STATE_KEY}" "MailtoCommandSaved"
   ${If} $3 = 1
     Return
-  ${EndIf}
-  ${If} $PerUser = 1
-    ClearErrors
-    EnumRegKey $3 HKCU "${MAILTO_CLASS_KEY}" 0
-    ${If} ${Errors}
-      WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassMade" 1
-    ${EndIf}
   ${EndIf}
   Call ReadMailtoCommand
   ${If} $1 <> ${REG_SZ}
@@ -204,6 +211,74 @@ Function SaveMailtoCommand
   ${EndIf}
   WriteRegDWORD SHCTX "${STATE_KEY}" "MailtoCommandType" $1
   WriteRegDWORD SHCTX "${STATE_KEY}" "MailtoCommandSaved" 1
+FunctionEnd
+
+; The Apps entry's uninstall commands, $0 and $1 (silent), such that whoever
+; runs them gets the uninstaller's exit code when everything is done. Started
+; plainly, an NSIS uninstaller copies itself to the temporary folder, starts
+; the copy and returns 0 at once; run in place (_?=), it waits but cannot
+; delete itself or its folder. So the command makes the copy itself, with the
+; system's command processor, and runs the copy in place and waits: the copy
+; removes everything, Uninstall.exe and the folder included, and the command
+; ends with its exit code (non-zero, with nothing removed, while Inboxhop
+; runs). Just for me, the uninstaller is told so, whatever became of the
+; entry; each mode's copy has its own name.
+Function UninstallCommands
+  StrCpy $2 "${PRODUCT}-uninstall"
+  StrCpy $3 ""
+  ${If} $PerUser = 1
+    StrCpy $2 "${PRODUCT}-uninstall-user"
+    StrCpy $3 " /CurrentUser"
+  ${EndIf}
+  StrCpy $2 '"$SYSDIR\cmd.exe" /d /c copy /b /y "$INSTDIR\Uninstall.exe" "%TEMP%\$2.exe" >nul && "%TEMP%\$2.exe"$3'
+  ; _?= takes the folder unquoted: the characters the command processor
+  ; reads as its own there (& and ^; a folder name holds no < > |) are
+  ; escaped with ^.
+  StrCpy $4 ""
+  StrCpy $5 0
+  ${Do}
+    StrCpy $6 $INSTDIR 1 $5
+    ${If} $6 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $6 == "&"
+    ${OrIf} $6 == "^"
+      StrCpy $4 "$4^"
+    ${EndIf}
+    StrCpy $4 "$4$6"
+    IntOp $5 $5 + 1
+  ${Loop}
+  StrCpy $0 '$2 _?=$4'
+  StrCpy $1 '$2 /S _?=$4'
+FunctionEnd
+
+; Just for me, the values the installer adds to the user's mailto class, so
+; that the uninstaller takes away exactly these: the whole class when the
+; user had none, otherwise its name and "URL Protocol" when it lacked them.
+; Noted once, like the command, and on its own mark, since a press may have
+; noted the command before.
+Function SaveMailtoClass
+  ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoClassSaved"
+  ${If} $3 = 1
+    Return
+  ${EndIf}
+  ClearErrors
+  EnumRegKey $3 HKCU "${MAILTO_CLASS_KEY}" 0
+  ${If} ${Errors}
+    WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassMade" 1
+  ${Else}
+    ClearErrors
+    ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" ""
+    ${If} ${Errors}
+      WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassNameMade" 1
+    ${EndIf}
+    ClearErrors
+    ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
+    ${If} ${Errors}
+      WriteRegDWORD HKCU "${STATE_KEY}" "MailtoUrlProtocolMade" 1
+    ${EndIf}
+  ${EndIf}
+  WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassSaved" 1
 FunctionEnd
 
 ; The other mode's installation folder ($0), which this one leaves alone.
@@ -222,6 +297,55 @@ Function DirectoryPageLeave
     MessageBox MB_OK|MB_ICONEXCLAMATION "${OTHER_MODES_FOLDER_TEXT}"
     Abort
   ${EndIf}
+  ; The folder is tried now, while the user can still choose another.
+  Call TryFolder
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$0"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Whether $INSTDIR can be made and written: $0 is "" when it can, else the
+; message saying why not. Leaves nothing behind: the folders it made for the
+; test go again, and so does its test file.
+Function TryFolder
+  StrCpy $0 ""
+  ; The nearest folder above that is there already: what the test made is
+  ; below it.
+  StrCpy $1 $INSTDIR
+  ${DoUntil} ${FileExists} "$1\*.*"
+    ${GetParent} $1 $2
+    ${If} $2 == $1
+    ${OrIf} $2 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $1 $2
+  ${Loop}
+  ClearErrors
+  CreateDirectory "$INSTDIR"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    StrCpy $0 "The folder $INSTDIR cannot be made. Choose another folder."
+  ${Else}
+    ClearErrors
+    FileOpen $2 "$INSTDIR\${PRODUCT}-setup.tmp" w
+    ${If} ${Errors}
+      StrCpy $0 "The folder $INSTDIR cannot be written. Choose another folder."
+    ${Else}
+      FileClose $2
+      Delete "$INSTDIR\${PRODUCT}-setup.tmp"
+    ${EndIf}
+  ${EndIf}
+  ; Only empty folders go: never a folder that was there.
+  StrCpy $2 $INSTDIR
+  ${Do}
+    ${If} $2 == $1
+    ${OrIf} $2 == ""
+      ${Break}
+    ${EndIf}
+    RMDir $2
+    ${GetParent} $2 $2
+  ${Loop}
 FunctionEnd
 
 ; What this run wrote into a folder it made, taken away again.
@@ -303,17 +427,13 @@ Section "${PRODUCT}" SecProgram
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Inboxhop.exe" "" "$INSTDIR\Inboxhop.exe" 0
 
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_TEXT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_SHOWN}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "${ICON_PATH}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  ; Just for me, the uninstaller is told so, whatever became of the entry.
-  StrCpy $0 ""
-  ${If} $PerUser = 1
-    StrCpy $0 " /CurrentUser"
-  ${EndIf}
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"$0'
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe"$0 /S'
+  Call UninstallCommands
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" $0
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" $1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
@@ -361,6 +481,29 @@ Function un.onInit
   Call un.InstallModeInit
 FunctionEnd
 
+; 1 when the mailto command names another copy of Inboxhop (the portable
+; program's press, say): the note of the command it replaced is that copy's,
+; and stays for its own removal.
+Var KeepCommandNote
+; Sets it from the command read into $2: another command that holds
+; "Inboxhop.exe", in any case.
+Function un.KeepNoteForAnotherInboxhop
+  StrCpy $KeepCommandNote 0
+  ${If} $2 == '${LINK_COMMAND}'
+    Return
+  ${EndIf}
+  StrLen $6 $2
+  StrCpy $7 0
+  ${DoWhile} $7 < $6
+    StrCpy $8 $2 12 $7
+    ${If} $8 == "Inboxhop.exe"
+      StrCpy $KeepCommandNote 1
+      Return
+    ${EndIf}
+    IntOp $7 $7 + 1
+  ${Loop}
+FunctionEnd
+
 ; In the registry view in use: the client key and the ProgID when their
 ; commands name this installation's Inboxhop.exe, the registered
 ; application's entry when the capabilities key it names has gone, and the
@@ -392,6 +535,7 @@ FunctionEnd
 ; written since stay as they are.
 Function un.RemoveMailLinkKeys
   Call un.ReadMailtoCommand
+  Call un.KeepNoteForAnotherInboxhop
   ${If} $2 == '${LINK_COMMAND}'
     ; Back to the command noted at install time. None noted: no command,
     ; and just for me, no mailto class if the user had none before.
@@ -418,6 +562,18 @@ Function un.RemoveMailLinkKeys
       ${EndIf}
     ${EndIf}
     !insertmacro OwnView
+    ; Just for me, the values the installer added to a class of the user's.
+    ${If} $PerUser = 1
+    ${AndIf} $5 <> 1
+      ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoClassNameMade"
+      ${If} $3 = 1
+        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
+      ${EndIf}
+      ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoUrlProtocolMade"
+      ${If} $3 = 1
+        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
+      ${EndIf}
+    ${EndIf}
   ${EndIf}
 
   ; The client, the ProgID and the registered application: in the 64-bit
@@ -464,6 +620,13 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  DeleteRegKey SHCTX "${STATE_KEY}"
+  ${If} $KeepCommandNote = 1
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassSaved"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassMade"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassNameMade"
+    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoUrlProtocolMade"
+  ${Else}
+    DeleteRegKey SHCTX "${STATE_KEY}"
+  ${EndIf}
   DeleteRegKey /ifempty SHCTX "${VENDOR_KEY}"
 SectionEnd

@@ -97,6 +97,13 @@ Function FolderOnCommandLine
     ${If} $4 == " /D="
       IntOp $3 $3 + 4
       StrCpy $1 $0 "" $3
+      ; An empty /D= (a script's empty variable) names no folder: an error,
+      ; never the default folder.
+      ${If} $1 == ""
+        MessageBox MB_OK|MB_ICONSTOP "/D= names no folder. Give the folder after it, or leave /D= out." /SD IDOK
+        SetErrorLevel ${FAILED}
+        Abort
+      ${EndIf}
       ${Break}
     ${EndIf}
     IntOp $3 $3 + 1

@@ -23,7 +23,7 @@ endif()
 # program files and the icon of the Apps entry, together.
 set(files ${OUTPUT}.files)
 file(REMOVE_RECURSE ${files})
-foreach(component program installer)
+foreach(component program installer msi)
   execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${files} --component ${component}
                   OUTPUT_QUIET RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
@@ -42,7 +42,7 @@ if(NOT status EQUAL 0 OR NOT EXISTS ${OUTPUT})
 endif()
 
 # What wixl cannot express, set in the package's tables:
-# - the registration's component is installed only when MAILLINKS is not 0
+# - the registration's component is installed only when MAILLINKS is 1
 #   (wixl takes no condition inside a component);
 # - a package of the same version replaces the installed one as a newer one
 #   does, so that a rebuild never adds a second entry: wixl ignores
@@ -53,7 +53,7 @@ file(STRINGS ${SOURCE_DIR}/installer/Inboxhop.wxs upgrade_line REGEX "UpgradeCod
 string(REGEX REPLACE ".*UpgradeCode=\"([0-9A-F-]+)\".*" "{\\1}" upgrade_code "${upgrade_line}")
 execute_process(
   COMMAND ${MSIBUILD} ${OUTPUT}
-          -q "UPDATE `Component` SET `Condition` = 'MAILLINKS <> \"0\"' WHERE `Component` = 'MailLinks'"
+          -q "UPDATE `Component` SET `Condition` = 'MAILLINKS = \"1\"' WHERE `Component` = 'MailLinks'"
           -q "DELETE FROM `Upgrade` WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
           -q "INSERT INTO `Upgrade` (`UpgradeCode`, `VersionMax`, `Attributes`, `ActionProperty`) VALUES ('${upgrade_code}', '${VERSION}', 513, 'WIX_UPGRADE_DETECTED')"
   RESULT_VARIABLE status)

@@ -5,6 +5,7 @@ An art file describes a picture as flat shapes in a square canvas, drawn in
 order, each over what is there already:
 
     canvas 256                        the canvas is 256 x 256 units
+    canvas 164 314                    (panels) a canvas of 164 x 314 units
     hotspot 11 1                      (cursors) the pointer's active point
     rrect  #RRGGBB[AA] x y w h r      rectangle with corners rounded by r
     circle #RRGGBB[AA] cx cy r
@@ -18,14 +19,17 @@ used.
 
     draw_art.py icon   resources/art/inboxhop.art resources/inboxhop.ico
     draw_art.py cursor resources/art/hand-m.art   resources/HAND-M.CUR
+    draw_art.py panel  resources/art/welcome.art  resources/welcome.bmp
     draw_art.py png    ART SIZE OUT.png           (a preview)
 
 The icon holds exactly four images: 256 x 256 and 128 x 128 PNG-compressed
 (32 bits a pixel, as Windows reads them at any size since Vista), 48 x 48 at
 32 bits a pixel, and 32 x 32 at 24 bits a pixel with a transparency mask.
 The two large ones as plain bitmaps would make up most of the program's
-size. The cursor holds one 32 x 32 image at 32 bits a pixel. The output is
-the same, byte for byte, on every run.
+size. The cursor holds one 32 x 32 image at 32 bits a pixel. A panel (the
+installer's Welcome and Finish picture) is a 24-bit bitmap one pixel a unit
+of its canvas, drawn over white. The output is the same, byte for byte, on
+every run.
 """
 
 import math
@@ -61,7 +65,7 @@ def parse_point(text):
 
 
 def read_art(path):
-    art = {"canvas": None, "hotspot": (0, 0), "ops": []}
+    art = {"canvas": None, "height": None, "hotspot": (0, 0), "ops": []}
     with open(path, encoding="utf-8") as f:
         for number, raw in enumerate(f, 1):
             line = raw.strip()
@@ -72,6 +76,7 @@ def read_art(path):
             try:
                 if kind == "canvas":
                     art["canvas"] = float(args[0])
+                    art["height"] = float(args[1]) if len(args) > 1 else art["canvas"]
                 elif kind == "hotspot":
                     art["hotspot"] = (int(args[0]), int(args[1]))
                 elif kind in ("rrect", "circle"):
@@ -134,11 +139,11 @@ def spans_poly(points, y):
 SPANS = {"rrect": spans_rrect, "circle": spans_circle, "poly": spans_poly}
 
 
-def coverage(kind, args, size, scale):
-    """Per-pixel coverage (0..1) of one shape on a size x size grid."""
-    cover = [0.0] * (size * size)
+def coverage(kind, args, size, scale, height):
+    """Per-pixel coverage (0..1) of one shape on a size x height grid."""
+    cover = [0.0] * (size * height)
     spans_of = SPANS[kind]
-    for py in range(size):
+    for py in range(height):
         row = py * size
         for j in range(SAMPLES):
             y = (py + (j + 0.5) / SAMPLES) / scale
@@ -164,27 +169,29 @@ def over(top, bottom):
 
 
 def render(art, size):
-    """The picture as size x size straight-alpha (r,g,b,a) floats, top row first."""
+    """The picture as straight-alpha (r,g,b,a) floats, `size` pixels wide and
+    as high as the canvas's shape makes it, top row first."""
     scale = size / art["canvas"]
-    pixels = [(0.0, 0.0, 0.0, 0.0)] * (size * size)
+    height = int(round(art["height"] * scale))
+    pixels = [(0.0, 0.0, 0.0, 0.0)] * (size * height)
     for kind, color, args in art["ops"]:
         if kind == "outline":
             radius = args * scale
             reach = int(math.ceil(radius))
             alpha = [p[3] for p in pixels]
-            for py in range(size):
+            for py in range(height):
                 for px in range(size):
                     best = 0.0
                     for dy in range(-reach, reach + 1):
                         for dx in range(-reach, reach + 1):
                             qx, qy = px + dx, py + dy
-                            if 0 <= qx < size and 0 <= qy < size and dx * dx + dy * dy <= radius * radius + 0.01:
+                            if 0 <= qx < size and 0 <= qy < height and dx * dx + dy * dy <= radius * radius + 0.01:
                                 best = max(best, alpha[qy * size + qx])
                     if best > 0:
                         i = py * size + px
                         pixels[i] = over(pixels[i], color[:3] + (color[3] * best,))
             continue
-        cover = coverage(kind, args, size, scale)
+        cover = coverage(kind, args, size, scale, height)
         for i, c in enumerate(cover):
             if c > 0:
                 pixels[i] = over(color[:3] + (color[3] * min(c, 1.0),), pixels[i])
@@ -199,12 +206,13 @@ def png_bytes(pixels, size):
     def chunk(tag, data):
         return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
 
+    height = len(pixels) // size
     raw = bytearray()
-    for y in range(size):
+    for y in range(height):
         raw.append(0)  # no filter
         for p in pixels[y * size:(y + 1) * size]:
             raw += bytes((byte(p[0]), byte(p[1]), byte(p[2]), byte(p[3])))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, height, 8, 6, 0, 0, 0)) +
             chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
@@ -250,6 +258,23 @@ def directory_file(kind, images):
     return out
 
 
+def make_panel(art):
+    """A 24-bit bottom-up bitmap file, the picture drawn over white."""
+    width = int(art["canvas"])
+    pixels = render(art, width)
+    height = len(pixels) // width
+    rows = bytearray()
+    for y in reversed(range(height)):
+        line = bytearray()
+        for p in pixels[y * width:(y + 1) * width]:
+            line += bytes(byte(p[i] * p[3] + 1 - p[3]) for i in (2, 1, 0))
+        while len(line) % 4:
+            line.append(0)
+        rows += line
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + bytes(rows)
+
+
 def make_icon(art):
     images = []
     for size, bits in ((256, 32), (128, 32), (48, 32), (32, 24)):
@@ -267,9 +292,9 @@ def make_cursor(art):
 
 
 def main(argv):
-    if len(argv) == 4 and argv[1] in ("icon", "cursor"):
+    if len(argv) == 4 and argv[1] in ("icon", "cursor", "panel"):
         art = read_art(argv[2])
-        data = make_icon(art) if argv[1] == "icon" else make_cursor(art)
+        data = {"icon": make_icon, "cursor": make_cursor, "panel": make_panel}[argv[1]](art)
     elif len(argv) == 5 and argv[1] == "png":
         art, size = read_art(argv[2]), int(argv[3])
         data = png_bytes(render(art, size), size)

@@ -43,11 +43,36 @@ std::wstring AroundProgram(AroundProgramPath around, std::wstring_view programFo
 
 }  // namespace
 
+std::wstring_view CommandProgram(std::wstring_view command) {
+    auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    while (!command.empty() && isBlank(command.front())) command.remove_prefix(1);
+    if (!command.empty() && command.front() == L'"') {
+        command.remove_prefix(1);
+        return command.substr(0, command.find(L'"'));
+    }
+    for (size_t at = 0; at + 4 <= command.size(); ++at) {
+        if (SameKeyName(command.substr(at, 4), L".exe") && (at + 4 == command.size() || isBlank(command[at + 4]))) {
+            return command.substr(0, at + 4);
+        }
+    }
+    return command.substr(0, command.find_first_of(L" \t"));
+}
+
+bool NamesInboxhop(std::wstring_view command) {
+    std::wstring_view program = CommandProgram(command);
+    const size_t slash = program.find_last_of(L"\\/");
+    if (slash != std::wstring_view::npos) program.remove_prefix(slash + 1);
+    return SameKeyName(program, kExecutableName);
+}
+
+bool NamesExecutable(std::wstring_view command, std::wstring_view executable) {
+    return SameKeyName(CommandProgram(command), executable);
+}
+
 std::wstring ExecutablePath(std::wstring_view programFolder) {
     std::wstring path(programFolder);
     path += L'\\';
-    path += kProductTitle;
-    path += L".exe";
+    path += kExecutableName;
     return path;
 }
 

@@ -40,10 +40,17 @@ bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view va
 // terminating NUL; a number as REG_DWORD. Returns the status of the write.
 LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value);
 
-// Reads a text value, in the program's own view of the registry, into `text`
-// up to its first NUL, and its type into `type` (`text` stays empty unless
-// it is REG_SZ or REG_EXPAND_SZ). Answers the status of the open or the read.
-LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type);
+// Reads a text value, in the program's own view of the registry (or in the
+// view the 64-bit shell reads, see RegistryAccess), into `text` up to its
+// first NUL, and its type into `type` (`text` stays empty unless it is REG_SZ
+// or REG_EXPAND_SZ). Answers the status of the open or the read.
+LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type,
+                      bool shellView = false);
+
+// Creates the key if needed and writes one value into it, in the program's
+// own view of the registry (the installers' notes live there). Returns the
+// registry's status; callers may ignore it.
+LONG WriteOwnViewValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
 // The registry calls the layer makes. The system's own unless a test puts a
 // stand-in in their place.

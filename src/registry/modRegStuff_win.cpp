@@ -89,11 +89,23 @@ LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue&
     return g_api->setValue(key, name.c_str(), 0, RegistryType(value), data.data(), static_cast<DWORD>(data.size()));
 }
 
-LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type) {
+LONG WriteOwnViewValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value) {
+    LayerKey key;
+    LONG status = g_api->createKey(root, KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kRegistryAccess,
+                                   nullptr, key.put(), nullptr);
+    if (status != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return status;
+    }
+    return SetOpenKeyValue(key.get(), valueName, value);
+}
+
+LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type,
+                      bool shellView) {
     text.clear();
     type = REG_NONE;
     LayerKey key;
-    LONG status = OpenForReading(root, path, 0, key);
+    LONG status = OpenForReading(root, path, shellView ? View() : 0, key);
     if (status != ERROR_SUCCESS) return status;
     std::wstring valueName(name);
     DWORD bytes = 0;

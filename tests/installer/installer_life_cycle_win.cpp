@@ -89,6 +89,13 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
     return process.WaitForJobToEmpty(kWaitMs) ? code : std::nullopt;
 }
 
+// Runs an Apps entry's command (the program in quotes, then its arguments) to its end: its exit code.
+std::optional<DWORD> RunEntryCommand(HKEY root, const wchar_t* name) {
+    const std::wstring line = ReadText(root, kUninstallKey, name).value_or(L"\"\"");
+    const size_t end = line.find(L'"', 1);
+    return RunToEnd(line.substr(1, end - 1), line.substr(end + 1));
+}
+
 // Starts the installed program, presses its push button and answers the box it ends with: the box's text, or
 // "no window" or "no box".
 std::wstring PressInstalledProgram(const std::wstring& program) {
@@ -277,8 +284,8 @@ protected:
 
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
-    void Uninstall(const std::wstring& folder) { ASSERT_EQ(RunToEnd(folder + L"\\Uninstall.exe", L" /S"), 0u); }
-    void Uninstall() { Uninstall(folder_); }
+    // As deployment tools do: the entry's quiet command, which ends with the uninstaller's exit code.
+    void Uninstall(HKEY root = HKEY_LOCAL_MACHINE) { ASSERT_EQ(RunEntryCommand(root, L"QuietUninstallString"), 0u); }
     Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
     Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
 
@@ -301,7 +308,9 @@ protected:
     }
 
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    const std::wstring folder_ = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop " + std::to_wstring(GetTickCount());
+    // Spaces, and an ampersand, which the command processor of the uninstall commands must take as a letter.
+    const std::wstring folder_ =
+        SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop & co " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
@@ -322,17 +331,23 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(FilesIn(SystemFolder(CSIDL_COMMON_PROGRAMS), L"Inboxhop"), std::vector<std::wstring>{L"Inboxhop.lnk"});
     EXPECT_EQ(Lower(ShortcutTarget(Shortcut())), Lower(folder_ + L"\\Inboxhop.exe"));
     EXPECT_EQ(UninstallEntries().size(), 1u);
-    const std::wstring uninstaller = L"\"" + folder_ + L"\\Uninstall.exe\"";
     const std::pair<const wchar_t*, RawValue> entryValues[] = {
-        {L"DisplayName", TextValue(L"Inboxhop")}, {L"DisplayVersion", TextValue(L"7.00")},
+        {L"DisplayName", TextValue(L"Inboxhop")}, {L"DisplayVersion", TextValue(INBOXHOP_MSI_VERSION)},
         {L"Publisher", TextValue(L"Kestrelon")}, {L"DisplayIcon", TextValue(folder_ + L"\\Inboxhop.exe,0")},
-        {L"InstallLocation", TextValue(folder_)}, {L"UninstallString", TextValue(uninstaller)},
-        {L"QuietUninstallString", TextValue(uninstaller + L" /S")}, {L"NoModify", NumberValue(1)},
-        {L"NoRepair", NumberValue(1)},
+        {L"InstallLocation", TextValue(folder_)}, {L"NoModify", NumberValue(1)}, {L"NoRepair", NumberValue(1)},
     };
     for (const auto& [name, expected] : entryValues) {
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name), expected) << name;
     }
+    // The uninstall commands run a copy of the installation's uninstaller in place, and the quiet one silently (the
+    // uninstalls below run it).
+    const std::wstring uninstall = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").value_or(L"");
+    EXPECT_NE(uninstall.find(L"\"" + folder_ + L"\\Uninstall.exe\""), std::wstring::npos) << uninstall;
+    std::wstring escaped = folder_;
+    escaped.replace(escaped.find(L'&'), 1, L"^&");
+    EXPECT_TRUE(uninstall.ends_with(L" _?=" + escaped)) << uninstall;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"),
+              uninstall.substr(0, uninstall.size() - escaped.size() - 4) + L" /S _?=" + escaped);
     auto size = ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize");
     ASSERT_TRUE(size && size->type == REG_DWORD && size->data.size() == 4);
     EXPECT_GE(*reinterpret_cast<const DWORD*>(size->data.data()), program.size() / 1024);
@@ -382,18 +397,27 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_) << "the noted command is not back";
 }
 
+// Another program's command stays; when it is another copy of Inboxhop's (a press of the portable program), the note
+// of the command first replaced stays too, for that copy's removal.
 TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
-    Install();
-    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
-    const RawValue other = TextValue(L"\"C:\\Newer Mail\\newer.exe\" \"%1\"");
-    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", other));
-    Uninstall();
-    ExpectNothingOfTheInstallationLeft();
-    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), other);
+    const std::wstring record = kVendorKey + L"\\Inboxhop";
+    for (const wchar_t* command : {L"\"C:\\Newer Mail\\newer.exe\" \"%1\"", L"\"D:\\Portable\\Inboxhop.exe\" \"%1\""}) {
+        SCOPED_TRACE(command);
+        Install();
+        ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(link_));
+        ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, record, L"MailtoCommand").has_value());
+        ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", TextValue(command)));
+        Uninstall();
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(command));
+        const bool anotherInboxhop = std::wstring(command).find(L"Inboxhop.exe") != std::wstring::npos;
+        EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, record, L"MailtoCommand").has_value(), anotherInboxhop);
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
+        ExpectNothingOfTheInstallationLeft();
+    }
 }
 
-// Just for me, beside the machine's installation, twice: over a mailto command of the user's own, which comes back,
-// and with no mailto class of the user's, which goes again.
+// Just for me, beside the machine's installation, twice: over a mailto class of the user's own that holds only a
+// command, which is left exactly as it was, and with no mailto class of the user's, which goes again.
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
@@ -405,6 +429,7 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         if (userHadACommand) {
             ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L"", usersOwn));
         }
+        const std::optional<KeyTree> usersClass = ReadTree(HKEY_CURRENT_USER, kMailtoClassKey);
         ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
 
         // The files, the user's shortcut, and an entry as complete as the machine's, telling its uninstaller the mode.
@@ -414,8 +439,9 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
         ASSERT_TRUE(user.entry);
         for (const auto& [name, value] : machine.entry->values) EXPECT_EQ(user.entry->values.count(name), 1u) << name;
         EXPECT_EQ(user.entry->values.size(), machine.entry->values.size());
-        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString"),
-                  L"\"" + folder + L"\\Uninstall.exe\" /CurrentUser /S");
+        EXPECT_TRUE(ReadText(HKEY_CURRENT_USER, kUninstallKey, L"QuietUninstallString")
+                        .value_or(L"")
+                        .ends_with(L" /CurrentUser /S _?=" + folder));
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "installing for the user changed the machine's";
 
         // The user's keys are those of a press that the machine refuses, as it refuses a user without administrator
@@ -441,13 +467,12 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
                     PutTree(HKEY_CURRENT_USER, kMailtoClassKey, user.mailtoClass) &&
                     WriteRaw(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop", *user.registeredApp));
 
-        Uninstall(folder);
+        Uninstall(HKEY_CURRENT_USER);
         ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
+        EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, kMailtoClassKey) == usersClass) << "the user's mailto class changed";
         if (userHadACommand) {
             EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
-        } else {
-            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMailtoClassKey)) << "the class the installer made is left";
         }
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "uninstalling for the user changed the machine's";
     }
@@ -465,6 +490,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     ASSERT_TRUE(std::ofstream(fs::path(blockFile)) << "a file, not a folder");
     ASSERT_TRUE(fs::create_directory(readOnly));
     const Installation machine = ReadMachineInstallation(), user = ReadUserInstallation();
+    const std::wstring quiet = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString").value_or(L"\"\"");
 
     struct Failure {
         const char* what;
@@ -483,6 +509,9 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {"for anyone, into the folder of the installation just for me", setup_, L" /S /AllUsers /D=" + UserFolder()},
         {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
         {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
+        {"an empty /D=", setup_, L" /S /D="},
+        {"the quiet uninstall command while Inboxhop runs", quiet.substr(1, quiet.find(L'"', 1) - 1),
+         quiet.substr(quiet.find(L'"', 1) + 1), L"", folder_},
     };
     for (const Failure& failure : failures) {
         SCOPED_TRACE(failure.what);
@@ -506,7 +535,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
             << "installed into the default folder";
     }
     fs::remove_all(scratch);
-    Uninstall(UserFolder());
+    Uninstall(HKEY_CURRENT_USER);
     ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
     Uninstall();
     ExpectNothingOfTheInstallationLeft();
@@ -538,7 +567,7 @@ class MsiPackage : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_));
-        ASSERT_TRUE(RemoveRegistration());
+        ASSERT_TRUE(RemoveRegistration() && DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
         // Another program's registered application and mail-link command stay.
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other", L"SOFTWARE\\Other") &&
                     WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
@@ -558,7 +587,8 @@ protected:
         EXPECT_TRUE(Entries().empty() && !fs::exists(folder_) && !fs::exists(shortcut_));
         EXPECT_TRUE(ReadRegistration() == Registration{});
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other"), L"SOFTWARE\\Other");
-        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_);
+        EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"") == previous_) << "the earlier command is not back";
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVendorKey)) << "the folder or the press's record is left";
         std::vector<std::wstring> texts{folder_};
         for (const std::wstring& code : codes) {
             texts.insert(texts.end(), {code, Packed(code)});
@@ -580,7 +610,8 @@ protected:
     std::wstring box_;
     ScratchOption option_;
     RecorderAsBrowser browser_;
-    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps};
+    ScratchTree mailto_{HKEY_LOCAL_MACHINE, kMailtoClassKey}, apps_{HKEY_LOCAL_MACHINE, kRegisteredApps},
+        vendor_{HKEY_LOCAL_MACHINE, kVendorKey};
 };
 
 TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRemovesEverything) {
@@ -606,13 +637,15 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoModify") == NumberValue(1) &&
                 ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + installed[0], L"NoRepair") == NumberValue(1));
 
-    // The registration is a press's, byte for byte, but for the mailto command.
+    // The registration is a press's, byte for byte, but for the mailto command, which the press takes over; the
+    // removal gives the earlier command back.
     const Registration registered = ReadRegistration();
     ASSERT_TRUE(registered.client && registered.progId && registered.application);
     ASSERT_TRUE(RemoveRegistration());
     ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
     EXPECT_TRUE(ReadRegistration() == registered) << "the package's keys differ from the press's";
-    ASSERT_TRUE(WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", previous_));
+    const RawValue pressed = TextValue(L"\"" + program_ + L"\" \"%1\"");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), pressed);
     // The ProgID's command, started with a mail link, reaches the browser.
     std::wstring command =
         ReadText(HKEY_LOCAL_MACHINE, kProgIdKey + L"\\shell\\open\\command", L"").value_or(L"\"\" %1");
@@ -630,6 +663,11 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKeys + L"\\" + upgraded[0], L"DisplayVersion"),
               INBOXHOP_NEWER_MSI_VERSION);
     EXPECT_TRUE(ReadRegistration() == registered);
+    // Windows removes the older package for the upgrade with UPGRADINGPRODUCTCODE set, and the command stays; Wine's
+    // msiexec does not set it, so there the removal gives the command back. Either way, a press of the upgraded
+    // program takes it, and the removal gives it back.
+    ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), pressed);
     EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
     EXPECT_NE(box_.find(L"A newer version of Inboxhop is already installed"), std::wstring::npos) << box_;
     EXPECT_EQ(Entries(), upgraded);
@@ -641,38 +679,47 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     ExpectNothingLeft({installed[0], upgraded[0]});
 }
 
-// MAILLINKS=0 installs the program alone, and its upgrade too; beside the EXE installer's installation, or where the
-// program cannot be written (a folder holds its name), nothing is installed.
+// MAILLINKS=0 installs the program alone, and its upgrade too, in the folder INSTALLDIR chose, which removal empties;
+// beside the EXE installer's installation, with a MAILLINKS other than 0 or 1, or where the program cannot be written
+// (a folder holds its name), nothing is installed.
 TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeInstallerOrWhereItCannotWrite) {
     ScratchTree setupEntry(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ScratchTree userSetupEntry(HKEY_CURRENT_USER, kUninstallKey);
     const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
+    const std::wstring chosen = NewScratchFolder(L"msi chosen") + L"\\Inbox hop";
     fs::create_directory(blocked + L"\\Inboxhop.exe");
     const struct {
-        bool exeInstalled;
+        HKEY exeInstalled;
         std::wstring arguments;
         DWORD code;
         std::wstring box;
+        std::wstring folder = L"";  // where the program goes; none: the default folder
     } cases[] = {
-        {false, L" /qn MAILLINKS=0", 0, L"no box"},
-        {true, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
-        {false, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
+        {nullptr, L" /qn MAILLINKS=0", 0, L"no box"},
+        {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + chosen + L"\"", 0, L"no box", chosen},
+        {HKEY_LOCAL_MACHINE, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
+        {HKEY_CURRENT_USER, L" /qb", 1603, L"for your user account by its EXE installer, in " + setupFolder + L"."},
+        {nullptr, L" /qb MAILLINKS=no", 1603, L"MAILLINKS must be 0 or 1; it was no."},
+        {nullptr, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.arguments);
         ASSERT_TRUE(!test.exeInstalled ||
-                    WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", setupFolder));
+                    WriteText(test.exeInstalled, kUninstallKey, L"InstallLocation", setupFolder));
+        const std::wstring program = (test.folder.empty() ? folder_ : test.folder) + L"\\Inboxhop.exe";
         EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\"" + test.arguments), test.code);
         EXPECT_NE(box_.find(test.box), std::wstring::npos) << box_;
         EXPECT_GT(fs::file_size(log_), 0u);
         EXPECT_TRUE(ReadRegistration() == Registration{}) << "registration written";
-        EXPECT_EQ(fs::exists(program_), test.code == 0);
+        EXPECT_EQ(fs::exists(program), test.code == 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
-        if (test.code == 0) {  // an upgrade keeps the program alone
+        if (test.code == 0) {  // an upgrade, in place, keeps the program alone
             EXPECT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
-            EXPECT_TRUE(fs::exists(program_) && ReadRegistration() == Registration{}) << "registration written";
+            EXPECT_TRUE(fs::exists(program) && ReadRegistration() == Registration{}) << "registration written";
             EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
+            EXPECT_FALSE(fs::exists(test.folder.empty() ? folder_ : test.folder)) << "removal left files";
         }
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey));
+        ASSERT_TRUE(DeleteTree(test.exeInstalled ? test.exeInstalled : HKEY_LOCAL_MACHINE, kUninstallKey));
         ExpectNothingLeft({});
     }
 }

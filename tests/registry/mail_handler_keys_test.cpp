@@ -13,6 +13,17 @@ TEST(MailHandlerCommands, NameInboxhopExeInTheFolderInsideQuotes) {
               L"\"D:\\\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6\\Inboxhop.exe\"");
 }
 
+TEST(MailHandlerCommands, TellACommandOfInboxhopsOwnFromAnothers) {
+    for (const wchar_t* command : {L"\"C:\\Program Files\\Inboxhop\\Inboxhop.exe\" \"%1\"", L"  \"inboxhop.EXE\"",
+                                   L"C:\\Mail Tools\\Inboxhop.exe %1", L"D:/x/INBOXHOP.EXE"}) {
+        EXPECT_TRUE(NamesInboxhop(command)) << command;
+    }
+    for (const wchar_t* command : {L"\"C:\\Other\\Mail.exe\" \"C:\\Inboxhop.exe\"", L"C:\\MyInboxhop.exe %1",
+                                   L"C:\\Mail.exe Inboxhop.exe", L"\"C:\\Inboxhop.exe.bak\"", L""}) {
+        EXPECT_FALSE(NamesInboxhop(command)) << command;
+    }
+}
+
 TEST(RegistrationOutcome, ListsEachRefusedKeyOnceWithItsFirstReason) {
     RegistrationOutcome outcome;
     EXPECT_TRUE(outcome.complete());

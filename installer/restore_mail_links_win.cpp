@@ -1,0 +1,148 @@
+// The Windows Installer package's custom action on removal: gives the
+// machine's mailto command back. A press of the installed program's push
+// button makes it the command and keeps the one it replaced in the
+// installers' record (SOFTWARE\Kestrelon\Inboxhop, 32-bit view); once the
+// program is gone that command would name a deleted file.
+//
+// Deferred and run as the system (the package runs it only on a removal that
+// is no upgrade), it gets the installation folder as CustomActionData. When
+// the command still names that folder's Inboxhop.exe, the recorded command
+// goes back, or without a record the command is removed. A command naming
+// anything else is never touched. The record goes with the installation,
+// unless another copy of Inboxhop holds the command and may still need it.
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+
+#include <string>
+
+#include "registry/mail_handler_keys.h"
+
+namespace {
+
+using namespace inboxhop;
+
+// On 64-bit Windows the command is read and written where the 64-bit shell
+// reads it, as the program does.
+REGSAM ShellView() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+}
+
+std::wstring Property(MSIHANDLE install, const wchar_t* name) {
+    DWORD size = 0;
+    wchar_t empty[1] = L"";
+    if (MsiGetPropertyW(install, name, empty, &size) != ERROR_MORE_DATA) return L"";
+    std::wstring value(++size, L'\0');
+    if (MsiGetPropertyW(install, name, value.data(), &size) != ERROR_SUCCESS) return L"";
+    value.resize(size);
+    return value;
+}
+
+// A text value and its type; type REG_NONE when there is none.
+std::wstring ReadText(HKEY key, const wchar_t* name, DWORD& type) {
+    type = REG_NONE;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        type = REG_NONE;
+        return L"";
+    }
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS) {
+        type = REG_NONE;
+        return L"";
+    }
+    text.resize(bytes / sizeof(wchar_t));
+    if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+    return text;
+}
+
+DWORD ReadNumber(HKEY key, const wchar_t* name) {
+    DWORD number = 0, type = 0, bytes = sizeof(number);
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD) {
+        return 0;
+    }
+    return number;
+}
+
+// A line in the package's verbose log (msiexec /l*v).
+void Log(MSIHANDLE install, const std::wstring& text) {
+    MSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, (L"RestoreMailLinks: " + text).c_str());
+    MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
+    MsiCloseHandle(record);
+}
+
+// Deletes the key when nothing is left in it.
+void DeleteIfEmpty(const wchar_t* path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+    DWORD subkeys = 1, values = 1;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
+    std::wstring folder = Property(install, L"CustomActionData");
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    if (folder.empty()) {
+        Log(install, L"no installation folder given");
+        return ERROR_SUCCESS;
+    }
+    const std::wstring recordKey(kRecordKey);
+
+    HKEY command;
+    const std::wstring commandKey(kMailtoCommandKey);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, commandKey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | ShellView(),
+                      &command) == ERROR_SUCCESS) {
+        DWORD type;
+        const std::wstring current = ReadText(command, L"", type);
+        if (type != REG_NONE && NamesExecutable(current, ExecutablePath(folder))) {
+            HKEY record;
+            DWORD savedType = REG_NONE;
+            std::wstring saved;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, recordKey.c_str(), 0, KEY_QUERY_VALUE, &record) == ERROR_SUCCESS) {
+                if (ReadNumber(record, std::wstring(kRecordSaved).c_str()) == 1) {
+                    savedType = ReadNumber(record, std::wstring(kRecordCommandType).c_str());
+                    DWORD textType;
+                    saved = ReadText(record, std::wstring(kRecordCommand).c_str(), textType);
+                }
+                RegCloseKey(record);
+            }
+            if (savedType == REG_SZ || savedType == REG_EXPAND_SZ) {
+                RegSetValueExW(command, L"", 0, savedType, reinterpret_cast<const BYTE*>(saved.c_str()),
+                               static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
+                Log(install, L"the mailto command is back: " + saved);
+            } else {
+                RegDeleteValueW(command, L"");
+                Log(install, L"the mailto command this installation's press wrote is removed");
+            }
+        } else if (type != REG_NONE && NamesInboxhop(current)) {
+            // Another copy of Inboxhop holds the command: the record is its.
+            Log(install, L"the mailto command names another Inboxhop.exe and stays: " + current);
+            RegCloseKey(command);
+            return ERROR_SUCCESS;
+        } else {
+            Log(install, L"the mailto command is another program's and stays: " + current);
+        }
+        RegCloseKey(command);
+    }
+
+    HKEY record;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, recordKey.c_str(), 0, KEY_SET_VALUE, &record) == ERROR_SUCCESS) {
+        for (std::wstring_view name : {kRecordCommand, kRecordCommandType, kRecordSaved}) {
+            RegDeleteValueW(record, std::wstring(name).c_str());
+        }
+        RegCloseKey(record);
+    }
+    DeleteIfEmpty(recordKey.c_str());
+    DeleteIfEmpty(L"SOFTWARE\\Kestrelon");
+    return ERROR_SUCCESS;
+}
