@@ -26,7 +26,7 @@ bench_build=${INBOXHOP_BENCH_BUILD:-build/bench}
 case $bench_build in /*) ;; *) bench_build=$here/$bench_build ;; esac
 run=$bench_build/run
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix-bench}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [ -z "${INBOXHOP_IN_DISPLAY:-}" ]; then
   tools/install-deps.sh
