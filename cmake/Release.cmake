@@ -44,8 +44,9 @@ endfunction()
 # relinks it, so that it is never left signed by other ones, or unsigned.
 function(inboxhop_release_pe target)
   target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
-  target_compile_options(${target} PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
-                                           -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+  foreach(folder ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${folder}/=>)
+  endforeach()
   set(state ${PROJECT_BINARY_DIR}/signing.state)
   if(NOT TARGET inboxhop_signing_state)
     add_custom_target(inboxhop_signing_state
