@@ -42,6 +42,8 @@ endfunction()
 # an Authenticode signature when the build signs (cmake/Signing.cmake). The
 # file is signed as it is linked; a change of the signing variables
 # relinks it, so that it is never left signed by other ones, or unsigned.
+# Called in the folder whose CMakeLists.txt makes the target (CMake adds
+# steps after a link only there).
 function(inboxhop_release_pe target)
   target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
   foreach(folder ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
