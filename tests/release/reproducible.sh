@@ -43,6 +43,7 @@ for file in "${files[@]}"; do
     failed=1
   fi
 done
+# Kept beside the first build's, to look at what differs.
 [ $failed -eq 0 ] || cp -r "$copy/build/windows" "$first/second-build" 2>/dev/null
 
 # The manifests: each installer's hash and the MSI's product code are the

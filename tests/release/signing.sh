@@ -2,15 +2,23 @@
 # Signing end to end, with a throwaway CA and code-signing certificate made here: the packages built with them (in
 # a folder of their own) carry signatures that osslsigncode verifies on the program, the installer, the MSI and the
 # uninstaller a silent install writes; the signed installer installs and uninstalls silently; the signed MSI, a
-# changed rebuild of the unsigned one's version, replaces it with one entry; a missing key file fails the build.
+# changed rebuild of the unsigned one's version, replaces it with one entry; tools/verify-release.sh finds the signed
+# files to be this source's, but for one changed since; a missing key file fails the build.
 # Runs in the test prefix (tools/ctest-wine.sh). Usage: signing.sh BUILD_FOLDER (the unsigned packages)
 set -uo pipefail
 unsigned=$(cd "${1:?usage: signing.sh BUILD_FOLDER}" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/inboxhop-signing.XXXXXX)
-trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "$*" >&2; failed=1; }
+# A failed run leaves no MSI installation behind for the tests after it.
+cleanup() {
+  if [ $failed -ne 0 ]; then
+    for code in ${old:-} ${new:-}; do wine msiexec /x "$code" /qn >/dev/null 2>&1; done
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 cd "$work" || exit 1
 openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Inboxhop Test CA" \
@@ -62,6 +70,17 @@ cmp -s "$(winepath -u 'C:\Program Files\Inboxhop\Inboxhop.exe')" "$build/Inboxho
   fail "the MSI's program is not the signed one"
 wine msiexec /x "$new" /qn || fail "the signed MSI did not uninstall"
 wine reg query "$uninstall_key\\$new" >/dev/null 2>&1 && fail "the signed MSI's entry is left"
+
+# The signed release, its zip changed since: verify-release.sh rebuilds, attaches the signatures and compares.
+version_files=(Inboxhop.exe "Inboxhop-$version-win32.zip" "Inboxhop-$version-setup.exe" "Inboxhop-$version.msi")
+mkdir release && (cd "$build" && cp "${version_files[@]}" "$work/release/") &&
+  printf 'x' >>"release/Inboxhop-$version-win32.zip"
+"$source/tools/verify-release.sh" release >verify.log 2>&1 && fail "verify-release.sh passed a changed zip"
+for file in "${version_files[@]}"; do
+  expected="$file: identical"
+  [ "$file" = "Inboxhop-$version-win32.zip" ] && expected="$file: NOT identical to the rebuilt file"
+  grep -qx "$expected" verify.log || fail "verify-release.sh did not say \"$expected\": $(cat verify.log)"
+done
 
 # A key file that is not there: the build fails, saying which.
 if INBOXHOP_SIGN_KEY=$work/missing.key cmake --build "$build" --target package >missing.log 2>&1; then
