@@ -24,7 +24,7 @@ if [ "$(id -u)" -eq 0 ]; then
   chown -R nobody:nogroup "$other"
   as_other=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
-SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct)
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source" log -1 --format=%ct)}
 log=$other/build.log
 if ! (cd "$copy" && umask 077 && export TZ=XYZ-5:45 HOME=$other SOURCE_DATE_EPOCH &&
       "${as_other[@]}" cmake --preset windows -DINBOXHOP_TESTS=OFF &&
