@@ -11,7 +11,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target Inboxhop >/dev/null
 export WINEPREFIX=${WINEPREFIX:-$PWD/build/wineprefix-run}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 tools/wine-prefix.sh "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a wine build/windows/Inboxhop.exe "$@"

@@ -28,20 +28,19 @@ ctest --preset native || failed=1
 tools/fuzz.sh 5 || failed=1
 
 build windows
-# The shipping program stays within 256 KB, stripped (the build strips it;
-# stripping a copy again makes sure).
-stripped=$(mktemp)
-i686-w64-mingw32-strip -o "$stripped" build/windows/Inboxhop.exe
-size=$(stat -c %s "$stripped")
-rm -f "$stripped"
+# The shipping program stays within 256 KB as it ships: the build strips it
+# as it links, and a signed program is measured with its signature (never
+# stripped again, which would break the signature).
+size=$(stat -c %s build/windows/Inboxhop.exe)
 if [ "$size" -le 262144 ]; then
-  echo "Inboxhop.exe: $size bytes stripped, within 256 KB."
+  echo "Inboxhop.exe: $size bytes as it ships, within 256 KB."
 else
-  echo "Inboxhop.exe: $size bytes stripped, more than 256 KB (262,144 bytes)." >&2
+  echo "Inboxhop.exe: $size bytes as it ships, more than 256 KB (262,144 bytes)." >&2
   failed=1
 fi
-# The installer and the portable zip (makensis takes about a second); the
-# installer's tests below make them again before they use them.
+# The packages (makensis takes about a second); the installer's tests below
+# make them again before they use them, and the release tests build them a
+# second time, elsewhere, and once more signed.
 log=$(mktemp)
 if ! cmake --build --preset windows --target package >"$log" 2>&1; then
   cat "$log" >&2

@@ -35,6 +35,8 @@ set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME R
                       CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads)
 target_compile_options(InboxhopMailLinksAction PRIVATE -Os -ffunction-sections -fdata-sections)
 target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at)
+include(${PROJECT_SOURCE_DIR}/cmake/Release.cmake)
+inboxhop_reproducible_pe(InboxhopMailLinksAction)
 install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME Inboxhop)
@@ -53,4 +55,13 @@ set(CPACK_INBOXHOP_BUILD_DIR ${CMAKE_BINARY_DIR})
 set(CPACK_INBOXHOP_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_INBOXHOP_SETUP Inboxhop-${inboxhop_package_version}-setup.exe)
 set(CPACK_INBOXHOP_MSI Inboxhop-${inboxhop_package_version}.msi)
+
+# Releases: the same bytes from every build of a commit (one date, one time
+# zone: cmake/CPackRelease.cmake), and beside the packages SHA256SUMS and
+# the winget manifests (installer/finish-packages.cmake).
+set(INBOXHOP_RELEASE_URL "https://example.com/inboxhop/${inboxhop_package_version}" CACHE STRING
+    "The release download address: the web folder the released files are downloaded from")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackRelease.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/installer/finish-packages.cmake)
+set(CPACK_INBOXHOP_RELEASE_URL ${INBOXHOP_RELEASE_URL})
 include(CPack)

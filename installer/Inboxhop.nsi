@@ -15,6 +15,14 @@
 ; Uninstall.exe /S.
 
 Unicode true
+; Signed when the build signs: make-setup.cmake passes the script that signs
+; a file (SIGN_SCRIPT, run by SIGN_CMAKE), which makensis runs on the
+; uninstaller it makes and on the installer; a failed signature fails the
+; build.
+!ifdef SIGN_SCRIPT
+  !uninstfinalize '"${SIGN_CMAKE}" -DNAME=Uninstall.exe "-DFILE=%1" -P "${SIGN_SCRIPT}"' = 0
+  !finalize '"${SIGN_CMAKE}" "-DFILE=%1" -P "${SIGN_SCRIPT}"' = 0
+!endif
 ; Elevation is asked for only when the machine-wide mode is chosen
 ; (InstallMode.nsh), so that "just for me" needs no administrator rights.
 RequestExecutionLevel user

@@ -12,6 +12,18 @@ foreach(variable BUILD_DIR SOURCE_DIR VERSION OUTPUT)
     message(FATAL_ERROR "make-msi.cmake needs -D${variable}=...")
   endif()
 endforeach()
+# The product code and the package code come from what the package holds and
+# the tools that make it, not from chance: the package is made first with
+# fixed codes, whose bytes then name both, and then again with them (this
+# script runs itself with -DPRODUCT_CODE=... -DPACKAGE_CODE=...). The same
+# package made again has the same codes, and Windows Installer finds it
+# installed already; a changed one has new ones, and replaces the installed
+# one (the Upgrade row below).
+if(NOT DEFINED PRODUCT_CODE)
+  set(PRODUCT_CODE {00000000-0000-0000-0000-000000000000})
+  set(PACKAGE_CODE ${PRODUCT_CODE})
+  set(naming_pass TRUE)
+endif()
 find_program(WIXL wixl)
 find_program(MSIBUILD msibuild)
 if(NOT WIXL OR NOT MSIBUILD)
@@ -32,10 +44,19 @@ foreach(component program installer msi)
 endforeach()
 file(COPY ${SOURCE_DIR}/resources/inboxhop.ico DESTINATION ${files})
 
+# Releases: the files carry the release's one date, which the cabinet keeps in
+# local time, so the tools run in UTC.
+include(${SOURCE_DIR}/cmake/Release.cmake)
+include(${INBOXHOP_SIGNING_SCRIPT})
+inboxhop_release_date(${SOURCE_DIR} date)
+inboxhop_date_files(${files} ${date})
+set(ENV{SOURCE_DATE_EPOCH} ${date})
+set(ENV{TZ} UTC)
+
 file(REMOVE ${OUTPUT})
 # The registration's rows: Registration.wxi, which the build generates.
-execute_process(COMMAND ${WIXL} -D Version=${VERSION} -I ${BUILD_DIR}/installer -o ${OUTPUT}
-                        ${SOURCE_DIR}/installer/Inboxhop.wxs
+execute_process(COMMAND ${WIXL} -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -I ${BUILD_DIR}/installer
+                        -o ${OUTPUT} ${SOURCE_DIR}/installer/Inboxhop.wxs
                 WORKING_DIRECTORY ${files} RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT EXISTS ${OUTPUT})
   message(FATAL_ERROR "wixl failed on installer/Inboxhop.wxs")
@@ -61,4 +82,42 @@ if(NOT status EQUAL 0)
   file(REMOVE ${OUTPUT})
   message(FATAL_ERROR "msibuild could not set the component condition and the upgrade row in ${OUTPUT}")
 endif()
+
+# The summary's package code, and the release's date as its dates (msibuild
+# reads them in local time: UTC here).
+execute_process(COMMAND msiinfo export ${OUTPUT} _SummaryInformation OUTPUT_VARIABLE summary RESULT_VARIABLE status)
+string(TIMESTAMP stamp "%Y/%m/%d %H:%M:%S" UTC)
+string(REGEX REPLACE "\n9\t[^\r\n]*" "\n9\t${PACKAGE_CODE}" summary "${summary}")
+string(REGEX REPLACE "\n(12|13)\t[^\r\n]*" "\n\\1\t${stamp}" summary "${summary}")
+file(WRITE ${files}/_SummaryInformation.idt "${summary}")
+if(status EQUAL 0)
+  execute_process(COMMAND ${MSIBUILD} ${OUTPUT} -i ${files}/_SummaryInformation.idt RESULT_VARIABLE status)
+endif()
+if(NOT status EQUAL 0)
+  file(REMOVE ${OUTPUT})
+  message(FATAL_ERROR "msibuild could not set the package code and the dates in ${OUTPUT}")
+endif()
 file(REMOVE_RECURSE ${files})
+
+if(naming_pass)
+  file(SHA256 ${OUTPUT} content)
+  execute_process(COMMAND ${WIXL} --version OUTPUT_VARIABLE wixl_version OUTPUT_STRIP_TRAILING_WHITESPACE)
+  execute_process(COMMAND msiinfo --version OUTPUT_VARIABLE msitools_version OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(REGEX REPLACE "[{}]" "" namespace ${upgrade_code})
+  foreach(code ProductCode PackageCode)
+    string(UUID ${code} NAMESPACE ${namespace} NAME "${code} ${content} wixl ${wixl_version} ${msitools_version}"
+           TYPE SHA1 UPPER)
+  endforeach()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${BUILD_DIR} -DSOURCE_DIR=${SOURCE_DIR} -DVERSION=${VERSION}
+                          -DOUTPUT=${OUTPUT} -DPRODUCT_CODE={${ProductCode}} -DPACKAGE_CODE={${PackageCode}}
+                          -P ${CMAKE_CURRENT_LIST_FILE}
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "making ${OUTPUT} with its product and package codes failed")
+  endif()
+  return()
+endif()
+
+# Signed last, when the build signs.
+get_filename_component(name ${OUTPUT} NAME)
+inboxhop_sign(${OUTPUT} ${name})

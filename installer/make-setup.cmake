@@ -14,6 +14,19 @@ foreach(component program installer)
   endif()
 endforeach()
 
+# Releases: the staged files carry the release's one date (makensis keeps
+# each file's time), and makensis signs the uninstaller and the installer
+# when the build signs (cmake/Signing.cmake; the exe is signed as linked).
+include(${CPACK_INBOXHOP_SOURCE_DIR}/cmake/Release.cmake)
+include(${INBOXHOP_SIGNING_SCRIPT})
+inboxhop_release_date(${CPACK_INBOXHOP_SOURCE_DIR} date)
+inboxhop_date_files(${staging} ${date})
+inboxhop_signing_mode(signing)
+set(sign_defines)
+if(NOT signing STREQUAL "none")
+  set(sign_defines -DSIGN_CMAKE=${CMAKE_COMMAND} -DSIGN_SCRIPT=${INBOXHOP_SIGNING_SCRIPT})
+endif()
+
 find_program(MAKENSIS makensis)
 if(NOT MAKENSIS)
   message(FATAL_ERROR "makensis not found: install Debian's nsis package (tools/install-deps.sh does)")
@@ -23,7 +36,7 @@ execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
                         -DSTAGING=${staging}
                         -DRESOURCES=${CPACK_INBOXHOP_SOURCE_DIR}/resources
                         -DGENERATED=${CPACK_INBOXHOP_BUILD_DIR}/installer
-                        -DOUTFILE=${setup}
+                        -DOUTFILE=${setup} ${sign_defines}
                         ${CPACK_INBOXHOP_SOURCE_DIR}/installer/Inboxhop.nsi
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

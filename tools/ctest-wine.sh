@@ -4,7 +4,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/tools/wine-prefix.sh" "$WINEPREFIX"
 
 if [ -z "${INBOXHOP_IN_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then

@@ -30,6 +30,13 @@ need makensis nsis
 # msibuild sets what wixl cannot express (installer/make-msi.cmake).
 need wixl wixl
 need msibuild msitools
+# Releases: the commit's date (git), Authenticode signatures (osslsigncode;
+# openssl makes the signing test's throwaway certificate), and the signed
+# uninstaller read from an installer by tools/verify-release.sh (python3).
+need git git
+need osslsigncode osslsigncode
+need openssl openssl
+need python3 python3
 # The window under Wine as on Windows: Arial's metrics (tools/wine-prefix.sh)
 # and Wine's own fonts (the caption buttons' symbols, the dialog font).
 [ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)

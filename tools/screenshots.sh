@@ -9,7 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix-shots}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/tools/wine-prefix.sh" "$WINEPREFIX"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -7,7 +7,9 @@
 # - 32-bit Windows, chosen on purpose: with Debian's wine64 installed, Wine
 #   makes a new prefix 64-bit unless told otherwise. A 64-bit prefix is
 #   refused rather than used.
-# - No Mono or Gecko prompts, no crash dialog.
+# - No Mono or Gecko prompts, no crash dialog, and no menu entries or icons
+#   written into the Linux user's home (winemenubuilder is off, by the
+#   environment while the prefix is made and in the prefix's own settings).
 # - Arial drawn as Windows draws it, from Debian's fonts-liberation
 #   (Liberation Sans has Arial's metrics, so captions fit as they do on
 #   Windows):
@@ -25,7 +27,7 @@
 # Steps already done are skipped, so the script can run before every use.
 set -euo pipefail
 prefix=${1:?usage: wine-prefix.sh PREFIX}
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 liberation=/usr/share/fonts/truetype/liberation
 bold_copy=$prefix/drive_c/windows/Fonts/LiberationSans-Bold.ttf
 
@@ -41,6 +43,11 @@ if [ ! -f "$prefix/.inboxhop-ready" ]; then
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
   touch "$prefix/.inboxhop-ready"
+fi
+
+if ! grep -q '^"winemenubuilder.exe"=""' "$prefix/user.reg"; then
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f >/dev/null 2>&1
+  wineserver -w
 fi
 
 if ! grep -q '^"Arial"="Liberation Sans"' "$prefix/user.reg"; then
