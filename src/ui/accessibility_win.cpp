@@ -47,6 +47,7 @@ struct Annotation {
     WNDPROC previous;
     std::wstring name;
     std::wstring description;
+    bool hideValue;
 };
 
 // The system's accessible object of a control, answering with the
@@ -55,7 +56,11 @@ struct Annotation {
 class AnnotatedAccessible final : public IAccessible {
 public:
     AnnotatedAccessible(IAccessible* inner, const Annotation& annotation, const AccessibilityLibrary& library)
-        : inner_(inner), name_(annotation.name), description_(annotation.description), library_(library) {
+        : inner_(inner),
+          name_(annotation.name),
+          description_(annotation.description),
+          hideValue_(annotation.hideValue),
+          library_(library) {
         inner_->AddRef();
     }
 
@@ -102,7 +107,14 @@ public:
     STDMETHODIMP get_accParent(IDispatch** parent) override { return inner_->get_accParent(parent); }
     STDMETHODIMP get_accChildCount(LONG* count) override { return inner_->get_accChildCount(count); }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** out) override { return inner_->get_accChild(child, out); }
-    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override { return inner_->get_accValue(child, value); }
+    STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
+        if (IsSelf(child) && hideValue_) {
+            if (!value) return E_POINTER;
+            *value = nullptr;
+            return DISP_E_MEMBERNOTFOUND;  // no value to speak
+        }
+        return inner_->get_accValue(child, value);
+    }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override { return inner_->get_accRole(child, role); }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override { return inner_->get_accState(child, state); }
     STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override { return inner_->get_accHelp(child, help); }
@@ -143,6 +155,7 @@ private:
     IAccessible* inner_;  // the system's object, released with this one
     // Copies: a screen reader may hold the object longer than the control lives.
     const std::wstring name_, description_;
+    const bool hideValue_;
     const AccessibilityLibrary& library_;
 };
 
@@ -182,9 +195,9 @@ LRESULT CALLBACK AnnotatedControlProc(HWND control, UINT message, WPARAM wParam,
 
 }  // namespace
 
-void AnnotateControl(HWND control, std::wstring_view name, std::wstring_view description) {
+void AnnotateControl(HWND control, std::wstring_view name, std::wstring_view description, bool hideValue) {
     if (!control || GetPropW(control, kAnnotationProp)) return;
-    auto* annotation = new Annotation{nullptr, std::wstring(name), std::wstring(description)};
+    auto* annotation = new Annotation{nullptr, std::wstring(name), std::wstring(description), hideValue};
     if (!SetPropW(control, kAnnotationProp, annotation)) {
         delete annotation;
         return;

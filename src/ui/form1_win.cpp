@@ -230,7 +230,7 @@ void Form1::CreateControls() {
     for (const Control& c : controls_) {
         if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
         if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);
-        if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kText1AccessibleName, L"");
+        if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kText1AccessibleName, L"", true);
     }
 }
 

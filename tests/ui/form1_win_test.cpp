@@ -273,6 +273,15 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     EXPECT_EQ(AccessibleTexts(Option(1)), Texts(L" Yahoo! Mail", L"Default Email Option"));
     EXPECT_EQ(AccessibleTexts(Text1()).first,
               L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service");
+    // Nor is its text, "Text1", spoken as its value.
+    inboxhop::ComPtr<IAccessible> text1;
+    ASSERT_EQ(AccessibleObjectFromWindow(Text1(), OBJID_CLIENT, IID_IAccessible, text1.put_void()), S_OK);
+    VARIANT self = {};
+    self.vt = VT_I4;
+    BSTR value = nullptr;
+    text1->get_accValue(self, &value);
+    EXPECT_EQ(value ? std::wstring(value) : L"", L"");
+    SysFreeString(value);
     CoUninitialize();
 }
 
