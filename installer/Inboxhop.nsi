@@ -193,11 +193,12 @@ Function RunProgram
 FunctionEnd
 
 ; Notes the mode's mailto command found now, so that the uninstaller can put
-; it back: once, at the first install (an upgrade keeps the first note), and
-; only a command of another program (a command naming this Inboxhop.exe is
-; noted as no command). A press of the program's button keeps the same note
-; of what it replaced; the first note stands. Just for me, it also notes
-; what the user's mailto class lacked (SaveMailtoClass).
+; it back: once, at the first install whose option writes the command (an
+; upgrade keeps the first note), and only a command of another program (a
+; command naming this Inboxhop.exe is noted as no command). A press of the
+; program's button keeps the same note of what it replaced; the first note
+; stands. Just for me, it also notes what the user's mailto class lacked
+; (SaveMailtoClass).
 Function SaveMailtoCommand
   ${If} $PerUser = 1
     Call SaveMailtoClass
@@ -429,7 +430,6 @@ Section "${PRODUCT}" SecProgram
   ${EndIf}
 
   Call RemoveInstallationElsewhere
-  Call SaveMailtoCommand
 
   ClearErrors
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Inboxhop.exe" "" "$INSTDIR\Inboxhop.exe" 0
@@ -452,6 +452,9 @@ Section "${PRODUCT}" SecProgram
 SectionEnd
 
 Section "Use Inboxhop for mail links" SecMailLinks
+  ; Noted only when this option writes the command: without it, a later
+  ; press keeps its own note of what it replaces.
+  Call SaveMailtoCommand
   Call ReadMailtoCommand
   ClearErrors
   !insertmacro MailLinkView
@@ -555,18 +558,25 @@ Function un.RemoveMailLinkKeys
       WriteRegStr SHCTX "${MAILTO_COMMAND_KEY}" "" $4
     ${ElseIf} $3 = ${REG_EXPAND_SZ}
       WriteRegExpandStr SHCTX "${MAILTO_COMMAND_KEY}" "" $4
-    ${ElseIf} $PerUser = 1
-    ${AndIf} $5 = 1
-      DeleteRegKey HKCU "${MAILTO_CLASS_KEY}"
     ${Else}
       DeleteRegValue SHCTX "${MAILTO_COMMAND_KEY}" ""
       ; Just for me, the command's key and those up to the class, when empty.
+      ; A class the installer made loses its name and mark too, and goes
+      ; when nothing else is left in it: another program may have put its
+      ; own values there since, and they stay.
       ${If} $PerUser = 1
+        ${If} $5 = 1
+          DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
+          DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
+        ${EndIf}
         StrCpy $0 "${MAILTO_COMMAND_KEY}"
         ${DoUntil} $0 == "${MAILTO_CLASS_KEY}"
           DeleteRegKey /ifempty HKCU $0
           ${GetParent} $0 $0
         ${Loop}
+        ${If} $5 = 1
+          DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}"
+        ${EndIf}
       ${EndIf}
     ${EndIf}
     !insertmacro OwnView

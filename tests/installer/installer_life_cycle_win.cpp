@@ -417,7 +417,8 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
 }
 
 // Just for me, beside the machine's installation, twice: over a mailto class of the user's own that holds only a
-// command, which is left exactly as it was, and with no mailto class of the user's, which goes again.
+// command, which is left exactly as it was, and with no mailto class of the user's, which goes again but for what
+// another program put into it since.
 TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesAlone) {
     Install();
     const Installation machine = ReadMachineInstallation();
@@ -466,14 +467,21 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
                     PutTree(HKEY_CURRENT_USER, kProgIdKey, user.progId) &&
                     PutTree(HKEY_CURRENT_USER, kMailtoClassKey, user.mailtoClass) &&
                     WriteRaw(HKEY_CURRENT_USER, kRegisteredApps, L"Inboxhop", *user.registeredApp));
+        // Another mail program puts its icon into the class that the installer made: the icon stays.
+        std::optional<KeyTree> classAfter = usersClass;
+        if (!userHadACommand) {
+            const RawValue othersIcon = TextValue(L"C:\\Other\\mail.exe,0");
+            ASSERT_TRUE(WriteRaw(HKEY_CURRENT_USER, kMailtoClassKey + L"\\DefaultIcon", L"", othersIcon));
+            classAfter = KeyTree{{}, {{L"DefaultIcon", KeyTree{{{L"", othersIcon}}, {}}}}};
+        }
 
         Uninstall(HKEY_CURRENT_USER);
         ExpectNothingOfTheInstallationLeft(HKEY_CURRENT_USER);
-        EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, kMailtoClassKey) == usersClass) << "the user's mailto class changed";
+        EXPECT_TRUE(ReadTree(HKEY_CURRENT_USER, kMailtoClassKey) == classAfter) << "the user's mailto class changed";
         if (userHadACommand) {
             EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kMailtoCommandKey, L""), usersOwn) << "the user's command is not back";
-            ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
         }
+        ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, kMailtoClassKey));
         EXPECT_TRUE(ReadMachineInstallation() == machine) << "uninstalling for the user changed the machine's";
     }
     Uninstall();
