@@ -87,14 +87,12 @@ void DeleteIfEmpty(const wchar_t* path) {
     if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
 }
 
-}  // namespace
-
-extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
+void Restore(MSIHANDLE install) {
     std::wstring folder = Property(install, L"CustomActionData");
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     if (folder.empty()) {
         Log(install, L"no installation folder given");
-        return ERROR_SUCCESS;
+        return;
     }
     const std::wstring recordKey(kRecordKey);
 
@@ -128,7 +126,7 @@ extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE insta
             // Another copy of Inboxhop holds the command: the record is its.
             Log(install, L"the mailto command names another Inboxhop.exe and stays: " + current);
             RegCloseKey(command);
-            return ERROR_SUCCESS;
+            return;
         } else {
             Log(install, L"the mailto command is another program's and stays: " + current);
         }
@@ -144,5 +142,16 @@ extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE insta
     }
     DeleteIfEmpty(recordKey.c_str());
     DeleteIfEmpty(L"SOFTWARE\\Kestrelon");
+}
+
+}  // namespace
+
+// Nothing that fails here fails the removal: without the command given back,
+// the removal still takes the program away. No exception may leave the DLL.
+extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
+    try {
+        Restore(install);
+    } catch (...) {
+    }
     return ERROR_SUCCESS;
 }
