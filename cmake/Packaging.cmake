@@ -23,6 +23,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATI
 add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/mail_handler_keys.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/modRegStuff_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp
             ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp)
 target_include_directories(InboxhopMailLinksAction PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(InboxhopMailLinksAction PRIVATE msi advapi32)

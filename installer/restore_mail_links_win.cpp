@@ -17,17 +17,11 @@
 #include <string>
 
 #include "registry/mail_handler_keys.h"
+#include "registry/modRegStuff.h"
 
 namespace {
 
 using namespace inboxhop;
-
-// On 64-bit Windows the command is read and written where the 64-bit shell
-// reads it, as the program does.
-REGSAM ShellView() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
-}
 
 std::wstring Property(MSIHANDLE install, const wchar_t* name) {
     DWORD size = 0;
@@ -37,26 +31,6 @@ std::wstring Property(MSIHANDLE install, const wchar_t* name) {
     if (MsiGetPropertyW(install, name, value.data(), &size) != ERROR_SUCCESS) return L"";
     value.resize(size);
     return value;
-}
-
-// A text value and its type; type REG_NONE when there is none.
-std::wstring ReadText(HKEY key, const wchar_t* name, DWORD& type) {
-    type = REG_NONE;
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        type = REG_NONE;
-        return L"";
-    }
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS) {
-        type = REG_NONE;
-        return L"";
-    }
-    text.resize(bytes / sizeof(wchar_t));
-    if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-    return text;
 }
 
 DWORD ReadNumber(HKEY key, const wchar_t* name) {
@@ -96,24 +70,31 @@ void Restore(MSIHANDLE install) {
     }
     const std::wstring recordKey(kRecordKey);
 
-    HKEY command;
-    const std::wstring commandKey(kMailtoCommandKey);
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, commandKey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | ShellView(),
-                      &command) == ERROR_SUCCESS) {
-        DWORD type;
-        const std::wstring current = ReadText(command, L"", type);
-        if (type != REG_NONE && NamesExecutable(current, ExecutablePath(folder))) {
-            HKEY record;
-            DWORD savedType = REG_NONE;
-            std::wstring saved;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, recordKey.c_str(), 0, KEY_QUERY_VALUE, &record) == ERROR_SUCCESS) {
-                if (ReadNumber(record, std::wstring(kRecordSaved).c_str()) == 1) {
-                    savedType = ReadNumber(record, std::wstring(kRecordCommandType).c_str());
-                    DWORD textType;
-                    saved = ReadText(record, std::wstring(kRecordCommand).c_str(), textType);
-                }
-                RegCloseKey(record);
+    // The command where the 64-bit shell reads it, as the program writes it;
+    // the record in the program's own view, where the installers keep it.
+    std::wstring current;
+    DWORD type = REG_NONE;
+    ReadRegistryText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", current, type, true);
+    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (isText && NamesExecutable(current, ExecutablePath(folder))) {
+        DWORD savedType = REG_NONE;
+        std::wstring saved;
+        HKEY record;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, recordKey.c_str(), 0, KEY_QUERY_VALUE, &record) == ERROR_SUCCESS) {
+            if (ReadNumber(record, std::wstring(kRecordSaved).c_str()) == 1) {
+                savedType = ReadNumber(record, std::wstring(kRecordCommandType).c_str());
             }
+            RegCloseKey(record);
+        }
+        DWORD textType = REG_NONE;
+        if (savedType == REG_SZ || savedType == REG_EXPAND_SZ) {
+            ReadRegistryText(HKEY_LOCAL_MACHINE, kRecordKey, kRecordCommand, saved, textType);
+        }
+        HKEY command;
+        const std::wstring commandKey(kMailtoCommandKey);
+        const REGSAM shellView = RegistryAccess() & KEY_WOW64_64KEY;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, commandKey.c_str(), 0, KEY_SET_VALUE | shellView, &command) ==
+            ERROR_SUCCESS) {
             if (savedType == REG_SZ || savedType == REG_EXPAND_SZ) {
                 RegSetValueExW(command, L"", 0, savedType, reinterpret_cast<const BYTE*>(saved.c_str()),
                                static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
@@ -122,15 +103,14 @@ void Restore(MSIHANDLE install) {
                 RegDeleteValueW(command, L"");
                 Log(install, L"the mailto command this installation's press wrote is removed");
             }
-        } else if (type != REG_NONE && NamesInboxhop(current)) {
-            // Another copy of Inboxhop holds the command: the record is its.
-            Log(install, L"the mailto command names another Inboxhop.exe and stays: " + current);
             RegCloseKey(command);
-            return;
-        } else {
-            Log(install, L"the mailto command is another program's and stays: " + current);
         }
-        RegCloseKey(command);
+    } else if (isText && NamesInboxhop(current)) {
+        // Another copy of Inboxhop holds the command: the record is its.
+        Log(install, L"the mailto command names another Inboxhop.exe and stays: " + current);
+        return;
+    } else if (isText) {
+        Log(install, L"the mailto command is another program's and stays: " + current);
     }
 
     HKEY record;
