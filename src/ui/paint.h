@@ -27,12 +27,13 @@ ScopedFont CreateUiFont(std::wstring_view face, int hundredthsOfPoint, bool bold
 // shows at the next paint.
 bool UseSystemColors();
 
-// A colour that may name a system colour, as the window's colour settings
-// do: 0x80000000 plus the system colour's index (0x8000000F: button face).
 // `text` when it reads well on `back`, else black or white, whichever
 // reads better: so that a system colour never vanishes on a fixed one.
 COLORREF ReadableOn(COLORREF text, COLORREF back);
 
+// A colour that may name a system colour, as the window's colour settings
+// do: 0x80000000 plus the system colour's index (0x8000000F: button face).
+// ResolveColor answers the colour it shows now.
 inline constexpr COLORREF kButtonFaceColor = 0x80000000 | COLOR_BTNFACE;
 COLORREF ResolveColor(COLORREF color);
 
