@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_checks.h"
+#include "base/system_error.h"
 #include "ui/form1.h"
 
 namespace {
@@ -101,20 +102,36 @@ TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
     ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
 }
 
-TEST_F(HandOff, AShellThatCannotOpenTheAddressShowsNothingAndTheProgramEnds) {
-    // Gmail's address is an https one.
-    const std::wstring https = L"Software\\Classes\\https";
-    for (bool programMissing : {false, true}) {
-        SCOPED_TRACE(programMissing ? "a program that is missing" : "no program for https");
-        ScratchTree saved(HKEY_LOCAL_MACHINE, https);
-        if (programMissing) {
-            WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
-                      L"\"C:\\nowhere\\browser.exe\" \"%1\"");
-        } else {
-            DeleteTree(HKEY_LOCAL_MACHINE, https);
-        }
-        option_.Set(L"1");
-        ExpectOpens(L" \"mailto:someone@example.com\"", L"");
+// The person who followed the link is told: the step's error report with the system's reason, and exit code 1.
+TEST_F(HandOff, AnAddressTheShellCannotOpenIsReportedAtItsStepAndTheProgramEndsWithExitCode1) {
+    const struct {
+        const ComposePage* service;
+        int line;
+        const wchar_t* scheme;  // Gmail's address is an https one, the others' http
+        bool programMissing;    // a command naming a missing program; otherwise no class at all
+        DWORD error;
+    } cases[] = {
+        {&kGmailPage, 156, L"https", false, ERROR_NO_ASSOCIATION},
+        {&kYahooPage, 160, L"http", false, ERROR_NO_ASSOCIATION},
+        {&kHotmailPage, 164, L"http", true, ERROR_FILE_NOT_FOUND},
+        {&kAolPage, 168, L"http", true, ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << c.line);
+        const std::wstring scheme = std::wstring(L"Software\\Classes\\") + c.scheme;
+        ScratchTree saved(HKEY_LOCAL_MACHINE, scheme);
+        ASSERT_TRUE(c.programMissing ? WriteText(HKEY_LOCAL_MACHINE, scheme + L"\\shell\\open\\command", L"",
+                                                 L"\"C:\\nowhere\\browser.exe\" \"%1\"")
+                                     : DeleteTree(HKEY_LOCAL_MACHINE, scheme));
+        option_.Set(c.service->code);
+        ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"");
+        EXPECT_EQ(run.exitCode, std::optional<DWORD>(1));
+        EXPECT_FALSE(run.windowShown);
+        EXPECT_TRUE(run.addresses.empty());
+        ASSERT_EQ(run.boxes.size(), 1u);
+        EXPECT_TRUE(IsErrorReport(run.boxes[0], c.line, inboxhop::SystemMessage(c.error)));
+        EXPECT_NE(run.boxes[0].icon, nullptr);  // another process's icon: its handle is its own under Wine
+        EXPECT_EQ(run.boxes[0].buttons, 1);
     }
 }
 

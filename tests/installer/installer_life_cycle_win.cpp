@@ -488,6 +488,40 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
     ExpectNothingOfTheInstallationLeft();
 }
 
+// /MAILLINKS=0 installs the program, its shortcut and its entry alone, in either mode, and uninstalls without a trace;
+// any other value than 0 or 1 ends with 2 and installs nothing.
+TEST_F(Installer, MailLinksOffInstallsTheProgramAloneAndAnotherValueInstallsNothing) {
+    const struct {
+        HKEY root;
+        std::wstring arguments;
+        DWORD code;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, L" /S /MAILLINKS=0 /D=" + folder_, 0},
+        {HKEY_CURRENT_USER, L" /S /CurrentUser /MAILLINKS=0", 0},
+        {HKEY_LOCAL_MACHINE, L" /S /MAILLINKS=yes /D=" + folder_, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        auto read = [&] { return c.root == HKEY_LOCAL_MACHINE ? ReadMachineInstallation() : ReadUserInstallation(); };
+        const Installation before = read();
+        ASSERT_EQ(RunToEnd(setup_, c.arguments), c.code);
+        const Installation after = read();
+        if (c.code != 0) {
+            EXPECT_TRUE(after == before) << "something was installed";
+            continue;
+        }
+        EXPECT_EQ(after.files, (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
+                                                          L"Uninstall.exe"}));
+        EXPECT_FALSE(after.shortcutTarget.empty());
+        EXPECT_TRUE(after.entry.has_value());
+        EXPECT_TRUE(!after.client && !after.progId && !after.registeredApp) << "registered for mail links";
+        EXPECT_TRUE(after.mailtoClass == before.mailtoClass) << "the mailto class changed";
+        Uninstall(c.root);
+        ExpectNothingOfTheInstallationLeft(c.root);
+    }
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_);
+}
+
 // Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
 // each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
 TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
