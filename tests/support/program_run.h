@@ -27,27 +27,16 @@ struct ProgramRun {
     std::vector<std::wstring> programs;  // their file names, where they could be read
 };
 
-// The folder the tests start the program from: a copy of the built program and of the shipped pointer file in a
-// folder of the test run's own, made at first use. A skin or pointer file that someone leaves beside the built
-// program (as the README's skin example does) then changes no result.
+// The folder the tests start the program from: a copy of the built program and of the shipped pointer file (taken
+// from the source, on Wine's drive Z:) in a folder of the test run's own, made at first use, so that a skin or pointer
+// file left beside the built program changes no result. A failed copy leaves no program: every start fails, plainly.
 inline const std::wstring& TestProgramFolder() {
-    static const std::wstring folder = [] {
-        const std::wstring made = NewScratchFolder(L"program");
-        // The pointer file as the source has it: the build folder's copy may have been replaced.
-        using DosName = wchar_t*(CDECL*)(const char*);
-        auto dosName = reinterpret_cast<DosName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-        wchar_t* pointer = dosName ? dosName(INBOXHOP_SOURCE_POINTER_FILE) : nullptr;
-        // A copy that fails leaves no program to start: every start then fails, plainly.
-        CopyProgram(BuildFolder() + L"\\Inboxhop.exe", made + L"\\Inboxhop.exe");
-        if (pointer) CopyFileW(pointer, (made + L"\\HAND-M.CUR").c_str(), FALSE);
-        HeapFree(GetProcessHeap(), 0, pointer);
-        return made;
-    }();
+    static const std::wstring folder = NewScratchFolder(L"program");
+    static const bool copied = CopyProgram(BuildFolder() + L"\\Inboxhop.exe", folder + L"\\Inboxhop.exe") &&
+                               CopyFileW(INBOXHOP_SOURCE_POINTER_FILE, (folder + L"\\HAND-M.CUR").c_str(), FALSE);
+    (void)copied;
     return folder;
 }
-
-// The program the tests start.
 inline std::wstring ProgramPath() { return TestProgramFolder() + L"\\Inboxhop.exe"; }
 
 // Starts `"<program>"<arguments>` (arguments as they are, usually starting

@@ -54,13 +54,11 @@ struct SeenBox {
     std::wstring title;
     std::wstring text;
     HICON icon = nullptr;  // the icon the box shows, null when none
-    int buttons = 0;       // how many buttons it shows
 };
 
 // Reads the box's icon, and its message: the longest of its static texts.
 inline BOOL CALLBACK ReadMessageBoxChild(HWND child, LPARAM param) {
     auto* box = reinterpret_cast<SeenBox*>(param);
-    if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && IsWindowVisible(child)) ++box->buttons;
     if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) return TRUE;
     if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         box->icon = reinterpret_cast<HICON>(Ask(child, STM_GETICON));
