@@ -9,22 +9,19 @@ namespace inboxhop {
 namespace {
 
 // The system error code for one of the shell's own failure codes, for a
-// shell that reports a failure only there.
+// shell that reports a failure only there. Below 26 the shell's codes are
+// the system's (SE_ERR_FNF is ERROR_FILE_NOT_FOUND, ...).
 DWORD ErrorOfShellCode(INT_PTR code) {
     switch (code) {
-    case 0:
-    case SE_ERR_OOM: return ERROR_NOT_ENOUGH_MEMORY;
-    case SE_ERR_FNF: return ERROR_FILE_NOT_FOUND;
-    case SE_ERR_PNF: return ERROR_PATH_NOT_FOUND;
-    case SE_ERR_ACCESSDENIED: return ERROR_ACCESS_DENIED;
+    case 0: return ERROR_NOT_ENOUGH_MEMORY;
     case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
     case SE_ERR_DDETIMEOUT:
     case SE_ERR_DDEFAIL:
     case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
     case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
-    case SE_ERR_ASSOCINCOMPLETE:
-    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
-    default: return ERROR_BAD_FORMAT;  // SE_ERR_BAD_FORMAT and codes not known here
+    default: return static_cast<DWORD>(code);
     }
 }
 
