@@ -11,8 +11,8 @@
 ; press of the program's push button writes, under HKEY_LOCAL_MACHINE or
 ; for the current user: the rows of the program's own table, which the build
 ; generates into Registration.nsh.
-; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/D=<folder>] and
-; Uninstall.exe /S.
+; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/MAILLINKS=0|1]
+; [/D=<folder>] and Uninstall.exe /S.
 
 Unicode true
 ; Signed when the build signs: make-setup.cmake passes the script that signs
@@ -32,6 +32,7 @@ SetCompressor /SOLID lzma
 AllowSkipFiles off
 
 !include LogicLib.nsh
+!include Sections.nsh
 !include x64.nsh
 !include FileFunc.nsh
 !include WinCore.nsh
@@ -169,6 +170,7 @@ FunctionEnd
 !insertmacro MailtoCommandReader "un."
 
 Function .onInit
+  Call MailLinksOption
   Call InstallModeInit
   ; One program, one owner of its files and keys: not over an installation
   ; of the MSI package, whose removal would take this one's files away.
@@ -482,6 +484,26 @@ Section "Use Inboxhop for mail links" SecMailLinks
   ${EndIf}
   ${NotifyShell_AssocChanged}
 SectionEnd
+
+; /MAILLINKS=0 turns "Use Inboxhop for mail links" off, as the MSI's
+; MAILLINKS=0 does: the program and its shortcut, no mail-link registration.
+; /MAILLINKS=1, the default, leaves it on. Any other value ends the installer
+; before anything is installed or elevated.
+Function MailLinksOption
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/MAILLINKS=" $1
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  ${If} $1 == "0"
+    !insertmacro UnselectSection ${SecMailLinks}
+  ${ElseIf} $1 != "1"
+    MessageBox MB_OK|MB_ICONSTOP "/MAILLINKS= must be 0 or 1; it was $1." /SD IDOK
+    SetErrorLevel ${FAILED}
+    Quit
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The program, its Start menu shortcut and its entry in Apps."

@@ -127,11 +127,18 @@ Function ChooseFolder
 FunctionEnd
 
 ; This installer again, with administrator rights, for anyone; silent when
-; this one is, into the folder /D= named.
+; this one is, with the /MAILLINKS= this one was given, into the folder /D=
+; named.
 Function StartElevatedForAnyone
   StrCpy $0 "/AllUsers"
   ${If} ${Silent}
     StrCpy $0 "/S $0"
+  ${EndIf}
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/MAILLINKS=" $2
+  ${IfNot} ${Errors}
+    StrCpy $0 "$0 /MAILLINKS=$2"
   ${EndIf}
   ${If} $FolderGiven = 1
     StrCpy $0 "$0 /D=$INSTDIR"

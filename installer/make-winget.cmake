@@ -54,12 +54,15 @@ Description: Inboxhop makes a web-mail service (Gmail, Yahoo! Mail, Windows Live
 Tags:
 - mailto
 - email
+InstallationNotes: A silent install registers Inboxhop for mailto links. To install the program alone, give the EXE installer /MAILLINKS=0 (winget install --custom /MAILLINKS=0) or the MSI MAILLINKS=0.
 ManifestType: defaultLocale
 ManifestVersion: ${schema}
 ")
 
 # The EXE installer once per scope; its own exit codes: 1638 while the MSI's
-# installation is there, 740 when administrator rights were refused.
+# installation is there, 740 when administrator rights were refused. Both
+# installers take the mail-link switch (EXE /MAILLINKS=0 or 1, MSI
+# MAILLINKS=0 or 1) through winget's --custom; the locale's notes say so.
 set(setup_entry "\
   InstallerSha256: ${sha256_${CPACK_INBOXHOP_SETUP}}
   ExpectedReturnCodes:

@@ -16,8 +16,9 @@ public:
 
     // The start-up sequence, given the argument text of the command line.
     // Returns what follows it: the window is shown, or, after a mail link
-    // was handed on, the program ends without showing it.
-    enum class AfterLoad { ShowWindow, EndProgram };
+    // was handed on, the program ends without showing it; EndUnopened when
+    // the compose address could not be opened (the error report told so).
+    enum class AfterLoad { ShowWindow, EndProgram, EndUnopened };
     AfterLoad Form_Load(std::wstring_view commandText);
 
     // Marks a service button and, when that is a new selection, stores the

@@ -27,20 +27,23 @@ void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection
 
 // The hand-off of a mail link, under the start-up's trap: clean the link,
 // build the chosen service's compose address, have the shell open it. The
-// program ends when it returns, without showing its window.
-void HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
+// program ends when it returns, without showing its window. Answers false
+// when the chosen service's build-and-open step failed (it was reported):
+// the compose address was not opened. A choice that names no service opens
+// nothing and is no failure.
+bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
     trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
     for (int i = 0; i < kServiceCount; ++i) {
         const std::wstring_view code = kServices[i].code;
         // Each service's test guards its build-and-open step.
         if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
-            trap.Step(kServiceSteps[i].handOffOpen, [&] {
+            return trap.Step(kServiceSteps[i].handOffOpen, [&] {
                 if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
             });
-            break;
         }
     }
     // Line 170, the end of the program, is the caller's.
+    return true;
 }
 
 }  // namespace
@@ -78,8 +81,8 @@ Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandL
     if (trap.Test(kTestCommandLine, [&] { return commandText.empty(); })) return AfterLoad::ShowWindow;
     // The shell may show its own dialogs over the window; a message-only
     // window cannot own them.
-    HandOffMailLink(trap, window_.DialogOwner(), choice, std::move(commandText));
-    return AfterLoad::EndProgram;
+    return HandOffMailLink(trap, window_.DialogOwner(), choice, std::move(commandText)) ? AfterLoad::EndProgram
+                                                                                           : AfterLoad::EndUnopened;
 }
 
 void Form1Procedures::PushButton1_Click() {

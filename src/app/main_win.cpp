@@ -17,10 +17,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         Form1 form(instance);
         Form1Procedures procedures(form);
         if (!form.Create(commandText.empty() ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures)) return 1;
-        if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::EndProgram) {
+        const Form1Procedures::AfterLoad after = procedures.Form_Load(commandText);
+        if (after != Form1Procedures::AfterLoad::ShowWindow) {
             // The mail link is handed on: end at once, without showing the
-            // window or running its closing handlers.
-            ExitProcess(0);
+            // window or running its closing handlers. Exit code 1 tells a
+            // caller that the compose address was not opened.
+            ExitProcess(after == Form1Procedures::AfterLoad::EndUnopened ? 1 : 0);
         }
         return form.Run(showCommand);
     } catch (...) {

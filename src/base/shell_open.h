@@ -15,7 +15,8 @@ namespace inboxhop {
 // represent. The shell finishes handing it over before this returns, so the
 // caller may end at once (an association served through DDE or a background
 // thread would otherwise be cut off), and shows no message of its own: a
-// failure is the caller's to report. Answers whether the shell took it.
+// failure is the caller's to report. Answers whether the shell took it; when
+// it did not, the thread's last error says why, as a system error code.
 bool ShellOpen(std::wstring_view file, int show, HWND owner = nullptr, const wchar_t* directory = nullptr);
 
 }  // namespace inboxhop

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app_checks.h"
+#include "base/system_error.h"
 #include "ui/form1.h"
 
 namespace {
 
 using namespace testing_support;
+using inboxhop::SystemMessage;
 
 class HandOff : public ::testing::Test {
 protected:
@@ -101,20 +103,28 @@ TEST_F(HandOff, AChoiceStoredWithExtraNulsIsReadAsWindowsShowsIt) {
     ExpectOpens(L" \"mailto:someone@example.com\"", Gmail(L"someone@example.com"));
 }
 
-TEST_F(HandOff, AShellThatCannotOpenTheAddressShowsNothingAndTheProgramEnds) {
-    // Gmail's address is an https one.
-    const std::wstring https = L"Software\\Classes\\https";
-    for (bool programMissing : {false, true}) {
-        SCOPED_TRACE(programMissing ? "a program that is missing" : "no program for https");
-        ScratchTree saved(HKEY_LOCAL_MACHINE, https);
+TEST_F(HandOff, AnAddressTheShellCannotOpenIsReportedAtItsStepAndTheProgramEndsWithExitCode1) {
+    // Gmail's address is an https one, the other services' http ones; their steps are 156, 160, 164 and 168.
+    const ComposePage* services[] = {&kGmailPage, &kYahooPage, &kHotmailPage, &kAolPage};
+    for (int i = 0; i < 4; ++i) {
+        const bool programMissing = i >= 2;
+        SCOPED_TRACE(programMissing ? "a program that is missing" : "no class for the scheme");
+        const std::wstring scheme = i == 0 ? L"Software\\Classes\\https" : L"Software\\Classes\\http";
+        ScratchTree saved(HKEY_LOCAL_MACHINE, scheme);
         if (programMissing) {
-            WriteText(HKEY_LOCAL_MACHINE, https + L"\\shell\\open\\command", L"",
+            WriteText(HKEY_LOCAL_MACHINE, scheme + L"\\shell\\open\\command", L"",
                       L"\"C:\\nowhere\\browser.exe\" \"%1\"");
         } else {
-            DeleteTree(HKEY_LOCAL_MACHINE, https);
+            DeleteTree(HKEY_LOCAL_MACHINE, scheme);
         }
-        option_.Set(L"1");
-        ExpectOpens(L" \"mailto:someone@example.com\"", L"");
+        option_.Set(services[i]->code);
+        ProgramRun run = RunProgram(browser_, L" \"mailto:someone@example.com\"");
+        EXPECT_EQ(run.exitCode, std::optional<DWORD>(1));
+        EXPECT_TRUE(!run.windowShown && run.addresses.empty());
+        ASSERT_EQ(run.boxes.size(), 1u);
+        // The step's report, opening with the system's reason.
+        const std::wstring reason = SystemMessage(programMissing ? ERROR_FILE_NOT_FOUND : ERROR_NO_ASSOCIATION);
+        EXPECT_TRUE(IsErrorReport(run.boxes[0], 156 + 4 * i) && run.boxes[0].text.starts_with(reason + L"\r\n"));
     }
 }
 

@@ -488,6 +488,22 @@ TEST_F(Installer, JustForMeRegistersAsTheMachinesForTheUserAndLeavesTheMachinesA
     ExpectNothingOfTheInstallationLeft();
 }
 
+// /MAILLINKS=0, in either mode: the program, its shortcut and its entry, no mail-link registration; uninstalled
+// without a trace. (A value other than 0 or 1 is one of the failures below.)
+TEST_F(Installer, MailLinksOffInstallsTheProgramAlone) {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        const bool user = root == HKEY_CURRENT_USER;
+        ASSERT_EQ(RunToEnd(setup_, user ? L" /S /CurrentUser /MAILLINKS=0" : L" /S /MAILLINKS=0 /D=" + folder_), 0u);
+        const Installation installed = user ? ReadUserInstallation() : ReadMachineInstallation();
+        EXPECT_TRUE(installed.entry && installed.files.size() == 4u && !installed.shortcutTarget.empty());
+        EXPECT_TRUE(!installed.client && !installed.progId && !installed.registeredApp) << "registered";
+        EXPECT_FALSE(user && installed.mailtoClass) << "a mailto class made for the user";
+        Uninstall(root);
+        ExpectNothingOfTheInstallationLeft(root);
+    }
+    EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_);
+}
+
 // Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
 // each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
 TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
@@ -518,6 +534,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {"an uninstall while Inboxhop runs", folder_ + L"\\Uninstall.exe", L" /S _?=" + folder_, L"", folder_},
         {"just for me, the same", UserFolder() + L"\\Uninstall.exe", L" /S _?=" + UserFolder(), L"", UserFolder()},
         {"an empty /D=", setup_, L" /S /D="},
+        {"a /MAILLINKS= other than 0 or 1", setup_, L" /S /MAILLINKS=yes /D=" + folder_ + L" new"},
         {"the quiet uninstall command while Inboxhop runs", quiet.substr(1, quiet.find(L'"', 1) - 1),
          quiet.substr(quiet.find(L'"', 1) + 1), L"", folder_},
     };

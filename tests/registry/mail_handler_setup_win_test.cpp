@@ -103,7 +103,7 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientShellCommandKey), L""),
-              L"\"" + BuildFolder() + L"\\Inboxhop.exe\"");
+              L"\"" + TestProgramFolder() + L"\\Inboxhop.exe\"");
 }
 
 // A user without administrator rights finds the machine's keys read-only: the press registers Inboxhop for this user
@@ -131,7 +131,7 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
     ExpectPlainBox(PressOnce(), std::wstring(kCurrentUserDoneMessage));
     // The user's own registration, byte for byte: a complete mailto class, the program's class, the client with its
     // capabilities, and its entry.
-    const std::wstring link = L"\"" + BuildFolder() + L"\\Inboxhop.exe\" \"%1\"";
+    const std::wstring link = L"\"" + TestProgramFolder() + L"\\Inboxhop.exe\" \"%1\"";
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoCommandKey), L""), TextValue(link));
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoClassKey), L""), TextValue(L"URL:MailTo Protocol"));
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(kMailtoClassKey), L"URL Protocol"), TextValue(L""));
@@ -139,7 +139,7 @@ TEST_F(MailHandlerSetup, WithoutRightsToTheMachineThePressRegistersTheUserAlone)
               TextValue(L"SOFTWARE\\Clients\\Mail\\Inboxhop\\Capabilities"));
     for (const HandlerStep& step : CurrentUserRegistrationSteps()) {
         if (step.action != KeyAction::Write) continue;
-        const RegistryValue value = StepValue(step, BuildFolder());
+        const RegistryValue value = StepValue(step, TestProgramFolder());
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, std::wstring(step.path), std::wstring(step.valueName)),
                   (RawValue{RegistryType(value), StoredBytes(value)}))
             << std::wstring(step.path) << L" " << std::wstring(step.valueName);

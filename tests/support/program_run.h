@@ -27,8 +27,17 @@ struct ProgramRun {
     std::vector<std::wstring> programs;  // their file names, where they could be read
 };
 
-// The built program.
-inline std::wstring ProgramPath() { return BuildFolder() + L"\\Inboxhop.exe"; }
+// The folder the tests start the program from: a copy of the built program and of the shipped pointer file (taken
+// from the source, on Wine's drive Z:) in a folder of the test run's own, made at first use, so that a skin or pointer
+// file left beside the built program changes no result. A failed copy leaves no program: every start fails, plainly.
+inline const std::wstring& TestProgramFolder() {
+    static const std::wstring folder = NewScratchFolder(L"program");
+    static const bool copied = CopyProgram(BuildFolder() + L"\\Inboxhop.exe", folder + L"\\Inboxhop.exe") &&
+                               CopyFileW(INBOXHOP_SOURCE_POINTER_FILE, (folder + L"\\HAND-M.CUR").c_str(), FALSE);
+    (void)copied;
+    return folder;
+}
+inline std::wstring ProgramPath() { return TestProgramFolder() + L"\\Inboxhop.exe"; }
 
 // Starts `"<program>"<arguments>` (arguments as they are, usually starting
 // with a blank), waits for it and for what it started: what happened.

@@ -562,7 +562,7 @@ std::wstring ProgramWith(SkinFile skinKind, const std::string& skin, PointerFile
             if (!SetFileAttributesW(path.c_str(), attributes)) return L"";
         }
     }
-    const std::wstring cursor = folder + L"\\HAND-M.CUR", shipped = BuildFolder() + L"\\HAND-M.CUR";
+    const std::wstring cursor = folder + L"\\HAND-M.CUR", shipped = TestProgramFolder() + L"\\HAND-M.CUR";
     if (pointer == PointerFile::Shipped && !CopyFileW(shipped.c_str(), cursor.c_str(), FALSE)) return L"";
     if (pointer == PointerFile::Broken && !WriteFileBytes(cursor, "This is no cursor.\r\n")) return L"";
     return program;
