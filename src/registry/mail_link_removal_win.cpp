@@ -70,6 +70,18 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
+// The number in decimal (std::to_wstring would bring the C library's whole
+// formatter into the program).
+std::wstring Decimal(LONG number) {
+    std::wstring digits;
+    unsigned long rest = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + rest % 10));
+        rest /= 10;
+    } while (rest != 0);
+    return number < 0 ? L"-" + digits : digits;
+}
+
 std::wstring Parent(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -211,7 +223,7 @@ MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder) {
     default:
         break;
     }
-    if (status != ERROR_SUCCESS) done.report += L" (the registry refused it: error " + std::to_wstring(status) + L")";
+    if (status != ERROR_SUCCESS) done.report += L" (the registry refused it: error " + Decimal(status) + L")";
 
     if (!done.plan.keepRecord) {
         for (std::wstring_view name : {kRecordSaved, kRecordCommandType, kRecordCommand}) {
