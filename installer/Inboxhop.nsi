@@ -167,14 +167,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
 !define KEY_QUERY_VALUE 0x0001
 !define KEY_WOW64_64KEY 0x0100
 
-!macro MailtoCommandReader un
-; The default value of the mailto class's open command in the mode's root,
-; read in the mail-link view: $0 is "key" when the key exists and "" when
-; not, $1 the value's type (0 when there is no value), $2 its text.
-Function ${un}ReadMailtoCommand
+; Whether the mode's root has the mailto class's open command key, where the
+; 64-bit shell reads it: $0 is "key" when it exists and "" when not. (What
+; the command holds is the DLL's to read.)
+Function MailtoCommandKeyExists
   StrCpy $0 ""
-  StrCpy $1 0
-  StrCpy $2 ""
   StrCpy $3 ${KEY_QUERY_VALUE}
   ${If} ${RunningX64}
     IntOp $3 $3 | ${KEY_WOW64_64KEY}
@@ -182,21 +179,9 @@ Function ${un}ReadMailtoCommand
   System::Call 'advapi32::RegOpenKeyExW(p $ModeRoot, w "${MAILTO_COMMAND_KEY}", i 0, i r3, *p .r4) i .r5'
   ${If} $5 = 0
     StrCpy $0 "key"
-    System::Call 'advapi32::RegQueryValueExW(p r4, w "", p 0, *i .r1, p 0, p 0) i .r5'
-    ${If} $5 <> 0
-      StrCpy $1 0
-    ${EndIf}
     System::Call 'advapi32::RegCloseKey(p r4)'
-    ${If} $1 = ${REG_SZ}
-    ${OrIf} $1 = ${REG_EXPAND_SZ}
-      !insertmacro MailLinkView
-      ReadRegStr $2 SHCTX "${MAILTO_COMMAND_KEY}" ""
-      !insertmacro OwnView
-    ${EndIf}
   ${EndIf}
 FunctionEnd
-!macroend
-!insertmacro MailtoCommandReader ""
 
 Function .onInit
   Call InstallModeInit
@@ -469,7 +454,7 @@ Section "Use Inboxhop for mail links" SecMailLinks
   ; Noted only when this option writes the command: without it, a later
   ; press keeps its own note of what it replaces.
   Call SaveMailtoCommand
-  Call ReadMailtoCommand
+  Call MailtoCommandKeyExists
   ClearErrors
   !insertmacro MailLinkView
 
