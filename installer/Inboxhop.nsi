@@ -68,7 +68,8 @@ AllowSkipFiles off
 ; The mail-link record and what a removal gives back are the program's own
 ; rules, in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which
 ; the Windows Installer package uses too: unpacked into $PLUGINSDIR and called
-; through the System plug-in. GiveBackMailLinksIn answers what it did, one
+; through the System plug-in, which unloads it after each call (?u) so that
+; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it did, one
 ; of these (RemovalAction, src/registry/mail_link_record.h):
 !define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"
 !define MAIL_LINKS_ANOTHER_INBOXHOPS 2
@@ -84,15 +85,20 @@ FunctionEnd
 !insertmacro MailLinksDll ""
 !insertmacro MailLinksDll "un."
 
-; $INSTDIR in its full form: "\\", "\.\" and a trailing "\" go, so that the
-; folder is the one the installed program reports as its own.
-Function FullInstallFolder
+; The folder in $0 in its full form: "\\", "\.\" and a trailing "\" go, so
+; that it is the folder the installed program reports as its own.
+Function FullFolderPath
   Call UnpackMailLinksDll
-  System::Call '${MAIL_LINKS_DLL}::FullFolderPathFor(w "$INSTDIR", w .r0, i ${NSIS_MAX_STRLEN}) i .r1'
-  ${If} $1 = 1
-  ${AndIf} $0 != ""
-    StrCpy $INSTDIR $0
+  System::Call '${MAIL_LINKS_DLL}::FullFolderPathFor(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2 ?u'
+  ${If} $2 = 1
+  ${AndIf} $1 != ""
+    StrCpy $0 $1
   ${EndIf}
+FunctionEnd
+Function FullInstallFolder
+  StrCpy $0 $INSTDIR
+  Call FullFolderPath
+  StrCpy $INSTDIR $0
 FunctionEnd
 !include InstallMode.nsh
 
@@ -217,7 +223,7 @@ Function SaveMailtoCommand
     Call SaveMailtoClass
   ${EndIf}
   Call UnpackMailLinksDll
-  System::Call '${MAIL_LINKS_DLL}::RecordMailtoCommandIn(p $ModeRoot) i .r0'
+  System::Call '${MAIL_LINKS_DLL}::RecordMailtoCommandIn(p $ModeRoot) i .r0 ?u'
 FunctionEnd
 
 ; The Apps entry's uninstall commands, $0 and $1 (silent), such that whoever
@@ -376,6 +382,10 @@ FunctionEnd
 ; uninstall entry. When it cannot go (it is running), the install fails.
 Function RemoveInstallationElsewhere
   ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+  ; (An older installer kept the folder as /D= gave it.)
+  ${If} $0 != ""
+    Call FullFolderPath
+  ${EndIf}
   ${If} $0 == ""
   ${OrIf} $0 == $INSTDIR
   ${OrIfNot} ${FileExists} "$0\Uninstall.exe"
@@ -505,7 +515,7 @@ Function un.RemoveMailLinkKeys
   ReadRegDWORD $6 HKCU "${RECORD_KEY}" "MailtoClassNameMade"
   ReadRegDWORD $7 HKCU "${RECORD_KEY}" "MailtoUrlProtocolMade"
   Call un.UnpackMailLinksDll
-  System::Call '${MAIL_LINKS_DLL}::GiveBackMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0'
+  System::Call '${MAIL_LINKS_DLL}::GiveBackMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0 ?u'
   DetailPrint "Mail links: $1"
   StrCpy $KeepCommandNote 0
   ${If} $0 = ${MAIL_LINKS_ANOTHER_INBOXHOPS}

@@ -811,6 +811,8 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
     ScratchTree userSetupEntry(HKEY_CURRENT_USER, kUninstallKey);
     const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
     const std::wstring chosen = NewScratchFolder(L"msi chosen") + L"\\Inbox hop";
+    std::wstring doubled = chosen;
+    doubled.insert(doubled.find_last_of(L'\\'), L"\\");
     fs::create_directory(blocked + L"\\Inboxhop.exe");
     const struct {
         HKEY exeInstalled;
@@ -821,6 +823,8 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
     } cases[] = {
         {nullptr, L" /qn MAILLINKS=0", 0, L"no box"},
         {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + chosen + L"\"", 0, L"no box", chosen},
+        // Kept in its full form.
+        {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + doubled + L"\\.\\\"", 0, L"no box", chosen},
         {HKEY_LOCAL_MACHINE, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
         {HKEY_CURRENT_USER, L" /qb", 1603, L"for your user account by its EXE installer, in " + setupFolder + L"."},
         {nullptr, L" /qb MAILLINKS=no", 1603, L"MAILLINKS must be 0 or 1; it was no."},
@@ -838,6 +842,8 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
         EXPECT_EQ(fs::exists(program), test.code == 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
         if (test.code == 0) {  // an upgrade, in place, keeps the program alone
+            EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kVendorKey + L"\\Inboxhop", L"InstallDir"),
+                      fs::path(program).parent_path().wstring() + L"\\");
             EXPECT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
             EXPECT_TRUE(fs::exists(program) && ReadRegistration() == Registration{}) << "registration written";
             // A press writes the Default-apps keys that the package did not: the removal takes them away too, and
