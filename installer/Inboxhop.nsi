@@ -69,8 +69,10 @@ AllowSkipFiles off
 ; rules, in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which
 ; the Windows Installer package uses too: unpacked into $PLUGINSDIR and called
 ; through the System plug-in, which unloads it after each call (?u) so that
-; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it did, one
-; of these (RemovalAction, src/registry/mail_link_record.h):
+; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it
+; did; the numbers read here (RemovalAction, src/registry/mail_link_record.h)
+; are: another copy of Inboxhop holds the command; the command is back; and
+; above that, Inboxhop's command is removed.
 !define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"
 !define MAIL_LINKS_ANOTHER_INBOXHOPS 2
 !define MAIL_LINKS_RESTORED 3
@@ -268,8 +270,7 @@ FunctionEnd
 ; Just for me, the values the installer adds to the user's mailto class, so
 ; that the uninstaller takes away exactly these: the whole class when the
 ; user had none, otherwise its name and "URL Protocol" when it lacked them.
-; Noted once, like the command, and on its own mark, since a press may have
-; noted the command before.
+; Noted once, at the first install that writes the command, on its own mark.
 Function SaveMailtoClass
   ReadRegDWORD $3 HKCU "${RECORD_KEY}" "MailtoClassSaved"
   ${If} $3 = 1

@@ -74,13 +74,14 @@ struct RemovalFacts {
     VariableLookup variable;
 };
 
+// By number, as the EXE uninstaller reads them (installer/Inboxhop.nsi).
 enum class RemovalAction {
-    NoCommand,              // no text command is there: nothing to give back
-    LeaveAnothers,          // another program's command stays
-    LeaveAnotherInboxhops,  // another copy of Inboxhop's command stays, and the record with it
-    Restore,                // the recorded command goes back
-    DeleteUnrecorded,       // Inboxhop's command goes: no whole record
-    DeleteProgramGone,      // Inboxhop's command goes: the recorded program is gone
+    NoCommand = 0,              // no text command is there: nothing to give back
+    LeaveAnothers = 1,          // another program's command stays
+    LeaveAnotherInboxhops = 2,  // another copy of Inboxhop's command stays, and the record with it
+    Restore = 3,                // the recorded command goes back
+    DeleteUnrecorded = 4,       // Inboxhop's command goes: no whole record
+    DeleteProgramGone = 5,      // Inboxhop's command goes: the recorded program is gone
 };
 
 struct RemovalPlan {
