@@ -16,22 +16,9 @@ std::optional<MailtoCommand> ReadMailtoCommand(HKEY root) {
 bool RecordReplacedMailtoCommand(HKEY root) {
     const std::optional<MailtoCommand> replaced = ReadMailtoCommand(root);
     if (!RecordsReplacedCommand(replaced)) return true;
-    // Already recorded as it is: nothing to write.
-    DWORD saved = 0, type = 0;
-    std::wstring text;
-    DWORD textType = REG_NONE;
-    if (ReadRegistryNumber(root, kRecordKey, kRecordSaved, saved) == ERROR_SUCCESS && saved == 1 &&
-        ReadRegistryNumber(root, kRecordKey, kRecordCommandType, type) == ERROR_SUCCESS && type == replaced->type &&
-        ReadRegistryText(root, kRecordKey, kRecordCommand, text, textType) == ERROR_SUCCESS &&
-        text == replaced->text) {
-        return true;
-    }
     const LONG unmarked = DeleteRegistryValue(root, kRecordKey, kRecordSaved);
     if (unmarked != ERROR_SUCCESS && unmarked != ERROR_FILE_NOT_FOUND) return false;
-    const RegistryValue command = replaced->type == kExpandableTextType
-                                      ? RegistryValue(ExpandableText{replaced->text})
-                                      : RegistryValue(replaced->text);
-    return WriteOwnViewValue(root, kRecordKey, kRecordCommand, command) == ERROR_SUCCESS &&
+    return WriteOwnViewValue(root, kRecordKey, kRecordCommand, replaced->text) == ERROR_SUCCESS &&
            WriteOwnViewValue(root, kRecordKey, kRecordCommandType, static_cast<std::int32_t>(replaced->type)) ==
                ERROR_SUCCESS &&
            WriteOwnViewValue(root, kRecordKey, kRecordSaved, std::int32_t{1}) == ERROR_SUCCESS;

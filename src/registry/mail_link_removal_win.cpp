@@ -1,5 +1,4 @@
 #include <string>
-#include <vector>
 
 #include "base/scoped.h"
 #include "base/windows_version.h"
@@ -51,8 +50,6 @@ std::wstring FullFolderPath(std::wstring_view folder) {
 
 namespace {
 
-std::wstring FullPath(const std::wstring& path) { return FullFolderPath(path); }
-
 // The path's long form, as far as it exists.
 std::wstring LongPath(const std::wstring& path) {
     std::wstring result(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
@@ -71,7 +68,7 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 }
 
 // The number in decimal (std::to_wstring would bring the C library's whole
-// formatter into the program).
+// formatter along).
 std::wstring Decimal(LONG number) {
     std::wstring digits;
     unsigned long rest = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
@@ -93,7 +90,7 @@ std::wstring Name(const std::wstring& path) { return path.substr(path.find_last_
 // with the folders gone too, the same full, long path in any case.
 bool SameProgram(std::wstring_view program, const std::wstring& executable) {
     if (program.empty()) return false;
-    const std::wstring a = FullPath(std::wstring(program)), b = FullPath(executable);
+    const std::wstring a = FullFolderPath(std::wstring(program)), b = FullFolderPath(executable);
     if (auto same = SameFile(a, b)) return *same;
     if (auto sameFolder = SameFile(Parent(a), Parent(b))) return *sameFolder && SameText(Name(a), Name(b));
     return SameText(LongPath(a), LongPath(b));
@@ -200,7 +197,7 @@ void RemoveDefaultAppsKeys(HKEY root, const std::wstring& executable, bool shell
 }  // namespace
 
 MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder) {
-    const std::wstring executable = ExecutablePath(FullPath(std::wstring(folder)));
+    const std::wstring executable = ExecutablePath(FullFolderPath(std::wstring(folder)));
     const std::optional<MailtoCommand> current = ReadMailtoCommand(root), record = ReadRecord(root);
     RemovalFacts facts{[&](std::wstring_view program) { return SameProgram(program, executable); }, ShellFileState,
                        Variables(root)};
@@ -211,9 +208,7 @@ MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder) {
     switch (done.plan.action) {
     case RemovalAction::Restore: {
         const MailtoCommand& back = done.plan.restored;
-        status = WriteRegistryValue(root, kMailtoCommandKey, L"",
-                                    back.type == kExpandableTextType ? RegistryValue(ExpandableText{back.text})
-                                                                     : RegistryValue(back.text));
+        status = WriteRegistryText(root, kMailtoCommandKey, L"", back.text, back.type);
         break;
     }
     case RemovalAction::DeleteUnrecorded:

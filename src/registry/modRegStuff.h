@@ -53,6 +53,12 @@ LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name,
 // registry's status; callers may ignore it.
 LONG WriteOwnViewValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
+// Opens an existing key (never creates one) where the 64-bit shell reads it,
+// and writes one text value of the given type: REG_SZ, or REG_EXPAND_SZ for
+// text whose %VARIABLES% the shell expands. Returns the registry's status.
+LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valueName, std::wstring_view text,
+                       DWORD type);
+
 // Reads a REG_DWORD value into `number`, in the program's own view or the
 // shell's. Answers the status of the open or the read; a value of another
 // type answers ERROR_INVALID_DATA.

@@ -130,6 +130,20 @@ LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name,
     return status;
 }
 
+LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valueName, std::wstring_view text,
+                       DWORD type) {
+    LayerKey key;
+    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, RegistryAccess(), key.put());
+    if (status != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return status;
+    }
+    const std::vector<std::uint8_t> data = StoredBytes(std::wstring(text));
+    if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+    return g_api->setValue(key.get(), std::wstring(valueName).c_str(), 0, type, data.data(),
+                           static_cast<DWORD>(data.size()));
+}
+
 LONG ReadRegistryNumber(HKEY root, std::wstring_view path, std::wstring_view name, DWORD& number, bool shellView) {
     number = 0;
     LayerKey key;

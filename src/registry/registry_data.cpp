@@ -8,14 +8,11 @@ std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path) {
 }
 
 unsigned long RegistryType(const RegistryValue& value) {
-    if (std::holds_alternative<ExpandableText>(value)) return 2;
     return std::holds_alternative<std::wstring>(value) ? 1 : 4;
 }
 
 std::vector<std::uint8_t> StoredBytes(const RegistryValue& value) {
-    const std::wstring* text = std::get_if<std::wstring>(&value);
-    if (const auto* expandable = std::get_if<ExpandableText>(&value)) text = &expandable->text;
-    if (text) {
+    if (const auto* text = std::get_if<std::wstring>(&value)) {
         std::vector<std::uint8_t> bytes;
         bytes.reserve((text->size() + 1) * 2);
         for (wchar_t c : *text) {

@@ -11,26 +11,18 @@
 
 namespace inboxhop {
 
-// Text whose %VARIABLES% the shell expands when it reads it (REG_EXPAND_SZ).
-struct ExpandableText {
-    std::wstring text;
-    bool operator==(const ExpandableText&) const = default;
-};
-
 // A value to store. Its kind is its registry type: text is stored as REG_SZ,
-// expandable text as REG_EXPAND_SZ, a number as REG_DWORD.
-using RegistryValue = std::variant<std::wstring, std::int32_t, ExpandableText>;
+// a number as REG_DWORD.
+using RegistryValue = std::variant<std::wstring, std::int32_t>;
 
 // The path without its trailing backslashes. Callers name a key both with and
 // without one; both must reach the same key.
 std::wstring_view KeyPathWithoutTrailingBackslash(std::wstring_view path);
 
-// The registry type the value is stored as: REG_SZ (1), REG_EXPAND_SZ (2) or
-// REG_DWORD (4).
+// The registry type the value is stored as: REG_SZ (1) or REG_DWORD (4).
 unsigned long RegistryType(const RegistryValue& value);
 
-// The bytes the value is stored as: text of either kind whole, with its
-// terminating NUL;
+// The bytes the value is stored as: text whole, with its terminating NUL;
 // a number as its 32 bits, little-endian.
 std::vector<std::uint8_t> StoredBytes(const RegistryValue& value);
 

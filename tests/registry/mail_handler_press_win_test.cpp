@@ -216,25 +216,25 @@ TEST_F(MailHandlerPress, KeepsTheLastReplacedCommandOfAnotherProgramInTheInstall
         registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(other, REG_EXPAND_SZ));
         if (!root.empty()) registry.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
         const std::wstring record = root + std::wstring(kRecordKey);
-        const auto expectRecord = [&](const RawValue& command) {
-            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommand"), command);
-            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandType"), NumberValue(command.type));
+        const auto expectRecord = [&](const std::wstring& command, DWORD type) {
+            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommand"), TextValue(command));
+            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandType"), NumberValue(type));
             EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandSaved"), NumberValue(1));
         };
         Mark(0);
         Press();
         ASSERT_EQ(registry.TextOf(root + std::wstring(kMailtoCommandKey)), link_);
-        expectRecord(TextValue(other, REG_EXPAND_SZ));
+        expectRecord(other, REG_EXPAND_SZ);
         // Another Inboxhop.exe took the command: the record stays.
         registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(L"D:\\Tools\\INBOXHOP.EXE %1"));
         Mark(0);
         Press();
-        expectRecord(TextValue(other, REG_EXPAND_SZ));
+        expectRecord(other, REG_EXPAND_SZ);
         // Another program took it: its command is the one recorded now.
         registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(newer));
         Mark(0);
         Press();
-        expectRecord(TextValue(newer));
+        expectRecord(newer, REG_SZ);
     }
     // With no record yet, a command that names an Inboxhop.exe is not recorded.
     registry_.AddValue(std::wstring(kMailtoCommandKey), L"", TextValue(L"\"C:\\Old Place\\Inboxhop.exe\" \"%1\""));
