@@ -505,6 +505,15 @@ TEST_F(Installer, EveryUninstallGivesBackTheHandlerThatWasReallyThere) {
         {"a partial record", folder_, previous_,
          [&] { return DeleteValue(HKEY_LOCAL_MACHINE, kVendorKey + L"\\Inboxhop", L"MailtoCommand"); }, std::nullopt},
     };
+    // An earlier installation in the same folder under another spelling (an older installer kept /D= as given): the
+    // install is an upgrade in place, never a removal of the folder it has just filled.
+    Install();
+    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", doubled + L"\\"));
+    Install();
+    EXPECT_EQ(FilesIn(folder_), (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
+                                                           L"Uninstall.exe"}));
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ProgramFile previousProgram(SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Other Mail\\mail.exe");
