@@ -17,11 +17,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION . COMPONENT
 install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATION . COMPONENT installer
         EXCLUDE_FROM_ALL)
 
-# The Windows Installer package's custom action that gives the machine's
-# mailto command back on removal: a DLL that the package stores
-# (installer/Inboxhop.wxs). Not installed anywhere else.
+# The installers' mail-link actions (the record, and what a removal gives
+# back): a DLL that the Windows Installer package stores
+# (installer/Inboxhop.wxs) and the EXE installer unpacks
+# (installer/Inboxhop.nsi). Not installed anywhere else.
 add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/mail_handler_keys.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_record.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_record_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal_win.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/modRegStuff_win.cpp
             ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp

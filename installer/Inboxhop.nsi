@@ -53,17 +53,56 @@ AllowSkipFiles off
 ; In the mode's root: HKEY_LOCAL_MACHINE for anyone, HKEY_CURRENT_USER just
 ; for me (SHCTX, which follows SetShellVarContext).
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Inboxhop"
-; The installer's own notes: the mail-link command it found at install time.
-!define VENDOR_KEY "SOFTWARE\Kestrelon"
-!define STATE_KEY "SOFTWARE\Kestrelon\Inboxhop"
+; The record of the mailto command that Inboxhop replaced (RECORD_KEY, in
+; Registration.nsh) also holds the installer's own notes of the user's
+; mailto class.
 ; The exit code of every failure of this script's own.
 !define FAILED 2
 
 ; The registration of a press of the push button, for the program installed
 ; here: its keys (MAILTO_COMMAND_KEY, CLIENT_KEY, ...), its commands
-; (LINK_COMMAND, PLAIN_COMMAND, ICON_PATH) and the macros that write its rows.
+; (LINK_COMMAND, PLAIN_COMMAND, ICON_PATH) and the macros that write its rows;
+; the record's key and values (VENDOR_KEY, RECORD_KEY, ...).
 !define PROGRAM_PATH "$INSTDIR\Inboxhop.exe"
 !include "${GENERATED}/Registration.nsh"
+
+; The mail-link record and what a removal gives back are the program's own
+; rules, in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which
+; the Windows Installer package uses too: unpacked into $PLUGINSDIR and called
+; through the System plug-in, which unloads it after each call (?u) so that
+; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it
+; did; the numbers read here (RemovalAction, src/registry/mail_link_record.h)
+; are: another copy of Inboxhop holds the command; the command is back; and
+; above that, Inboxhop's command is removed.
+!define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"
+!define MAIL_LINKS_ANOTHER_INBOXHOPS 2
+!define MAIL_LINKS_RESTORED 3
+!macro MailLinksDll un
+Function ${un}UnpackMailLinksDll
+  InitPluginsDir
+  ${IfNot} ${FileExists} "${MAIL_LINKS_DLL}"
+    File "/oname=${MAIL_LINKS_DLL}" "${STAGING}/RestoreMailLinks.dll"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro MailLinksDll ""
+!insertmacro MailLinksDll "un."
+
+; The folder in $0 in its full form: "\\", "\.\" and a trailing "\" go, so
+; that it is the folder the installed program reports as its own.
+Function FullFolderPath
+  Call UnpackMailLinksDll
+  System::Call '${MAIL_LINKS_DLL}::FullFolderPathFor(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2 ?u'
+  ${If} $2 = 1
+  ${AndIf} $1 != ""
+    StrCpy $0 $1
+  ${EndIf}
+FunctionEnd
+Function FullInstallFolder
+  StrCpy $0 $INSTDIR
+  Call FullFolderPath
+  StrCpy $INSTDIR $0
+FunctionEnd
 !include InstallMode.nsh
 
 Name "${PRODUCT}"
@@ -137,14 +176,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
 !define KEY_QUERY_VALUE 0x0001
 !define KEY_WOW64_64KEY 0x0100
 
-!macro MailtoCommandReader un
-; The default value of the mailto class's open command in the mode's root,
-; read in the mail-link view: $0 is "key" when the key exists and "" when
-; not, $1 the value's type (0 when there is no value), $2 its text.
-Function ${un}ReadMailtoCommand
+; Whether the mode's root has the mailto class's open command key, where the
+; 64-bit shell reads it: $0 is "key" when it exists and "" when not. (What
+; the command holds is the DLL's to read.)
+Function MailtoCommandKeyExists
   StrCpy $0 ""
-  StrCpy $1 0
-  StrCpy $2 ""
   StrCpy $3 ${KEY_QUERY_VALUE}
   ${If} ${RunningX64}
     IntOp $3 $3 | ${KEY_WOW64_64KEY}
@@ -152,26 +188,14 @@ Function ${un}ReadMailtoCommand
   System::Call 'advapi32::RegOpenKeyExW(p $ModeRoot, w "${MAILTO_COMMAND_KEY}", i 0, i r3, *p .r4) i .r5'
   ${If} $5 = 0
     StrCpy $0 "key"
-    System::Call 'advapi32::RegQueryValueExW(p r4, w "", p 0, *i .r1, p 0, p 0) i .r5'
-    ${If} $5 <> 0
-      StrCpy $1 0
-    ${EndIf}
     System::Call 'advapi32::RegCloseKey(p r4)'
-    ${If} $1 = ${REG_SZ}
-    ${OrIf} $1 = ${REG_EXPAND_SZ}
-      !insertmacro MailLinkView
-      ReadRegStr $2 SHCTX "${MAILTO_COMMAND_KEY}" ""
-      !insertmacro OwnView
-    ${EndIf}
   ${EndIf}
 FunctionEnd
-!macroend
-!insertmacro MailtoCommandReader ""
-!insertmacro MailtoCommandReader "un."
 
 Function .onInit
   Call MailLinksOption
   Call InstallModeInit
+  Call FullInstallFolder
   ; One program, one owner of its files and keys: not over an installation
   ; of the MSI package, whose removal would take this one's files away.
   System::Call 'msi::MsiEnumRelatedProductsW(w "{${MSI_UPGRADE_CODE}}", i 0, i 0, w .r1) i .r0'
@@ -194,34 +218,16 @@ Function RunProgram
   ${EndIf}
 FunctionEnd
 
-; Notes the mode's mailto command found now, so that the uninstaller can put
-; it back: once, at the first install whose option writes the command (an
-; upgrade keeps the first note), and only a command of another program (a
-; command naming this Inboxhop.exe is noted as no command). A press of the
-; program's button keeps the same note of what it replaced; the first note
-; stands. Just for me, it also notes what the user's mailto class lacked
-; (SaveMailtoClass).
+; Records the mode's mailto command that the install is about to replace,
+; as a press of the program's button does (the rules are the DLL's: the last
+; command of another program is kept, whole and with its type). Just for me,
+; it also notes what the user's mailto class lacked (SaveMailtoClass).
 Function SaveMailtoCommand
   ${If} $PerUser = 1
     Call SaveMailtoClass
   ${EndIf}
-  ReadRegDWORD $3 SHCTX "${STATE_KEY}" "MailtoCommandSaved"
-  ${If} $3 = 1
-    Return
-  ${EndIf}
-  Call ReadMailtoCommand
-  ${If} $1 <> ${REG_SZ}
-  ${AndIf} $1 <> ${REG_EXPAND_SZ}
-    StrCpy $1 0
-  ${EndIf}
-  ${If} $2 == '${LINK_COMMAND}'
-    StrCpy $1 0
-  ${EndIf}
-  ${If} $1 <> 0
-    WriteRegStr SHCTX "${STATE_KEY}" "MailtoCommand" $2
-  ${EndIf}
-  WriteRegDWORD SHCTX "${STATE_KEY}" "MailtoCommandType" $1
-  WriteRegDWORD SHCTX "${STATE_KEY}" "MailtoCommandSaved" 1
+  Call UnpackMailLinksDll
+  System::Call '${MAIL_LINKS_DLL}::RecordMailtoCommandIn(p $ModeRoot) i .r0 ?u'
 FunctionEnd
 
 ; The Apps entry's uninstall commands, $0 and $1 (silent), such that whoever
@@ -266,30 +272,29 @@ FunctionEnd
 ; Just for me, the values the installer adds to the user's mailto class, so
 ; that the uninstaller takes away exactly these: the whole class when the
 ; user had none, otherwise its name and "URL Protocol" when it lacked them.
-; Noted once, like the command, and on its own mark, since a press may have
-; noted the command before.
+; Noted once, at the first install that writes the command, on its own mark.
 Function SaveMailtoClass
-  ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoClassSaved"
+  ReadRegDWORD $3 HKCU "${RECORD_KEY}" "MailtoClassSaved"
   ${If} $3 = 1
     Return
   ${EndIf}
   ClearErrors
   EnumRegKey $3 HKCU "${MAILTO_CLASS_KEY}" 0
   ${If} ${Errors}
-    WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassMade" 1
+    WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassMade" 1
   ${Else}
     ClearErrors
     ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" ""
     ${If} ${Errors}
-      WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassNameMade" 1
+      WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassNameMade" 1
     ${EndIf}
     ClearErrors
     ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
     ${If} ${Errors}
-      WriteRegDWORD HKCU "${STATE_KEY}" "MailtoUrlProtocolMade" 1
+      WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoUrlProtocolMade" 1
     ${EndIf}
   ${EndIf}
-  WriteRegDWORD HKCU "${STATE_KEY}" "MailtoClassSaved" 1
+  WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassSaved" 1
 FunctionEnd
 
 ; The other mode's installation folder ($0), which this one leaves alone.
@@ -303,6 +308,7 @@ Function OtherModesFolder
 FunctionEnd
 
 Function DirectoryPageLeave
+  Call FullInstallFolder
   Call OtherModesFolder
   ${If} $0 == $INSTDIR
     MessageBox MB_OK|MB_ICONEXCLAMATION "${OTHER_MODES_FOLDER_TEXT}"
@@ -379,6 +385,10 @@ FunctionEnd
 ; uninstall entry. When it cannot go (it is running), the install fails.
 Function RemoveInstallationElsewhere
   ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+  ; (An older installer kept the folder as /D= gave it.)
+  ${If} $0 != ""
+    Call FullFolderPath
+  ${EndIf}
   ${If} $0 == ""
   ${OrIf} $0 == $INSTDIR
   ${OrIfNot} ${FileExists} "$0\Uninstall.exe"
@@ -457,7 +467,7 @@ Section "Use Inboxhop for mail links" SecMailLinks
   ; Noted only when this option writes the command: without it, a later
   ; press keeps its own note of what it replaces.
   Call SaveMailtoCommand
-  Call ReadMailtoCommand
+  Call MailtoCommandKeyExists
   ClearErrors
   !insertmacro MailLinkView
 
@@ -515,119 +525,62 @@ Function un.onInit
 FunctionEnd
 
 ; 1 when the mailto command names another copy of Inboxhop (the portable
-; program's press, say): the note of the command it replaced is that copy's,
-; and stays for its own removal.
+; program's press, say): the record is that copy's, and stays for its own
+; removal.
 Var KeepCommandNote
-; Sets it from the command read into $2: another command that holds
-; "Inboxhop.exe", in any case.
-Function un.KeepNoteForAnotherInboxhop
-  StrCpy $KeepCommandNote 0
-  ${If} $2 == '${LINK_COMMAND}'
-    Return
-  ${EndIf}
-  StrLen $6 $2
-  StrCpy $7 0
-  ${DoWhile} $7 < $6
-    StrCpy $8 $2 12 $7
-    ${If} $8 == "Inboxhop.exe"
-      StrCpy $KeepCommandNote 1
-      Return
-    ${EndIf}
-    IntOp $7 $7 + 1
-  ${Loop}
-FunctionEnd
 
-; In the registry view in use: the client key and the ProgID when their
-; commands name this installation's Inboxhop.exe, the registered
-; application's entry when the capabilities key it names has gone, and the
-; registered applications' key when nothing else is left in it.
-Function un.RemoveClientKeys
-  ReadRegStr $0 SHCTX "${CLIENT_SHELL_COMMAND_KEY}" ""
-  ReadRegStr $1 SHCTX "${CLIENT_PROTOCOL_COMMAND_KEY}" ""
-  ${If} $0 == '${PLAIN_COMMAND}'
-  ${OrIf} $1 == '${LINK_COMMAND}'
-    DeleteRegKey SHCTX "${CLIENT_KEY}"
-  ${EndIf}
-  ReadRegStr $0 SHCTX "${PROG_ID_COMMAND_KEY}" ""
-  ${If} $0 == '${LINK_COMMAND}'
-    DeleteRegKey SHCTX "${PROG_ID_KEY}"
-  ${EndIf}
-  ClearErrors
-  EnumRegKey $0 SHCTX "${CAPABILITIES_KEY}" 0
-  ${If} ${Errors}
-    ReadRegStr $0 SHCTX "${REGISTERED_APPLICATIONS_KEY}" "${REGISTERED_APPLICATION_NAME}"
-    ${If} $0 == "${CAPABILITIES_KEY}"
-      DeleteRegValue SHCTX "${REGISTERED_APPLICATIONS_KEY}" "${REGISTERED_APPLICATION_NAME}"
-    ${EndIf}
-  ${EndIf}
-  DeleteRegKey /ifempty SHCTX "${REGISTERED_APPLICATIONS_KEY}"
-FunctionEnd
-
-; Removes every mail-link key that still names this installation's
-; Inboxhop.exe; keys another program (or another copy of Inboxhop) has
-; written since stay as they are.
+; Gives the mail links back (the DLL: the recorded command while its program
+; is there, else no command; and away with every Default-apps key that names
+; this installation's program), then, just for me, leaves the user's mailto
+; class as the installer found it.
 Function un.RemoveMailLinkKeys
-  Call un.ReadMailtoCommand
-  Call un.KeepNoteForAnotherInboxhop
-  ${If} $2 == '${LINK_COMMAND}'
-    ; Back to the command noted at install time. None noted: no command,
-    ; and just for me, no mailto class if the user had none before.
-    ReadRegDWORD $3 SHCTX "${STATE_KEY}" "MailtoCommandType"
-    ReadRegStr $4 SHCTX "${STATE_KEY}" "MailtoCommand"
-    ReadRegDWORD $5 SHCTX "${STATE_KEY}" "MailtoClassMade"
-    !insertmacro MailLinkView
-    ${If} $3 = ${REG_SZ}
-      WriteRegStr SHCTX "${MAILTO_COMMAND_KEY}" "" $4
-    ${ElseIf} $3 = ${REG_EXPAND_SZ}
-      WriteRegExpandStr SHCTX "${MAILTO_COMMAND_KEY}" "" $4
-    ${Else}
-      DeleteRegValue SHCTX "${MAILTO_COMMAND_KEY}" ""
-      ; Just for me, the command's key and those up to the class, when empty.
-      ; A class the installer made loses its name and mark too, and goes
-      ; when nothing else is left in it: another program may have put its
-      ; own values there since, and they stay.
-      ${If} $PerUser = 1
-        ${If} $5 = 1
-          DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
-          DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
-        ${EndIf}
-        StrCpy $0 "${MAILTO_COMMAND_KEY}"
-        ${DoUntil} $0 == "${MAILTO_CLASS_KEY}"
-          DeleteRegKey /ifempty HKCU $0
-          ${GetParent} $0 $0
-        ${Loop}
-        ${If} $5 = 1
-          DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}"
-        ${EndIf}
+  ReadRegDWORD $5 HKCU "${RECORD_KEY}" "MailtoClassMade"
+  ReadRegDWORD $6 HKCU "${RECORD_KEY}" "MailtoClassNameMade"
+  ReadRegDWORD $7 HKCU "${RECORD_KEY}" "MailtoUrlProtocolMade"
+  Call un.UnpackMailLinksDll
+  System::Call '${MAIL_LINKS_DLL}::GiveBackMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0 ?u'
+  DetailPrint "Mail links: $1"
+  StrCpy $KeepCommandNote 0
+  ${If} $0 = ${MAIL_LINKS_ANOTHER_INBOXHOPS}
+    StrCpy $KeepCommandNote 1
+  ${EndIf}
+
+  ; Just for me, when Inboxhop's command went: the command's keys up to the
+  ; class, when empty. A class the installer made loses its name and mark
+  ; too, and goes when nothing else is left in it: another program may have
+  ; put its own values there since, and they stay. A class of the user's
+  ; loses the values the installer added to it.
+  ${If} $PerUser = 1
+  ${AndIf} $0 >= ${MAIL_LINKS_RESTORED}
+    ${If} $0 <> ${MAIL_LINKS_RESTORED}
+      ${If} $5 = 1
+        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
+        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
+      ${EndIf}
+      StrCpy $2 "${MAILTO_COMMAND_KEY}"
+      ${DoUntil} $2 == "${MAILTO_CLASS_KEY}"
+        DeleteRegKey /ifempty HKCU $2
+        ${GetParent} $2 $2
+      ${Loop}
+      ${If} $5 = 1
+        DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}"
       ${EndIf}
     ${EndIf}
-    !insertmacro OwnView
-    ; Just for me, the values the installer added to a class of the user's.
-    ${If} $PerUser = 1
-    ${AndIf} $5 <> 1
-      ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoClassNameMade"
-      ${If} $3 = 1
+    ${If} $5 <> 1
+      ${If} $6 = 1
         DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
       ${EndIf}
-      ReadRegDWORD $3 HKCU "${STATE_KEY}" "MailtoUrlProtocolMade"
-      ${If} $3 = 1
+      ${If} $7 = 1
         DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
       ${EndIf}
     ${EndIf}
   ${EndIf}
 
-  ; The client, the ProgID and the registered application: in the 64-bit
-  ; view, and on 64-bit systems in the 32-bit view too, where a press of
-  ; the 32-bit program lands when the system keeps the views apart (Wine
-  ; does for SOFTWARE\Clients; Windows shares these keys).
+  ; The registered applications' key when nothing is left in it, and the
+  ; user's own keys above the client, when the installer made them.
   !insertmacro MailLinkView
-  Call un.RemoveClientKeys
-  ${If} ${RunningX64}
-    SetRegView 32
-    Call un.RemoveClientKeys
-  ${EndIf}
+  DeleteRegKey /ifempty SHCTX "${REGISTERED_APPLICATIONS_KEY}"
   !insertmacro OwnView
-  ; The user's own keys above the client, when the installer made them.
   ${If} $PerUser = 1
     DeleteRegKey /ifempty HKCU "${MAIL_CLIENTS_KEY}"
     ${GetParent} "${MAIL_CLIENTS_KEY}" $0
@@ -661,12 +614,12 @@ Section "Uninstall"
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   ${If} $KeepCommandNote = 1
-    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassSaved"
-    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassMade"
-    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoClassNameMade"
-    DeleteRegValue SHCTX "${STATE_KEY}" "MailtoUrlProtocolMade"
+    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassSaved"
+    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassMade"
+    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassNameMade"
+    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoUrlProtocolMade"
   ${Else}
-    DeleteRegKey SHCTX "${STATE_KEY}"
+    DeleteRegKey SHCTX "${RECORD_KEY}"
   ${EndIf}
   DeleteRegKey /ifempty SHCTX "${VENDOR_KEY}"
 SectionEnd

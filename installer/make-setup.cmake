@@ -5,7 +5,9 @@
 # (installer/make-msi.cmake).
 set(staging ${CPACK_TOPLEVEL_DIRECTORY}/setup-staging)
 file(REMOVE_RECURSE ${staging})
-foreach(component program installer)
+# The msi component brings RestoreMailLinks.dll, which the installer unpacks
+# for its mail-link record and its uninstaller for the give-back.
+foreach(component program installer msi)
   execute_process(COMMAND ${CMAKE_COMMAND} --install ${CPACK_INBOXHOP_BUILD_DIR} --prefix ${staging}
                           --component ${component}
                   RESULT_VARIABLE status)

@@ -6,6 +6,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/tools/wine-prefix.sh" "$WINEPREFIX"
+# A second drive letter for drive C: (as subst makes one on Windows): the
+# installer tests start the installed program through it.
+[ -e "$WINEPREFIX/dosdevices/y:" ] || ln -s ../drive_c "$WINEPREFIX/dosdevices/y:"
 
 if [ -z "${INBOXHOP_IN_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then
   INBOXHOP_IN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"

@@ -22,16 +22,6 @@ inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 #define INBOXHOP_TEXT(name, text) inline constexpr std::wstring_view name = text;
 #include "registry/mail_handler_table.inc"
 
-// The EXE installer's record of the mailto command that a registration
-// replaced, in the same root as the command, in the program's own (32-bit)
-// view of the registry, where the installers read it: the command's text,
-// its registry type (0 when there was none) and a mark that a record was
-// made. The first record stands; every removal gives the command back.
-inline constexpr std::wstring_view kRecordKey = L"SOFTWARE\\Kestrelon\\Inboxhop";
-inline constexpr std::wstring_view kRecordCommand = L"MailtoCommand";
-inline constexpr std::wstring_view kRecordCommandType = L"MailtoCommandType";
-inline constexpr std::wstring_view kRecordSaved = L"MailtoCommandSaved";
-
 // The program a shell command starts: its first quoted text, or when
 // unquoted, the text up to the first ".exe" that ends a word (a path may hold
 // blanks), else up to the first blank.

@@ -4,6 +4,7 @@
 
 #include "base/failure.h"
 #include "base/system_error.h"
+#include "registry/mail_link_registry.h"
 #include "registry/modRegStuff.h"
 
 namespace inboxhop {
@@ -15,32 +16,14 @@ HKEY RootHandle(std::uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
-// Before the root's mailto command is replaced: the command there now, unless
-// it names an Inboxhop.exe already, goes into the installers' record, so that
-// a removal can give it back. The first record stands. Only a command is
-// recorded; a record that cannot be written is no failure of the press.
-void KeepReplacedMailtoCommand(HKEY root) {
-    std::wstring command;
-    DWORD type = REG_NONE;
-    if (ReadRegistryText(root, kMailtoCommandKey, L"", command, type, true) != ERROR_SUCCESS) return;
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || NamesInboxhop(command)) return;
-    std::wstring saved;
-    DWORD savedType = REG_NONE;
-    if (ReadRegistryText(root, kRecordKey, kRecordSaved, saved, savedType) == ERROR_SUCCESS) return;
-    // The mark last: the installers take a record without it as none.
-    if (WriteOwnViewValue(root, kRecordKey, kRecordCommand, command) != ERROR_SUCCESS ||
-        WriteOwnViewValue(root, kRecordKey, kRecordCommandType, static_cast<std::int32_t>(type)) != ERROR_SUCCESS) {
-        return;
-    }
-    WriteOwnViewValue(root, kRecordKey, kRecordSaved, std::int32_t{1});
-}
-
 // Runs one step; answers the registry's status.
 LONG ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFolder) {
     HKEY root = RootHandle(step.root);
     if (step.action == KeyAction::Write && step.value == KeyValue::LinkCommand &&
         KeyPathWithoutTrailingBackslash(step.path) == kMailtoCommandKey) {
-        KeepReplacedMailtoCommand(root);
+        // What it replaces goes into the record, for a removal to give back;
+        // a record that cannot be written is no failure of the press.
+        RecordReplacedMailtoCommand(root);
     }
     if (step.action == KeyAction::Create) {
         LONG status = CreateRegistryKey(root, step.path);

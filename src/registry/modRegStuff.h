@@ -30,10 +30,11 @@ LONG CreateRegistryKey(HKEY root, std::wstring_view path);
 // open, or of the write when the open succeeded; callers may ignore it.
 LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
-// Whether the key exists, and whether it holds the value exactly as
-// SetOpenKeyValue would store it. Both open the key for reading only, so
-// they answer for users who may not write it.
-bool RegistryKeyExists(HKEY root, std::wstring_view path);
+// Whether the key exists (in the shell's view, or the program's own), and
+// whether it holds the value exactly as SetOpenKeyValue would store it. Both
+// open the key for reading only, so they answer for users who may not write
+// it.
+bool RegistryKeyExists(HKEY root, std::wstring_view path, bool shellView = true);
 bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
 // Writes one value into an open key: text as REG_SZ, the whole text with its
@@ -52,6 +53,27 @@ LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name,
 // registry's status; callers may ignore it.
 LONG WriteOwnViewValue(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value);
 
+// Opens an existing key (never creates one) where the 64-bit shell reads it,
+// and writes one text value of the given type: REG_SZ, or REG_EXPAND_SZ for
+// text whose %VARIABLES% the shell expands. Returns the registry's status.
+LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valueName, std::wstring_view text,
+                       DWORD type);
+
+// Reads a REG_DWORD value into `number`, in the program's own view or the
+// shell's. Answers the status of the open or the read; a value of another
+// type answers ERROR_INVALID_DATA.
+LONG ReadRegistryNumber(HKEY root, std::wstring_view path, std::wstring_view name, DWORD& number,
+                        bool shellView = false);
+
+// Deletes one value (the empty name: the default value), in the program's
+// own view or the shell's. Answers the registry's status.
+LONG DeleteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view name, bool shellView = false);
+
+// Deletes the key when it holds neither values nor keys, in the program's own
+// view or the shell's: ERROR_SUCCESS when it is gone now, ERROR_DIR_NOT_EMPTY
+// when something is left in it.
+LONG DeleteEmptyRegistryKey(HKEY root, std::wstring_view path, bool shellView = false);
+
 // The registry calls the layer makes. The system's own unless a test puts a
 // stand-in in their place.
 struct RegistryApi {
@@ -60,6 +82,9 @@ struct RegistryApi {
     decltype(&::RegSetValueExW) setValue;
     decltype(&::RegCloseKey) closeKey;
     decltype(&::RegQueryValueExW) queryValue;
+    decltype(&::RegDeleteValueW) deleteValue = &::RegDeleteValueW;
+    decltype(&::RegDeleteKeyExW) deleteKey = &::RegDeleteKeyExW;
+    decltype(&::RegQueryInfoKeyW) queryInfo = &::RegQueryInfoKeyW;
 };
 
 // Puts `api` in place of the system's calls for the life of the object.

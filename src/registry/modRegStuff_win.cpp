@@ -11,7 +11,8 @@ namespace inboxhop {
 namespace {
 
 const RegistryApi kSystemApi = {&::RegCreateKeyExW, &::RegOpenKeyExW, &::RegSetValueExW, &::RegCloseKey,
-                                 &::RegQueryValueExW};
+                                 &::RegQueryValueExW, &::RegDeleteValueW, &::RegDeleteKeyExW,
+                                 &::RegQueryInfoKeyW};
 
 const RegistryApi* g_api = &kSystemApi;
 
@@ -61,9 +62,9 @@ LONG WriteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view val
     return SetOpenKeyValue(key.get(), valueName, value);
 }
 
-bool RegistryKeyExists(HKEY root, std::wstring_view path) {
+bool RegistryKeyExists(HKEY root, std::wstring_view path, bool shellView) {
     LayerKey key;
-    return OpenForReading(root, path, View(), key) == ERROR_SUCCESS;
+    return OpenForReading(root, path, shellView ? View() : 0, key) == ERROR_SUCCESS;
 }
 
 bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value) {
@@ -127,6 +128,58 @@ LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name,
     }
     if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
     return status;
+}
+
+LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valueName, std::wstring_view text,
+                       DWORD type) {
+    LayerKey key;
+    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, RegistryAccess(), key.put());
+    if (status != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return status;
+    }
+    const std::vector<std::uint8_t> data = StoredBytes(std::wstring(text));
+    if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+    return g_api->setValue(key.get(), std::wstring(valueName).c_str(), 0, type, data.data(),
+                           static_cast<DWORD>(data.size()));
+}
+
+LONG ReadRegistryNumber(HKEY root, std::wstring_view path, std::wstring_view name, DWORD& number, bool shellView) {
+    number = 0;
+    LayerKey key;
+    LONG status = OpenForReading(root, path, shellView ? View() : 0, key);
+    if (status != ERROR_SUCCESS) return status;
+    std::wstring valueName(name);
+    DWORD type = REG_NONE, bytes = sizeof(number);
+    status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &bytes);
+    if (status == ERROR_SUCCESS && (type != REG_DWORD || bytes != sizeof(number))) status = ERROR_INVALID_DATA;
+    if (status != ERROR_SUCCESS) number = 0;
+    return status;
+}
+
+LONG DeleteRegistryValue(HKEY root, std::wstring_view path, std::wstring_view name, bool shellView) {
+    LayerKey key;
+    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, KEY_SET_VALUE | (shellView ? View() : 0), key.put());
+    if (status != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return status;
+    }
+    return g_api->deleteValue(key.get(), std::wstring(name).c_str());
+}
+
+LONG DeleteEmptyRegistryKey(HKEY root, std::wstring_view path, bool shellView) {
+    const REGSAM view = shellView ? View() : 0;
+    {
+        LayerKey key;
+        LONG status = OpenForReading(root, path, view, key);
+        if (status != ERROR_SUCCESS) return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+        DWORD keys = 1, values = 1;
+        status = g_api->queryInfo(key.get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                                  nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return status;
+        if (keys != 0 || values != 0) return ERROR_DIR_NOT_EMPTY;
+    }
+    return g_api->deleteKey(root, KeyPath(path).c_str(), view, 0);
 }
 
 }  // namespace inboxhop

@@ -17,7 +17,9 @@
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "app/compose_link.h"
 #include "app/procedure_steps.h"
@@ -142,6 +144,58 @@ std::vector<std::wstring> Mentions(const std::vector<std::wstring>& texts) {
     return found;
 }
 
+// Another mail program's file, there while the object lives: a removal gives a recorded command back only while the
+// program it names is there.
+class ProgramFile {
+public:
+    explicit ProgramFile(std::wstring path) : path_(std::move(path)) {
+        std::error_code error;
+        fs::create_directories(fs::path(path_).parent_path(), error);
+        ok_ = WriteFileBytes(path_, "MZ");
+    }
+    ~ProgramFile() { Remove(); }
+    bool ok() const { return ok_; }
+    void Remove() {
+        std::error_code error;
+        fs::remove(path_, error);
+        fs::remove(fs::path(path_).parent_path(), error);  // when empty
+    }
+
+private:
+    std::wstring path_;
+    bool ok_ = false;
+};
+
+// Another drive letter for the root of `drive` ("C:\\"), as subst makes one (tools/ctest-wine.sh links Y: to drive C:
+// in the test prefix): "" when there is none.
+std::wstring SecondDriveLetter(const std::wstring& drive) {
+    auto identity = [](const std::wstring& path) -> std::optional<std::tuple<DWORD, DWORD, DWORD>> {
+        inboxhop::ScopedFile file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+        return std::tuple(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    };
+    const auto root = identity(drive + L"Windows");
+    for (wchar_t letter = L'D'; root && letter <= L'Y'; ++letter) {
+        const std::wstring other = std::wstring(1, letter) + L":\\";
+        if (other != drive && identity(other + L"Windows") == root) return other;
+    }
+    return L"";
+}
+
+// The mailto command (text and type) and the Default-apps keys of a root.
+struct MailLinks {
+    std::optional<RawValue> command;
+    std::optional<KeyTree> client, progId;
+    std::optional<RawValue> application;
+    bool operator==(const MailLinks&) const = default;
+};
+MailLinks ReadMailLinks(HKEY root = HKEY_LOCAL_MACHINE) {
+    return {ReadRaw(root, kMailtoCommandKey, L""), ReadTree(root, kClientKey), ReadTree(root, kProgIdKey),
+            ReadRaw(root, kRegisteredApps, L"Inboxhop")};
+}
+
 std::wstring Shortcut() { return SystemFolder(CSIDL_COMMON_PROGRAMS) + L"\\Inboxhop.lnk"; }
 // Just for me: the user's own program folder and Start menu.
 std::wstring UserFolder() { return SystemFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Inboxhop"; }
@@ -263,7 +317,7 @@ protected:
             savedKeys_.push_back(std::make_unique<ScratchTree>(HKEY_CURRENT_USER, key));
             ASSERT_TRUE(DeleteTree(HKEY_CURRENT_USER, key));
         }
-        ASSERT_TRUE(browser_.ok());
+        ASSERT_TRUE(browser_.ok() && previousProgram_.ok() && usersProgram_.ok());
         ASSERT_TRUE(fs::exists(setup_)) << "no installer: cmake --build --preset windows --target package";
         ASSERT_TRUE(savedKeys_.front()->saved().has_value()) << "the system's mailto class is missing";
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail", L"", L"Native Mail Client"));
@@ -313,6 +367,9 @@ protected:
         SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop & co " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
+    // The programs of the earlier commands are there.
+    ProgramFile previousProgram_{SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Other Mail\\mail.exe"};
+    ProgramFile usersProgram_{L"C:\\Users Mail\\mail.exe"};
 
     ScratchOption option_;
     RecorderAsBrowser browser_;
@@ -374,7 +431,8 @@ TEST_F(Installer, InstallsTwiceRegistersAsThePressDoesAndUninstallsWithoutATrace
     // program's button, compare.
     const Registration installed = ReadRegistration();
     const auto installedCommand = ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"");
-    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"placeholder"));
+    // (Another copy of Inboxhop's command: the press replaces it and leaves the record as it is.)
+    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", L"\"C:\\Elsewhere\\Inboxhop.exe\" \"%1\""));
     ASSERT_TRUE(RemoveRegistration());
     ASSERT_EQ(PressInstalledProgram(folder_ + L"\\Inboxhop.exe"), L"Done.");
     const Registration pressed = ReadRegistration();
@@ -412,6 +470,64 @@ TEST_F(Installer, UninstallLeavesAMailtoCommandThatAnotherProgramWroteSince) {
         const bool anotherInboxhop = std::wstring(command).find(L"Inboxhop.exe") != std::wstring::npos;
         EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, record, L"MailtoCommand").has_value(), anotherInboxhop);
         ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
+        ExpectNothingOfTheInstallationLeft();
+    }
+}
+
+// Each row one install, one press of the installed program and the Apps entry's quiet uninstall: the uninstall gives
+// back the handler that was really there before the last install or press, whole and with its type, only while its
+// program is there, and takes away every Default-apps key, whatever spelling of the folder /D= gave.
+TEST_F(Installer, EveryUninstallGivesBackTheHandlerThatWasReallyThere) {
+    const std::wstring newer = SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Newer Mail\\newer.exe";
+    ProgramFile newerProgram(newer);
+    ASSERT_TRUE(newerProgram.ok());
+    const RawValue newerCommand = TextValue(L"\"" + newer + L"\" \"%1\"");
+    const RawValue longCommand = TextValue(L"\"" + newer + L"\" /x " + std::wstring(2000, L'x') + L" \"%1\"", REG_EXPAND_SZ);
+    std::wstring doubled = folder_;
+    doubled.insert(doubled.find_last_of(L'\\'), L"\\");
+    const struct {
+        const char* what;
+        std::wstring folder;                  // as /D= names it
+        RawValue before;                      // the command the install replaces
+        std::function<bool()> meanwhile;      // after the install, before the press
+        std::optional<RawValue> after;        // the command the uninstall leaves
+    } rows[] = {
+        {"/D= with \\\\ and a trailing \\", doubled + L"\\", previous_, [] { return true; }, previous_},
+        {"a command of 2,000 characters", folder_, longCommand, [] { return true; }, longCommand},
+        {"another program took the command since", folder_, previous_,
+         [&] {
+             previousProgram_.Remove();
+             return WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", newerCommand);
+         },
+         newerCommand},
+        {"the recorded program is gone", folder_, previous_, [&] { return previousProgram_.Remove(), true; },
+         std::nullopt},
+        {"a partial record", folder_, previous_,
+         [&] { return DeleteValue(HKEY_LOCAL_MACHINE, kVendorKey + L"\\Inboxhop", L"MailtoCommand"); }, std::nullopt},
+    };
+    // An earlier installation in the same folder under another spelling (an older installer kept /D= as given): the
+    // install is an upgrade in place, never a removal of the folder it has just filled.
+    Install();
+    ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation", doubled + L"\\"));
+    Install();
+    EXPECT_EQ(FilesIn(folder_), (std::vector<std::wstring>{L"HAND-M.CUR", L"Inboxhop.exe", L"InboxhopAssociations.xml",
+                                                           L"Uninstall.exe"}));
+    Uninstall();
+    ExpectNothingOfTheInstallationLeft();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ProgramFile previousProgram(SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Other Mail\\mail.exe");
+        ASSERT_TRUE(previousProgram.ok() && WriteRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L"", row.before));
+        const MailLinks before = ReadMailLinks();
+        ASSERT_EQ(RunToEnd(setup_, L" /S /AllUsers /D=" + row.folder), 0u);
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation"), folder_);
+        ASSERT_TRUE(row.meanwhile());
+        ASSERT_EQ(PressInstalledProgram(folder_ + L"\\Inboxhop.exe"), L"Done.");
+        Uninstall();
+        const MailLinks after = ReadMailLinks();
+        EXPECT_EQ(after.command, row.after);
+        EXPECT_TRUE(after.client == before.client && after.progId == before.progId &&
+                    after.application == before.application) << "Default-apps keys are left";
         ExpectNothingOfTheInstallationLeft();
     }
 }
@@ -591,7 +707,8 @@ std::wstring Packed(std::wstring code) {
 class MsiPackage : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_));
+        ASSERT_TRUE(browser_.ok() && option_.Set(L"3") && fs::exists(package_) && fs::exists(newer_) &&
+                    previousProgram_.ok());
         ASSERT_TRUE(RemoveRegistration() && DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey));
         // Another program's registered application and mail-link command stay.
         ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kRegisteredApps, L"Other", L"SOFTWARE\\Other") &&
@@ -632,6 +749,7 @@ protected:
     // Wine puts a per-machine package's shortcut in the user's Start menu.
     const std::wstring shortcut_ = SystemFolder(CSIDL_PROGRAMS) + L"\\Inboxhop.lnk";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other\\mail.exe\" \"%1\"", REG_EXPAND_SZ);
+    ProgramFile previousProgram_{SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Other\\mail.exe"};
     std::wstring box_;
     ScratchOption option_;
     RecorderAsBrowser browser_;
@@ -693,6 +811,13 @@ TEST_F(MsiPackage, InstallsRegistersAsThePressDoesUpgradesRefusesADowngradeAndRe
     // program takes it, and the removal gives it back.
     ASSERT_EQ(PressInstalledProgram(program_), L"Done.");
     ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), pressed);
+    // Started through a second drive letter for the same folder, the program names itself so: the removal still
+    // knows it for the installation's.
+    const std::wstring second = SecondDriveLetter(program_.substr(0, 3));
+    ASSERT_FALSE(second.empty()) << "no second drive letter for " << program_.substr(0, 3);
+    const std::wstring secondSpelling = second + program_.substr(3);
+    ASSERT_EQ(PressInstalledProgram(secondSpelling), L"Done.");
+    ASSERT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), TextValue(L"\"" + secondSpelling + L"\" \"%1\""));
     EXPECT_EQ(Msiexec(L"/i \"" + package_ + L"\" /qb"), 1603u);
     EXPECT_NE(box_.find(L"A newer version of Inboxhop is already installed"), std::wstring::npos) << box_;
     EXPECT_EQ(Entries(), upgraded);
@@ -712,6 +837,8 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
     ScratchTree userSetupEntry(HKEY_CURRENT_USER, kUninstallKey);
     const std::wstring blocked = NewScratchFolder(L"msi blocked"), setupFolder = L"C:\\Tools\\Inbox hop setup";
     const std::wstring chosen = NewScratchFolder(L"msi chosen") + L"\\Inbox hop";
+    std::wstring doubled = chosen;
+    doubled.insert(doubled.find_last_of(L'\\'), L"\\");
     fs::create_directory(blocked + L"\\Inboxhop.exe");
     const struct {
         HKEY exeInstalled;
@@ -722,6 +849,8 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
     } cases[] = {
         {nullptr, L" /qn MAILLINKS=0", 0, L"no box"},
         {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + chosen + L"\"", 0, L"no box", chosen},
+        // Kept in its full form.
+        {nullptr, L" /qn MAILLINKS=0 \"INSTALLDIR=" + doubled + L"\\.\\\"", 0, L"no box", chosen},
         {HKEY_LOCAL_MACHINE, L" /qb", 1603, L"by its EXE installer, in " + setupFolder + L"."},
         {HKEY_CURRENT_USER, L" /qb", 1603, L"for your user account by its EXE installer, in " + setupFolder + L"."},
         {nullptr, L" /qb MAILLINKS=no", 1603, L"MAILLINKS must be 0 or 1; it was no."},
@@ -739,8 +868,14 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
         EXPECT_EQ(fs::exists(program), test.code == 0);
         EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
         if (test.code == 0) {  // an upgrade, in place, keeps the program alone
+            EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kVendorKey + L"\\Inboxhop", L"InstallDir"),
+                      fs::path(program).parent_path().wstring() + L"\\");
             EXPECT_EQ(Msiexec(L"/i \"" + newer_ + L"\" /qn"), 0u);
             EXPECT_TRUE(fs::exists(program) && ReadRegistration() == Registration{}) << "registration written";
+            // A press writes the Default-apps keys that the package did not: the removal takes them away too, and
+            // gives the command back.
+            ASSERT_EQ(PressInstalledProgram(program), L"Done.");
+            ASSERT_FALSE(ReadRegistration() == Registration{});
             EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
             EXPECT_FALSE(fs::exists(test.folder.empty() ? folder_ : test.folder)) << "removal left files";
         }

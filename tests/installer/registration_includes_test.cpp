@@ -77,6 +77,12 @@ TEST(RegistrationIncludes, HoldEveryRowOfTheTable) {
     for (std::string::size_type at = 0; (at = nsis.find("\n  WriteReg", at)) != std::string::npos; ++at) ++lines;
     EXPECT_EQ(lines, writes);
 
+    // The record's names, which the installers no longer spell out themselves.
+    std::string names = INBOXHOP_REGISTRATION_WXI;
+    names = Read((names.substr(0, names.find_last_of('/') + 1) + "RegistrationNames.wxi").c_str());
+    EXPECT_NE(nsis.find("!define RECORD_KEY \"" + Narrow(kRecordKey) + "\"\n"), std::string::npos);
+    EXPECT_NE(names.find("<?define RecordKey = \"" + Narrow(kRecordKey) + "\" ?>"), std::string::npos);
+
     // The machine-wide rows in the WiX include: those in keys the registration creates. The machine's mailto command,
     // only written into, is not the package's to own.
     for (const HandlerStep& step : MachineRegistrationSteps()) {

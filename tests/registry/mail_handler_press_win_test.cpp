@@ -204,10 +204,11 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
     }
 }
 
-// The command a press replaces goes into the installers' record in the same root, once; a command of Inboxhop's own
-// is never recorded. Machine-wide, and for the user alone when the machine refuses.
-TEST_F(MailHandlerPress, KeepsTheReplacedCommandInTheInstallersRecordOnce) {
-    const std::wstring other = L"\"C:\\Other\\Mail.exe\" -compose \"%1\"";
+// The command a press replaces goes into the installers' record in the same root, with its type; a later press over
+// another program's command records that one instead, and one over an Inboxhop's command keeps the record. A command
+// of Inboxhop's own is never recorded. Machine-wide, and for the user alone when the machine refuses.
+TEST_F(MailHandlerPress, KeepsTheLastReplacedCommandOfAnotherProgramInTheInstallersRecord) {
+    const std::wstring other = L"\"C:\\Other\\Mail.exe\" -compose \"%1\"", newer = L"C:\\Newer\\mail.exe %1";
     for (const std::wstring root : {L"", L"HKCU\\"}) {
         SCOPED_TRACE(root.empty() ? "machine" : "user");
         StandInRegistry registry;
@@ -215,19 +216,25 @@ TEST_F(MailHandlerPress, KeepsTheReplacedCommandInTheInstallersRecordOnce) {
         registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(other, REG_EXPAND_SZ));
         if (!root.empty()) registry.RefuseOpen(std::wstring(kMailtoCommandKey), ERROR_ACCESS_DENIED);
         const std::wstring record = root + std::wstring(kRecordKey);
+        const auto expectRecord = [&](const std::wstring& command, DWORD type) {
+            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommand"), TextValue(command));
+            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandType"), NumberValue(type));
+            EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandSaved"), NumberValue(1));
+        };
         Mark(0);
         Press();
         ASSERT_EQ(registry.TextOf(root + std::wstring(kMailtoCommandKey)), link_);
-        const std::optional<RawValue> kept[] = {TextValue(other), NumberValue(REG_EXPAND_SZ), NumberValue(1)};
-        EXPECT_EQ(registry.ValueOf(record, L"MailtoCommand"), kept[0]);
-        EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandType"), kept[1]);
-        EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandSaved"), kept[2]);
-        // A second press, after another Inboxhop.exe took the command, keeps the first record.
+        expectRecord(other, REG_EXPAND_SZ);
+        // Another Inboxhop.exe took the command: the record stays.
         registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(L"D:\\Tools\\INBOXHOP.EXE %1"));
         Mark(0);
         Press();
-        EXPECT_EQ(registry.ValueOf(record, L"MailtoCommand"), kept[0]);
-        EXPECT_EQ(registry.ValueOf(record, L"MailtoCommandType"), kept[1]);
+        expectRecord(other, REG_EXPAND_SZ);
+        // Another program took it: its command is the one recorded now.
+        registry.AddValue(root + std::wstring(kMailtoCommandKey), L"", TextValue(newer));
+        Mark(0);
+        Press();
+        expectRecord(newer, REG_SZ);
     }
     // With no record yet, a command that names an Inboxhop.exe is not recorded.
     registry_.AddValue(std::wstring(kMailtoCommandKey), L"", TextValue(L"\"C:\\Old Place\\Inboxhop.exe\" \"%1\""));

@@ -35,7 +35,7 @@ public:
 
     StandInRegistry()
         : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
-               &StandInRegistry::CloseKey, &StandInRegistry::QueryValue},
+               &StandInRegistry::CloseKey, &StandInRegistry::QueryValue, &StandInRegistry::DeleteValue},
           previous_(current_) {
         current_ = this;
         override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
@@ -161,6 +161,13 @@ private:
         }
         if (size) *size = needed;
         return self.Record(call, status);
+    }
+
+    static LSTATUS WINAPI DeleteValue(HKEY handle, LPCWSTR name) {
+        StandInRegistry& self = *current_;
+        const std::wstring* key = self.KeyOf(handle);
+        if (!key) return ERROR_INVALID_HANDLE;
+        return self.values_.erase({*key, Normal(name ? name : L"")}) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     }
 
     // Keys compare without regard to case; a trailing backslash names the same key, as in the system's registry.
