@@ -60,6 +60,15 @@ function(inboxhop_release_pe target)
                      VERBATIM)
 endfunction()
 
+# The size of the shipping program as it ships (cmake/SizeCheck.cmake),
+# checked after it is linked and signed: call after inboxhop_release_pe.
+function(inboxhop_size_check target)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}>
+                             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/SizeCheck.cmake
+                     VERBATIM)
+endfunction()
+
 # The same bytes from every build: no link time in the PE header, no build
 # folder in the code. For a file that ships inside a signed package only (the
 # MSI's custom action), this alone: the package's signature covers it.
