@@ -41,7 +41,7 @@ target_compile_options(InboxhopMailLinksAction PRIVATE ${INBOXHOP_LEAN_COMPILE_O
 target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at
                     -Wl,-Map=${CMAKE_BINARY_DIR}/RestoreMailLinks.map)
 include(${PROJECT_SOURCE_DIR}/cmake/Release.cmake)
-inboxhop_reproducible_pe(InboxhopMailLinksAction)
+inboxhop_release_pe(InboxhopMailLinksAction)
 install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME Inboxhop)

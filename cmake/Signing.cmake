@@ -106,7 +106,8 @@ function(inboxhop_signing_mode out_var)
   set(what_attach "INBOXHOP_SIGNATURES attaches released signatures")
   foreach(variable INBOXHOP_SIGN_CERT INBOXHOP_SIGN_PKCS11_MODULE INBOXHOP_SIGN_PIN_FILE INBOXHOP_SIGN_ROOT
                    INBOXHOP_SIGN_TIMESTAMP)
-    if(NOT "$ENV{${variable}}" STREQUAL "" AND NOT variable IN_LIST reads_${mode})
+    list(FIND reads_${mode} ${variable} read)
+    if(NOT "$ENV{${variable}}" STREQUAL "" AND read EQUAL -1)
       message(FATAL_ERROR "${variable} is set, but ${what_${mode}}, which does not use it: unset it, or set the "
                           "variables of the way of signing it belongs to.")
     endif()
