@@ -39,19 +39,29 @@
 #   cmake -DFILE=<file> [-DNAME=<name>] -P Signing.cmake
 #       signs <file>, which ships as <name> (its own name unless given).
 
+cmake_policy(VERSION 3.25)
+
 # How long one osslsigncode or signing-command run may take: a time-stamp
 # server or a service that never answers must not hold the build for ever.
 set(INBOXHOP_SIGN_SECONDS 300)
+
+# Fails the build with `problem`; the file being signed, if any, is deleted.
+function(_inboxhop_refuse problem)
+  if(DEFINED INBOXHOP_SIGNING_FILE)
+    file(REMOVE "${INBOXHOP_SIGNING_FILE}")
+  endif()
+  message(FATAL_ERROR "${problem}")
+endfunction()
 
 # Fails the build when the environment variable `variable` does not name a
 # file.
 function(_inboxhop_require_file variable why)
   if("$ENV{${variable}}" STREQUAL "")
-    message(FATAL_ERROR "${variable} is not set, and ${why}")
+    _inboxhop_refuse("${variable} is not set, and ${why}")
   endif()
   if(NOT EXISTS "$ENV{${variable}}" OR IS_DIRECTORY "$ENV{${variable}}")
-    message(FATAL_ERROR "${variable} names $ENV{${variable}}, which is not a file. Nothing is signed, "
-                        "so nothing is built.")
+    _inboxhop_refuse("${variable} names $ENV{${variable}}, which is not a file. Nothing is signed, so nothing is "
+                     "built.")
   endif()
 endfunction()
 
@@ -76,9 +86,9 @@ function(inboxhop_signing_mode out_var)
   list(LENGTH ways count)
   if(count GREATER 1)
     string(JOIN " and " both ${ways})
-    message(FATAL_ERROR "${both} are both set, and exactly one way of signing is used: a key file or a token "
-                        "(INBOXHOP_SIGN_KEY), a signing command (INBOXHOP_SIGN_COMMAND), or released signatures "
-                        "(INBOXHOP_SIGNATURES). Unset all but one.")
+    _inboxhop_refuse("${both} are both set, and exactly one way of signing is used: a key file or a token "
+                     "(INBOXHOP_SIGN_KEY), a signing command (INBOXHOP_SIGN_COMMAND), or released signatures "
+                     "(INBOXHOP_SIGNATURES). Unset all but one.")
   endif()
 
   if(key MATCHES "^pkcs11:")
@@ -108,8 +118,8 @@ function(inboxhop_signing_mode out_var)
                    INBOXHOP_SIGN_TIMESTAMP)
     list(FIND reads_${mode} ${variable} read)
     if(NOT "$ENV{${variable}}" STREQUAL "" AND read EQUAL -1)
-      message(FATAL_ERROR "${variable} is set, but ${what_${mode}}, which does not use it: unset it, or set the "
-                          "variables of the way of signing it belongs to.")
+      _inboxhop_refuse("${variable} is set, but ${what_${mode}}, which does not use it: unset it, or set the "
+                       "variables of the way of signing it belongs to.")
     endif()
   endforeach()
 
@@ -118,9 +128,9 @@ function(inboxhop_signing_mode out_var)
     _inboxhop_require_file(INBOXHOP_SIGN_CERT "signing with a key needs its certificate chain.")
   elseif(mode STREQUAL "token")
     if(key MATCHES "[;?](pin-value|pin-source)=")
-      message(FATAL_ERROR "INBOXHOP_SIGN_KEY carries the PIN (pin-value or pin-source), which would show it in the "
-                          "process list and in logs: take it out of the address and put the PIN in a file named by "
-                          "INBOXHOP_SIGN_PIN_FILE.")
+      _inboxhop_refuse("INBOXHOP_SIGN_KEY carries the PIN (pin-value or pin-source), which would show it in the "
+                       "process list and in logs: take it out of the address and put the PIN in a file named by "
+                       "INBOXHOP_SIGN_PIN_FILE.")
     endif()
     _inboxhop_require_file(INBOXHOP_SIGN_PKCS11_MODULE "a key in a token is reached through its PKCS#11 module.")
     _inboxhop_require_file(INBOXHOP_SIGN_PIN_FILE "a key in a token needs its PIN, read from that file.")
@@ -131,8 +141,8 @@ function(inboxhop_signing_mode out_var)
     if(NOT EXISTS "${program}")
       find_program(INBOXHOP_SIGN_PROGRAM "${program}" NO_CACHE)
       if(NOT INBOXHOP_SIGN_PROGRAM)
-        message(FATAL_ERROR "INBOXHOP_SIGN_COMMAND runs ${program}, which is neither a file nor a program found "
-                            "on PATH.")
+        _inboxhop_refuse("INBOXHOP_SIGN_COMMAND runs ${program}, which is neither a file nor a program found "
+                         "on PATH.")
       endif()
     endif()
     if(NOT "$ENV{INBOXHOP_SIGN_ROOT}" STREQUAL "")
@@ -140,13 +150,13 @@ function(inboxhop_signing_mode out_var)
     endif()
   elseif(mode STREQUAL "attach")
     if(NOT IS_DIRECTORY "${signatures}")
-      message(FATAL_ERROR "INBOXHOP_SIGNATURES names ${signatures}, which is not a folder.")
+      _inboxhop_refuse("INBOXHOP_SIGNATURES names ${signatures}, which is not a folder.")
     endif()
   endif()
   if(NOT mode STREQUAL "none")
     find_program(INBOXHOP_OSSLSIGNCODE osslsigncode)
     if(NOT INBOXHOP_OSSLSIGNCODE)
-      message(FATAL_ERROR "osslsigncode not found: install Debian's osslsigncode package (tools/install-deps.sh does)")
+      _inboxhop_refuse("osslsigncode not found: install Debian's osslsigncode package (tools/install-deps.sh does)")
     endif()
     set(INBOXHOP_OSSLSIGNCODE ${INBOXHOP_OSSLSIGNCODE} PARENT_SCOPE)
   endif()
@@ -165,13 +175,19 @@ function(_inboxhop_osslsigncode out_status out_text)
 endfunction()
 
 # Deletes the file being signed and what signing it left, and fails the
-# build with `problem`, after what the tools said, when anything.
-function(_inboxhop_sign_failed file work problem said)
+# build with the problem given after `said`, after what the tools said
+# (`said`), when anything.
+function(_inboxhop_sign_failed file work said)
   file(REMOVE "${file}")
   file(REMOVE_RECURSE "${work}")
   if(NOT said STREQUAL "")
     message("${said}")
   endif()
+  set(problem "")
+  math(EXPR last "${ARGC} - 1")
+  foreach(index RANGE 3 ${last})
+    string(APPEND problem "${ARGV${index}}")
+  endforeach()
   message(FATAL_ERROR "${problem} The unsigned file is deleted, so that it cannot ship.")
 endfunction()
 
@@ -179,6 +195,7 @@ endfunction()
 # (a file, or in a token), through the publisher's signing command, or with
 # the released signature of `name` (none released: left unsigned).
 function(inboxhop_sign file name)
+  set(INBOXHOP_SIGNING_FILE "${file}")
   inboxhop_signing_mode(mode)
   if(mode STREQUAL "none")
     return()
@@ -191,50 +208,52 @@ function(inboxhop_sign file name)
   set(timestamp)
   if(NOT timestamp_url STREQUAL "")
     set(timestamp -ts "${timestamp_url}")
-    set(unanswered "The time-stamp server INBOXHOP_SIGN_TIMESTAMP=${timestamp_url} did not answer, or not with a "
-                   "time stamp, while signing ${name}.")
+    string(CONCAT unanswered "The time-stamp server INBOXHOP_SIGN_TIMESTAMP=${timestamp_url} did not answer, "
+                  "or not with a time stamp, while signing ${name}.")
   endif()
 
   if(mode STREQUAL "key" OR mode STREQUAL "token")
-    if(mode STREQUAL "key")
-      set(key -key "$ENV{INBOXHOP_SIGN_KEY}")
-    else()
-      set(key -pkcs11module "$ENV{INBOXHOP_SIGN_PKCS11_MODULE}" -key "$ENV{INBOXHOP_SIGN_KEY}"
-              -readpass "$ENV{INBOXHOP_SIGN_PIN_FILE}")
+    # The address of a key in a token holds semicolons, which must stay in
+    # its one argument.
+    string(REPLACE ";" "\\;" key "$ENV{INBOXHOP_SIGN_KEY}")
+    set(arguments sign -certs "$ENV{INBOXHOP_SIGN_CERT}" -key "${key}" -h sha256 -n Inboxhop ${timestamp}
+                  -in "${file}" -out "${signed}")
+    if(mode STREQUAL "token")
+      list(APPEND arguments -pkcs11module "$ENV{INBOXHOP_SIGN_PKCS11_MODULE}" -readpass "$ENV{INBOXHOP_SIGN_PIN_FILE}")
     endif()
-    _inboxhop_osslsigncode(status said sign -certs "$ENV{INBOXHOP_SIGN_CERT}" ${key} -h sha256 -n Inboxhop
-                           ${timestamp} -in "${file}" -out "${signed}")
+    execute_process(COMMAND ${INBOXHOP_OSSLSIGNCODE} ${arguments}
+                    RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said TIMEOUT ${INBOXHOP_SIGN_SECONDS})
     if(NOT status EQUAL 0 OR NOT EXISTS "${signed}")
       if(said MATCHES "PIN incorrect|PIN_INCORRECT|PIN_LEN_RANGE")
-        set(problem "The token refused the PIN in INBOXHOP_SIGN_PIN_FILE ($ENV{INBOXHOP_SIGN_PIN_FILE}) while "
-                    "signing ${name}: put the token's user PIN in that file (each wrong PIN uses up one of the "
-                    "token's tries).")
+        string(CONCAT problem "The token refused the PIN in INBOXHOP_SIGN_PIN_FILE "
+                      "($ENV{INBOXHOP_SIGN_PIN_FILE}) while signing ${name}: put the token's user PIN in that "
+                      "file (each wrong PIN uses up one of the token's tries).")
       elseif(said MATCHES "PIN_LOCKED|PIN locked")
         set(problem "The token is locked (too many wrong PINs): unlock it with its security officer's PIN.")
       elseif(mode STREQUAL "token" AND said MATCHES "No matching initialized token|object not found|not found at")
-        set(problem "No token holds the key INBOXHOP_SIGN_KEY=$ENV{INBOXHOP_SIGN_KEY}, through the module "
-                    "INBOXHOP_SIGN_PKCS11_MODULE=$ENV{INBOXHOP_SIGN_PKCS11_MODULE}: is the token connected, and do "
-                    "its token= and object= name it as its module lists it?")
+        string(CONCAT problem "No token holds the key INBOXHOP_SIGN_KEY=$ENV{INBOXHOP_SIGN_KEY}, through the "
+                      "module INBOXHOP_SIGN_PKCS11_MODULE=$ENV{INBOXHOP_SIGN_PKCS11_MODULE}: is the token "
+                      "connected, and do its token= and object= name it as its module lists it?")
       elseif(NOT timestamp_url STREQUAL "" AND said MATCHES "timestamp|Timestamp|HTTP failure|Connecting to")
         set(problem "${unanswered}")
       elseif(NOT status MATCHES "^[0-9]+$")
-        set(problem "osslsigncode did not finish within ${INBOXHOP_SIGN_SECONDS} seconds while signing ${name} "
-                    "(${status}). ${unanswered}")
+        string(CONCAT problem "osslsigncode did not finish within ${INBOXHOP_SIGN_SECONDS} seconds while "
+                      "signing ${name} (${status}). ${unanswered}")
       elseif(mode STREQUAL "key")
-        set(problem "Signing ${name} failed (osslsigncode says why, above): INBOXHOP_SIGN_KEY must be the private "
-                    "key of the first certificate in INBOXHOP_SIGN_CERT, both PEM.")
+        string(CONCAT problem "Signing ${name} failed (osslsigncode says why, above): INBOXHOP_SIGN_KEY must be "
+                      "the private key of the first certificate in INBOXHOP_SIGN_CERT, both PEM.")
       else()
-        set(problem "Signing ${name} with the token failed (osslsigncode says why, above): the key "
-                    "INBOXHOP_SIGN_KEY names must be the one of the first certificate in INBOXHOP_SIGN_CERT.")
+        string(CONCAT problem "Signing ${name} with the token failed (osslsigncode says why, above): the key "
+                      "INBOXHOP_SIGN_KEY names must be the one of the first certificate in INBOXHOP_SIGN_CERT.")
       endif()
-      _inboxhop_sign_failed("${file}" "${work}" "${problem}" "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}" "${problem}")
     endif()
   elseif(mode STREQUAL "command")
     # The signing data, signed by the command, attached, then time-stamped.
     _inboxhop_osslsigncode(status said extract-data -h sha256 -in "${file}" -out "${work}/data.p7")
     if(NOT status EQUAL 0 OR NOT EXISTS "${work}/data.p7")
-      _inboxhop_sign_failed("${file}" "${work}" "osslsigncode could not extract the signing data of ${name}."
-                            "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}"
+                            "osslsigncode could not extract the signing data of ${name}.")
     endif()
     separate_arguments(command UNIX_COMMAND "$ENV{INBOXHOP_SIGN_COMMAND}")
     execute_process(COMMAND ${command} "${work}/data.p7" "${work}/signature.p7"
@@ -244,26 +263,28 @@ function(inboxhop_sign file name)
       file(SIZE "${work}/signature.p7" size)
     endif()
     if(NOT status EQUAL 0)
-      _inboxhop_sign_failed("${file}" "${work}" "INBOXHOP_SIGN_COMMAND failed (${status}) on the signing data of "
-                            "${name}." "")
+      _inboxhop_sign_failed("${file}" "${work}" ""
+                            "INBOXHOP_SIGN_COMMAND failed (${status}) on the signing data of ${name}.")
     elseif(size EQUAL 0)
-      _inboxhop_sign_failed("${file}" "${work}" "INBOXHOP_SIGN_COMMAND wrote no signature for ${name}: it must "
-                            "write the PKCS#7 signature of its first argument's data to its second argument." "")
+      _inboxhop_sign_failed("${file}" "${work}" ""
+                            "INBOXHOP_SIGN_COMMAND wrote no signature for ${name}: it must "
+                            "write the PKCS#7 signature of its first argument's data to its second argument.")
     endif()
     _inboxhop_osslsigncode(status said attach-signature -sigin "${work}/signature.p7" -in "${file}"
                            -out "${work}/attached")
     # osslsigncode checks the chain against the system's roots here and may
     # say "Failed"; what counts is that it attached it, and the check below.
     if(NOT EXISTS "${work}/attached")
-      _inboxhop_sign_failed("${file}" "${work}" "INBOXHOP_SIGN_COMMAND wrote no PKCS#7 signature for ${name}, "
-                            "but something osslsigncode cannot attach." "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}"
+                            "INBOXHOP_SIGN_COMMAND wrote no PKCS#7 signature for ${name}, "
+                            "but something osslsigncode cannot attach.")
     endif()
     if(timestamp_url STREQUAL "")
       file(RENAME "${work}/attached" "${signed}")
     else()
       _inboxhop_osslsigncode(status said add ${timestamp} -in "${work}/attached" -out "${signed}")
       if(NOT status EQUAL 0 OR NOT EXISTS "${signed}")
-        _inboxhop_sign_failed("${file}" "${work}" "${unanswered}" "${said}")
+        _inboxhop_sign_failed("${file}" "${work}" "${said}" "${unanswered}")
       endif()
     endif()
     # The signature must cover this file (its digest is the file's) and
@@ -284,16 +305,18 @@ function(inboxhop_sign file name)
     string(REGEX MATCH "Calculated message digest *: *([0-9A-F]+)" calculated "${said}")
     set(calculated "${CMAKE_MATCH_1}")
     if(current STREQUAL "" OR NOT current STREQUAL calculated)
-      _inboxhop_sign_failed("${file}" "${work}" "The signature INBOXHOP_SIGN_COMMAND made is not one of ${name}: "
-                            "it signs other data than the signing data it was given." "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}"
+                            "The signature INBOXHOP_SIGN_COMMAND made is not one of ${name}: "
+                            "it signs other data than the signing data it was given.")
     endif()
     if(NOT said MATCHES "\nSignature verification: ok")
-      _inboxhop_sign_failed("${file}" "${work}" "The signature INBOXHOP_SIGN_COMMAND made for ${name} does not "
+      _inboxhop_sign_failed("${file}" "${work}" "${said}"
+                            "The signature INBOXHOP_SIGN_COMMAND made for ${name} does not "
                             "verify (osslsigncode says why, above): its certificate must lead to a root in "
-                            "INBOXHOP_SIGN_ROOT, or to one the system trusts when that is not set." "${said}")
+                            "INBOXHOP_SIGN_ROOT, or to one the system trusts when that is not set.")
     endif()
     if(NOT timestamp_url STREQUAL "" AND NOT said MATCHES "Timestamp Server Signature verification: ok")
-      _inboxhop_sign_failed("${file}" "${work}" "${unanswered}" "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}" "${unanswered}")
     endif()
   else()
     set(signature "$ENV{INBOXHOP_SIGNATURES}/${name}.pem")
@@ -306,14 +329,14 @@ function(inboxhop_sign file name)
     # the comparison to tell, so only its output counts here.
     _inboxhop_osslsigncode(status said attach-signature -sigin "${signature}" -in "${file}" -out "${signed}")
     if(NOT EXISTS "${signed}")
-      _inboxhop_sign_failed("${file}" "${work}" "The released signature ${signature} cannot be attached to ${name}."
-                            "${said}")
+      _inboxhop_sign_failed("${file}" "${work}" "${said}"
+                            "The released signature ${signature} cannot be attached to ${name}.")
     endif()
   endif()
   # Copied over the file's bytes, so that it keeps its permissions.
   execute_process(COMMAND cp "${signed}" "${file}" RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
-    _inboxhop_sign_failed("${file}" "${work}" "Could not write the signed ${name} to ${file}." "")
+    _inboxhop_sign_failed("${file}" "${work}" "" "Could not write the signed ${name} to ${file}.")
   endif()
   file(REMOVE_RECURSE "${work}")
 endfunction()

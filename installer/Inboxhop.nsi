@@ -227,38 +227,54 @@ FunctionEnd
 ; plainly, an NSIS uninstaller copies itself to the temporary folder, starts
 ; the copy and returns 0 at once; run in place (_?=), it waits but cannot
 ; delete itself or its folder. So the command makes the copy itself, with the
-; system's command processor, and runs the copy in place and waits: the copy
-; removes everything, Uninstall.exe and the folder included, and the command
-; ends with its exit code (non-zero, with nothing removed, while Inboxhop
+; system's command processor, in the temporary folder, runs the copy in place
+; and waits: the copy removes everything, Uninstall.exe and the folder
+; included. Then the command deletes the copy, which leaves the copy's exit
+; code as the command's (non-zero, with nothing removed, while Inboxhop
 ; runs). Just for me, the uninstaller is told so, whatever became of the
 ; entry; each mode's copy has its own name.
+;
+; The folder's name may hold what the command processor reads as its own:
+; & and ^ (and ( and ), read in groups) are escaped with ^ where the name
+; stands unquoted; ! is a letter, as delayed expansion is off (/v:off); a %
+; cannot be escaped on a command line, so the temporary folder (%TEMP%) is
+; expanded before the name appears, and each % of the name is made part of a
+; variable name that nobody defines ("^%" inside quotes, ^% outside), which
+; the command processor leaves as it is.
 Function UninstallCommands
-  StrCpy $2 "${PRODUCT}-uninstall"
+  StrCpy $2 "${PRODUCT}-uninstall.exe"
   StrCpy $3 ""
   ${If} $PerUser = 1
-    StrCpy $2 "${PRODUCT}-uninstall-user"
+    StrCpy $2 "${PRODUCT}-uninstall-user.exe"
     StrCpy $3 " /CurrentUser"
   ${EndIf}
-  StrCpy $2 '"$SYSDIR\cmd.exe" /d /c copy /b /y "$INSTDIR\Uninstall.exe" "%TEMP%\$2.exe" >nul && "%TEMP%\$2.exe"$3'
-  ; _?= takes the folder unquoted: the characters the command processor
-  ; reads as its own there (& and ^; a folder name holds no < > |) are
-  ; escaped with ^.
-  StrCpy $4 ""
+  StrCpy $4 ""  ; the folder, unquoted
+  StrCpy $7 ""  ; the folder, inside quotes
   StrCpy $5 0
   ${Do}
     StrCpy $6 $INSTDIR 1 $5
     ${If} $6 == ""
       ${Break}
     ${EndIf}
-    ${If} $6 == "&"
-    ${OrIf} $6 == "^"
-      StrCpy $4 "$4^"
+    ${If} $6 == "%"
+      StrCpy $4 "$4^%"
+      StrCpy $7 '$7"^%"'
+    ${Else}
+      ${If} $6 == "&"
+      ${OrIf} $6 == "^"
+      ${OrIf} $6 == "("
+      ${OrIf} $6 == ")"
+        StrCpy $4 "$4^"
+      ${EndIf}
+      StrCpy $4 "$4$6"
+      StrCpy $7 "$7$6"
     ${EndIf}
-    StrCpy $4 "$4$6"
     IntOp $5 $5 + 1
   ${Loop}
-  StrCpy $0 '$2 _?=$4'
-  StrCpy $1 '$2 /S _?=$4'
+  StrCpy $5 '"$SYSDIR\cmd.exe" /d /v:off /c cd /d "%TEMP%" && copy /b /y "$7\Uninstall.exe" $2 >nul && .\$2$3'
+  StrCpy $6 '& del /f /q .\$2 >nul 2>&1'
+  StrCpy $0 '$5 _?=$4$6'
+  StrCpy $1 '$5 /S _?=$4$6'
 FunctionEnd
 
 ; Just for me, the values the installer adds to the user's mailto class, so

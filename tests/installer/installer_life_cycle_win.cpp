@@ -284,8 +284,16 @@ protected:
 
     // As the shell passes it: /D= comes last and unquoted, spaces and all.
     void Install() { ASSERT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 0u); }
-    // As deployment tools do: the entry's quiet command, which ends with the uninstaller's exit code.
-    void Uninstall(HKEY root = HKEY_LOCAL_MACHINE) { ASSERT_EQ(RunEntryCommand(root, L"QuietUninstallString"), 0u); }
+    // As deployment tools do: the entry's quiet command, which ends with the uninstaller's exit code and leaves no
+    // copy of the uninstaller in the temporary folder.
+    void Uninstall(HKEY root = HKEY_LOCAL_MACHINE) {
+        ASSERT_EQ(RunEntryCommand(root, L"QuietUninstallString"), 0u);
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        for (const auto& file : fs::directory_iterator(temp)) {
+            EXPECT_NE(file.path().filename().wstring().rfind(L"Inboxhop-uninstall", 0), 0u) << file.path();
+        }
+    }
     Installation ReadMachineInstallation() { return ReadInstallation(HKEY_LOCAL_MACHINE, folder_, Shortcut()); }
     Installation ReadUserInstallation() { return ReadInstallation(HKEY_CURRENT_USER, UserFolder(), UserShortcut()); }
 
@@ -308,9 +316,9 @@ protected:
     }
 
     const std::wstring setup_ = BuildFolder() + L"\\" INBOXHOP_SETUP_FILE;
-    // Spaces, and an ampersand, which the command processor of the uninstall commands must take as a letter.
+    // Spaces, and what the command processor of the uninstall commands must take as letters.
     const std::wstring folder_ =
-        SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop & co " + std::to_wstring(GetTickCount());
+        SystemFolder(CSIDL_PROGRAM_FILES) + L"\\Inbox hop & co (100%^!%OS%) " + std::to_wstring(GetTickCount());
     const std::wstring link_ = L"\"" + folder_ + L"\\Inboxhop.exe\" \"%1\"";
     const RawValue previous_ = TextValue(L"\"%ProgramFiles%\\Other Mail\\mail.exe\" /compose \"%1\"", REG_EXPAND_SZ);
 
