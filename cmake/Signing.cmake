@@ -300,10 +300,12 @@ function(inboxhop_sign file name)
       list(APPEND roots -ignore-crl)
     endif()
     _inboxhop_osslsigncode(status said verify ${roots} -in "${signed}")
-    string(REGEX MATCH "Current message digest *: *([0-9A-F]+)" current "${said}")
-    set(current "${CMAKE_MATCH_1}")
-    string(REGEX MATCH "Calculated message digest *: *([0-9A-F]+)" calculated "${said}")
-    set(calculated "${CMAKE_MATCH_1}")
+    # (osslsigncode calls the digest of a program "message digest", and the
+    # one of an MSI "DigitalSignature".)
+    string(REGEX MATCH "Current (message digest|DigitalSignature) *: *([0-9A-F]+)" current "${said}")
+    set(current "${CMAKE_MATCH_2}")
+    string(REGEX MATCH "Calculated (message digest|DigitalSignature) *: *([0-9A-F]+)" calculated "${said}")
+    set(calculated "${CMAKE_MATCH_2}")
     if(current STREQUAL "" OR NOT current STREQUAL calculated)
       _inboxhop_sign_failed("${file}" "${work}" "${said}"
                             "The signature INBOXHOP_SIGN_COMMAND made is not one of ${name}: "
@@ -377,11 +379,12 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
       file(READ "${STATE}" previous)
     endif()
     if(NOT previous STREQUAL state)
-      # Packages made before were signed otherwise, or not at all: none of
-      # them may be taken for this build's.
+      # What was made before was signed otherwise, or not at all: the
+      # packages, and the program and the custom action (linked again now),
+      # so that none is left if this build's signing fails.
       get_filename_component(folder "${STATE}" DIRECTORY)
       file(GLOB packages "${folder}/Inboxhop-*-setup.exe" "${folder}/Inboxhop-*.msi" "${folder}/Inboxhop-*-win32.zip"
-                         "${folder}/SHA256SUMS")
+                         "${folder}/SHA256SUMS" "${folder}/Inboxhop.exe" "${folder}/RestoreMailLinks.dll")
       if(packages)
         file(REMOVE ${packages})
       endif()
