@@ -229,18 +229,21 @@ FunctionEnd
 ; delete itself or its folder. So the command makes the copy itself, with the
 ; system's command processor, in the temporary folder, runs the copy in place
 ; and waits: the copy removes everything, Uninstall.exe and the folder
-; included. Then the command deletes the copy, which leaves the copy's exit
-; code as the command's (non-zero, with nothing removed, while Inboxhop
-; runs). Just for me, the uninstaller is told so, whatever became of the
+; included. Then the command deletes the copy and ends with the copy's exit
+; code: 0, 1, 2 (nothing removed, while Inboxhop runs) or 740 (administrator
+; rights needed), told apart with "if errorlevel", as deleting may reset the
+; code. Just for me, the uninstaller is told so, whatever became of the
 ; entry; each mode's copy has its own name.
 ;
-; The folder's name may hold what the command processor reads as its own:
-; & and ^ (and ( and ), read in groups) are escaped with ^ where the name
-; stands unquoted; ! is a letter, as delayed expansion is off (/v:off); a %
-; cannot be escaped on a command line, so the temporary folder (%TEMP%) is
-; expanded before the name appears, and each % of the name is made part of a
-; variable name that nobody defines ("^%" inside quotes, ^% outside), which
-; the command processor leaves as it is.
+; The folder's name may hold what the command processor reads as its own.
+; Inside quotes (the copy's source) only % matters; outside (after _?=, which
+; takes the folder unquoted) & ^ ( ) are escaped with ^. ! is a letter, as
+; delayed expansion is off (/v:off). A % cannot be escaped on a command line,
+; but a %name% whose name nobody has defined is left as it is: the %TEMP%
+; that must be expanded comes first, each % of the name is written "%"
+; inside quotes and ^% outside, so that every name between two of them holds
+; a quote or a caret, and an odd count in the source is made even (a
+; harmless set), so that no such name runs from the source into _?=.
 Function UninstallCommands
   StrCpy $2 "${PRODUCT}-uninstall.exe"
   StrCpy $3 ""
@@ -250,6 +253,7 @@ Function UninstallCommands
   ${EndIf}
   StrCpy $4 ""  ; the folder, unquoted
   StrCpy $7 ""  ; the folder, inside quotes
+  StrCpy $8 ""  ; the set that makes the count of % in the source even
   StrCpy $5 0
   ${Do}
     StrCpy $6 $INSTDIR 1 $5
@@ -258,7 +262,12 @@ Function UninstallCommands
     ${EndIf}
     ${If} $6 == "%"
       StrCpy $4 "$4^%"
-      StrCpy $7 '$7"^%"'
+      StrCpy $7 '$7"%"'
+      ${If} $8 == ""
+        StrCpy $8 " && set INBOXHOP_PERCENT=^%"
+      ${Else}
+        StrCpy $8 ""
+      ${EndIf}
     ${Else}
       ${If} $6 == "&"
       ${OrIf} $6 == "^"
@@ -271,8 +280,9 @@ Function UninstallCommands
     ${EndIf}
     IntOp $5 $5 + 1
   ${Loop}
-  StrCpy $5 '"$SYSDIR\cmd.exe" /d /v:off /c cd /d "%TEMP%" && copy /b /y "$7\Uninstall.exe" $2 >nul && .\$2$3'
-  StrCpy $6 '& del /f /q .\$2 >nul 2>&1'
+  StrCpy $5 '"$SYSDIR\cmd.exe" /d /v:off /c cd /d "%TEMP%" && copy /b /y "$7\Uninstall.exe" $2 >nul$8 && .\$2$3'
+  StrCpy $6 'del /f /q .\$2 >nul 2>&1'
+  StrCpy $6 '& (if errorlevel 740 ($6& exit 740))& (if errorlevel 2 ($6& exit 2))& (if errorlevel 1 ($6& exit 1))& $6& exit 0'
   StrCpy $0 '$5 _?=$4$6'
   StrCpy $1 '$5 /S _?=$4$6'
 FunctionEnd
