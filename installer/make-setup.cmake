@@ -30,6 +30,12 @@ inboxhop_date_files(${staging} ${date})
 inboxhop_date_files(${resources} ${date})
 inboxhop_signing_mode(signing)
 set(sign_defines)
+if(signing STREQUAL "attach" AND NOT EXISTS "$ENV{INBOXHOP_SIGNATURES}/Uninstall.exe.pem"
+   AND NOT EXISTS "$ENV{INBOXHOP_SIGNATURES}/${CPACK_INBOXHOP_SETUP}.pem")
+  # An unsigned installer, rebuilt: makensis makes it as an unsigned build
+  # does (asked to finalise the uninstaller, it stores it otherwise).
+  set(signing none)
+endif()
 if(NOT signing STREQUAL "none")
   set(sign_defines -DSIGN_CMAKE=${CMAKE_COMMAND} -DSIGN_SCRIPT=${INBOXHOP_SIGNING_SCRIPT})
 endif()

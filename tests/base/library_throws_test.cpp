@@ -1,12 +1,9 @@
 // The program's own throw points (src/base/library_throws.cpp, linked into these tests as into the program): each
 // throws what the error trap reports, with the standard library's own text.
 #include <bits/functexcept.h>
-
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "base/failure.h"
@@ -28,10 +25,7 @@ TEST(LibraryThrows, EachReportsTheLibrarysText) {
                            std::__throw_range_error, std::__throw_overflow_error, std::__throw_underflow_error}) {
         EXPECT_EQ(Reported([&] { withText("basic_string::_M_create"); }), L"basic_string::_M_create");
     }
-    const struct {
-        void (*thrower)();
-        const wchar_t* report;
-    } plain[] = {{std::__throw_bad_alloc, L"Out of memory"},
+    const struct { void (*thrower)(); const wchar_t* report; } plain[] = {{std::__throw_bad_alloc, L"Out of memory"},
                  {std::__throw_bad_array_new_length, L"Out of memory"},  // a std::bad_alloc
                  {std::__throw_bad_cast, L"std::bad_cast"},
                  {std::__throw_bad_typeid, L"std::bad_typeid"},
