@@ -1,7 +1,10 @@
 # The shipping program, built small: every source it links is compiled into
-# the program target itself, size-optimised, with link-time optimisation and
-# section garbage collection, by mingw-w64's win32-thread compiler, and the
-# result is stripped.
+# the program target itself, size-optimised, without run-time type
+# information (the program asks for none; exceptions keep theirs), with
+# link-time optimisation and section garbage collection, by mingw-w64's
+# win32-thread compiler, and the result is stripped. The standard library's
+# points of throwing are the program's own (src/base/library_throws.cpp),
+# which keeps the library's string and exception objects out.
 #
 # The project's libraries stay as they are for the tests, which need the
 # posix-thread runtime (they start threads); the program never starts one,
@@ -41,6 +44,13 @@ function(_inboxhop_link_closure target out_libraries out_others)
   set(${out_others} ${others} PARENT_SCOPE)
 endfunction()
 
+# What every PE file that ships is built with: the short terminate handler
+# and the program's own throw points, compiled for size.
+set(INBOXHOP_LEAN_SOURCES ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp
+    ${PROJECT_SOURCE_DIR}/src/base/library_throws.cpp)
+set(INBOXHOP_LEAN_COMPILE_OPTIONS
+    $<$<COMPILE_LANGUAGE:C,CXX>:-Os -ffunction-sections -fdata-sections> $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+
 function(inboxhop_lean_program target)
   _inboxhop_link_closure(${target} libraries others)
   foreach(library IN LISTS libraries)
@@ -59,14 +69,14 @@ function(inboxhop_lean_program target)
   endforeach()
   # The program links the system libraries itself, and none of the project's.
   set_property(TARGET ${target} PROPERTY LINK_LIBRARIES ${others})
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp)
+  target_sources(${target} PRIVATE ${INBOXHOP_LEAN_SOURCES})
 
   set_target_properties(${target} PROPERTIES
     C_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
     CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
     CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
     INTERPROCEDURAL_OPTIMIZATION ON)
-  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-Os -ffunction-sections -fdata-sections>)
+  target_compile_options(${target} PRIVATE ${INBOXHOP_LEAN_COMPILE_OPTIONS})
   # The link map (Inboxhop.map beside the program) says where the bytes go:
   # tools/size-report.py reads it.
   # One link-time partition: with several, mingw-w64's GCC 12 can stop with an internal compiler error

@@ -30,20 +30,23 @@ add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/resto
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/modRegStuff_win.cpp
             ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp
-            ${PROJECT_SOURCE_DIR}/cmake/terminate_handler.cpp)
+            ${INBOXHOP_LEAN_SOURCES})
 target_include_directories(InboxhopMailLinksAction PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(InboxhopMailLinksAction PRIVATE msi advapi32)
-# Small, as the shipping program is built: the win32-thread runtime, sized
-# for size, the short terminate handler; exported by its plain name
-# (--kill-at), as Windows Installer looks it up.
+# Small, as the shipping program is built (cmake/LeanProgram.cmake): the
+# win32-thread runtime, sized for size, no run-time type information, the
+# short terminate handler and the program's own throw points; exported by its
+# plain name (--kill-at), as Windows Installer looks it up. Its link map lies
+# beside it, as the program's does.
 set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME RestoreMailLinks
                       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
                       CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
                       CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads)
-target_compile_options(InboxhopMailLinksAction PRIVATE -Os -ffunction-sections -fdata-sections)
-target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at)
+target_compile_options(InboxhopMailLinksAction PRIVATE ${INBOXHOP_LEAN_COMPILE_OPTIONS})
+target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at
+                    -Wl,-Map=${CMAKE_BINARY_DIR}/RestoreMailLinks.map)
 include(${PROJECT_SOURCE_DIR}/cmake/Release.cmake)
-inboxhop_reproducible_pe(InboxhopMailLinksAction)
+inboxhop_release_pe(InboxhopMailLinksAction)
 install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME Inboxhop)

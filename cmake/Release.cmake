@@ -38,8 +38,10 @@ function(inboxhop_date_files dir date)
 endfunction()
 
 # For every program and DLL the release ships (Windows PE files made by
-# mingw-w64): no link time in its header, no build folder in its code, and
-# an Authenticode signature when the build signs (cmake/Signing.cmake). The
+# mingw-w64: the program, and the MSI's custom action, which Windows
+# Installer copies out of the package to run it): no link time in its
+# header, no build folder in its code, and an Authenticode signature when
+# the build signs (cmake/Signing.cmake). The
 # file is signed as it is linked; a change of the signing variables
 # relinks it, so that it is never left signed by other ones, or unsigned.
 # Called in the folder whose CMakeLists.txt makes the target (CMake adds
@@ -60,9 +62,17 @@ function(inboxhop_release_pe target)
                      VERBATIM)
 endfunction()
 
+# The size of the shipping program as it ships (cmake/SizeCheck.cmake),
+# checked after it is linked and signed: call after inboxhop_release_pe.
+function(inboxhop_size_check target)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}>
+                             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/SizeCheck.cmake
+                     VERBATIM)
+endfunction()
+
 # The same bytes from every build: no link time in the PE header, no build
-# folder in the code. For a file that ships inside a signed package only (the
-# MSI's custom action), this alone: the package's signature covers it.
+# folder in the code.
 function(inboxhop_reproducible_pe target)
   target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
   foreach(folder ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})

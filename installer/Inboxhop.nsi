@@ -235,38 +235,64 @@ FunctionEnd
 ; plainly, an NSIS uninstaller copies itself to the temporary folder, starts
 ; the copy and returns 0 at once; run in place (_?=), it waits but cannot
 ; delete itself or its folder. So the command makes the copy itself, with the
-; system's command processor, and runs the copy in place and waits: the copy
-; removes everything, Uninstall.exe and the folder included, and the command
-; ends with its exit code (non-zero, with nothing removed, while Inboxhop
-; runs). Just for me, the uninstaller is told so, whatever became of the
+; system's command processor, in the temporary folder, runs the copy in place
+; and waits: the copy removes everything, Uninstall.exe and the folder
+; included. Then the command deletes the copy and ends with the copy's exit
+; code: 0, 1, 2 (nothing removed, while Inboxhop runs) or 740 (administrator
+; rights needed), told apart with "if errorlevel", as deleting may reset the
+; code. Just for me, the uninstaller is told so, whatever became of the
 ; entry; each mode's copy has its own name.
+;
+; The folder's name may hold what the command processor reads as its own.
+; Inside quotes (the copy's source) only % matters; outside (after _?=, which
+; takes the folder unquoted) & ^ ( ) are escaped with ^. ! is a letter, as
+; delayed expansion is off (/v:off). A % cannot be escaped on a command line,
+; but a %name% whose name nobody has defined is left as it is: the %TEMP%
+; that must be expanded comes first, each % of the name is written "%"
+; inside quotes and ^% outside, so that every name between two of them holds
+; a quote or a caret, and an odd count in the source is made even (a
+; harmless set), so that no such name runs from the source into _?=.
 Function UninstallCommands
-  StrCpy $2 "${PRODUCT}-uninstall"
+  StrCpy $2 "${PRODUCT}-uninstall.exe"
   StrCpy $3 ""
   ${If} $PerUser = 1
-    StrCpy $2 "${PRODUCT}-uninstall-user"
+    StrCpy $2 "${PRODUCT}-uninstall-user.exe"
     StrCpy $3 " /CurrentUser"
   ${EndIf}
-  StrCpy $2 '"$SYSDIR\cmd.exe" /d /c copy /b /y "$INSTDIR\Uninstall.exe" "%TEMP%\$2.exe" >nul && "%TEMP%\$2.exe"$3'
-  ; _?= takes the folder unquoted: the characters the command processor
-  ; reads as its own there (& and ^; a folder name holds no < > |) are
-  ; escaped with ^.
-  StrCpy $4 ""
+  StrCpy $4 ""  ; the folder, unquoted
+  StrCpy $7 ""  ; the folder, inside quotes
+  StrCpy $8 ""  ; the set that makes the count of % in the source even
   StrCpy $5 0
   ${Do}
     StrCpy $6 $INSTDIR 1 $5
     ${If} $6 == ""
       ${Break}
     ${EndIf}
-    ${If} $6 == "&"
-    ${OrIf} $6 == "^"
-      StrCpy $4 "$4^"
+    ${If} $6 == "%"
+      StrCpy $4 "$4^%"
+      StrCpy $7 '$7"%"'
+      ${If} $8 == ""
+        StrCpy $8 " && set INBOXHOP_PERCENT=^%"
+      ${Else}
+        StrCpy $8 ""
+      ${EndIf}
+    ${Else}
+      ${If} $6 == "&"
+      ${OrIf} $6 == "^"
+      ${OrIf} $6 == "("
+      ${OrIf} $6 == ")"
+        StrCpy $4 "$4^"
+      ${EndIf}
+      StrCpy $4 "$4$6"
+      StrCpy $7 "$7$6"
     ${EndIf}
-    StrCpy $4 "$4$6"
     IntOp $5 $5 + 1
   ${Loop}
-  StrCpy $0 '$2 _?=$4'
-  StrCpy $1 '$2 /S _?=$4'
+  StrCpy $5 '"$SYSDIR\cmd.exe" /d /v:off /c cd /d "%TEMP%" && copy /b /y "$7\Uninstall.exe" $2 >nul$8 && .\$2$3'
+  StrCpy $6 'del /f /q .\$2 >nul 2>&1'
+  StrCpy $6 '& (if errorlevel 740 ($6& exit 740))& (if errorlevel 2 ($6& exit 2))& (if errorlevel 1 ($6& exit 1))& $6& exit 0'
+  StrCpy $0 '$5 _?=$4$6'
+  StrCpy $1 '$5 /S _?=$4$6'
 FunctionEnd
 
 ; Just for me, the values the installer adds to the user's mailto class, so

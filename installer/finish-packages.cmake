@@ -1,9 +1,10 @@
 # Run by cpack after each of its generators (CPACK_POST_BUILD_SCRIPTS):
 # - the zip: the owner recorded with its files (the builder's user and
 #   group ids) becomes 0, so that every builder's zip is the same;
-# - after the installers: the shipped program's size, SHA256SUMS beside the
-#   packages, the winget manifests in winget/, and no builder's path in
-#   what lies beside them.
+# - after the installers: SHA256SUMS beside the packages, the winget
+#   manifests in winget/, and no builder's path in what lies beside them.
+#   (The program's size is checked as it is linked and signed, before any
+#   package is made: cmake/SizeCheck.cmake.)
 if(CPACK_GENERATOR STREQUAL "ZIP")
   foreach(zip IN LISTS CPACK_PACKAGE_FILES)
     # Each entry's Info-ZIP Unix extra field (0x7875: version, then each id's
@@ -52,12 +53,6 @@ endif()
 set(folder ${CPACK_PACKAGE_DIRECTORY})
 set(program ${CPACK_INBOXHOP_BUILD_DIR}/Inboxhop.exe)
 set(zip ${CPACK_PACKAGE_FILE_NAME}.zip)
-
-# The program as it ships, signature and all, within 256 KB.
-file(SIZE ${program} size)
-if(size GREATER 262144)
-  message(FATAL_ERROR "Inboxhop.exe is ${size} bytes as it ships, more than 256 KB (262,144 bytes).")
-endif()
 
 # CPack's description of the External package, which cpack puts beside the
 # packages, names the build folder: it keeps the names alone.

@@ -16,15 +16,28 @@ foreach(component program installer msi)
   endif()
 endforeach()
 
-# Releases: the staged files carry the release's one date (makensis keeps
-# each file's time), and makensis signs the uninstaller and the installer
-# when the build signs (cmake/Signing.cmake; the exe is signed as linked).
+# Releases: every file makensis takes carries the release's one date
+# (makensis keeps each file's time, and a checkout's files carry the time of
+# the checkout): the staged files, and a copy of the resources (the Welcome
+# and Finish picture, the icons, the version). makensis signs the
+# uninstaller and the installer when the build signs (cmake/Signing.cmake;
+# the exe is signed as linked).
 include(${CPACK_INBOXHOP_SOURCE_DIR}/cmake/Release.cmake)
 include(${INBOXHOP_SIGNING_SCRIPT})
 inboxhop_release_date(${CPACK_INBOXHOP_SOURCE_DIR} date)
+set(resources ${CPACK_TOPLEVEL_DIRECTORY}/setup-resources)
+file(REMOVE_RECURSE ${resources})
+file(COPY ${CPACK_INBOXHOP_SOURCE_DIR}/resources/ DESTINATION ${resources})
 inboxhop_date_files(${staging} ${date})
+inboxhop_date_files(${resources} ${date})
 inboxhop_signing_mode(signing)
 set(sign_defines)
+if(signing STREQUAL "attach" AND NOT EXISTS "$ENV{INBOXHOP_SIGNATURES}/Uninstall.exe.pem"
+   AND NOT EXISTS "$ENV{INBOXHOP_SIGNATURES}/${CPACK_INBOXHOP_SETUP}.pem")
+  # An unsigned installer, rebuilt: makensis makes it as an unsigned build
+  # does (asked to finalise the uninstaller, it stores it otherwise).
+  set(signing none)
+endif()
 if(NOT signing STREQUAL "none")
   set(sign_defines -DSIGN_CMAKE=${CMAKE_COMMAND} -DSIGN_SCRIPT=${INBOXHOP_SIGNING_SCRIPT})
 endif()
@@ -36,12 +49,14 @@ endif()
 set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INBOXHOP_SETUP})
 execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
                         -DSTAGING=${staging}
-                        -DRESOURCES=${CPACK_INBOXHOP_SOURCE_DIR}/resources
+                        -DRESOURCES=${resources}
                         -DGENERATED=${CPACK_INBOXHOP_BUILD_DIR}/installer
                         -DOUTFILE=${setup} ${sign_defines}
                         ${CPACK_INBOXHOP_SOURCE_DIR}/installer/Inboxhop.nsi
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
+  # No installer is left that a failed signature or time stamp did not cover.
+  file(REMOVE ${setup})
   message(FATAL_ERROR "makensis failed on installer/Inboxhop.nsi")
 endif()
 

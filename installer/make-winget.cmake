@@ -9,7 +9,7 @@ set(url ${CPACK_INBOXHOP_RELEASE_URL})
 string(REGEX REPLACE "/+$" "" url "${url}")
 # A signed build is a release: its manifests must not send winget to the
 # placeholder address.
-if(url MATCHES "^https://example\\.com/" AND NOT "$ENV{INBOXHOP_SIGN_CERT}" STREQUAL "")
+if(url MATCHES "^https://example\\.com/" AND NOT "$ENV{INBOXHOP_SIGN_KEY}$ENV{INBOXHOP_SIGN_COMMAND}" STREQUAL "")
   message(WARNING "The winget manifests name the placeholder download address ${url}: set INBOXHOP_RELEASE_URL "
                   "to the release's download address (cmake -DINBOXHOP_RELEASE_URL=...).")
 endif()

@@ -22,11 +22,12 @@ used.
     draw_art.py panel  resources/art/welcome.art  resources/welcome.bmp
     draw_art.py png    ART SIZE OUT.png           (a preview)
 
-The icon holds exactly four images: 256 x 256 and 128 x 128 PNG-compressed
-(32 bits a pixel, as Windows reads them at any size since Vista), 48 x 48 at
-32 bits a pixel, and 32 x 32 at 24 bits a pixel with a transparency mask.
-The two large ones as plain bitmaps would make up most of the program's
-size. The cursor holds one 32 x 32 image at 32 bits a pixel. A panel (the
+The icon holds exactly four images: 256 x 256, 128 x 128 and 48 x 48
+PNG-compressed (32 bits a pixel, as Windows reads them at any size since
+Vista), and 32 x 32 at 24 bits a pixel with a transparency mask. As plain
+bitmaps the three large ones would make up much of the program's size; the
+32 x 32 one stays a bitmap: as PNG, the 16 x 16 image Windows makes of it
+would change. The cursor holds one 32 x 32 image at 32 bits a pixel. A panel (the
 installer's Welcome and Finish picture) is a 24-bit bitmap one pixel a unit
 of its canvas, drawn over white. The output is the same, byte for byte, on
 every run.
@@ -279,7 +280,7 @@ def make_icon(art):
     images = []
     for size, bits in ((256, 32), (128, 32), (48, 32), (32, 24)):
         pixels = render(art, size)
-        data = png_bytes(pixels, size) if size >= 128 else dib_bytes(pixels, size, bits)
+        data = png_bytes(pixels, size) if size >= 48 else dib_bytes(pixels, size, bits)
         images.append((size, 1, bits, data))
     return directory_file(1, images)
 

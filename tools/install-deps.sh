@@ -31,12 +31,19 @@ need makensis nsis
 need wixl wixl
 need msibuild msitools
 # Releases: the commit's date (git), Authenticode signatures (osslsigncode;
-# openssl makes the signing test's throwaway certificate), and the signed
-# uninstaller read from an installer by tools/verify-release.sh (python3).
+# openssl makes the signing test's throwaway certificates and answers its
+# time-stamp requests), and the signed uninstaller read from an installer by
+# tools/verify-release.sh and the test's time-stamp server (python3).
 need git git
 need osslsigncode osslsigncode
 need openssl openssl
 need python3 python3
+# Signing with a key in a token: OpenSSL's PKCS#11 engine, which osslsigncode
+# loads; and for the signing test, SoftHSM2 as the token and opensc's
+# pkcs11-tool to make a key on it that cannot be extracted.
+dpkg -s libengine-pkcs11-openssl >/dev/null 2>&1 || missing+=(libengine-pkcs11-openssl)
+need softhsm2-util softhsm2
+need pkcs11-tool opensc
 # The window under Wine as on Windows: Arial's metrics (tools/wine-prefix.sh)
 # and Wine's own fonts (the caption buttons' symbols, the dialog font).
 [ -f /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf ] || missing+=(fonts-liberation)

@@ -3,7 +3,8 @@
 # packages from this checkout (check out the release's commit first), gives
 # the rebuilt files the released files' signatures (osslsigncode
 # attach-signature: the program's, the uninstaller's inside the installer,
-# the installer's and the MSI's) and compares them byte for byte.
+# the installer's, the custom action's inside the MSI, and the MSI's) and
+# compares them byte for byte.
 #
 #   tools/verify-release.sh FOLDER
 #
@@ -37,7 +38,12 @@ elif [ -f "$release/$zip" ]; then
   (cd "$work" && cmake -E tar xf "$release/$zip") &&
     signature "$work/Inboxhop-$version-win32/Inboxhop.exe" Inboxhop.exe
 fi
-[ -f "$release/$msi" ] && signature "$release/$msi" "$msi"
+if [ -f "$release/$msi" ]; then
+  signature "$release/$msi" "$msi"
+  # The MSI's custom action, signed on its own, lies in its Binary table.
+  msiinfo extract "$release/$msi" Binary.MailLinksAction >"$work/RestoreMailLinks.dll" 2>/dev/null &&
+    signature "$work/RestoreMailLinks.dll" RestoreMailLinks.dll
+fi
 if [ -f "$release/$setup" ]; then
   signature "$release/$setup" "$setup"
   # The signed uninstaller lies, whole, in the installer's LZMA-compressed
@@ -77,7 +83,8 @@ fi
 # The rebuild, in a folder of its own, with those signatures.
 build=$work/build
 log=$work/build.log
-if ! (cd "$here" && unset INBOXHOP_SIGN_CERT INBOXHOP_SIGN_KEY INBOXHOP_SIGN_TIMESTAMP &&
+if ! (cd "$here" && unset INBOXHOP_SIGN_CERT INBOXHOP_SIGN_KEY INBOXHOP_SIGN_TIMESTAMP INBOXHOP_SIGN_COMMAND \
+        INBOXHOP_SIGN_PKCS11_MODULE INBOXHOP_SIGN_PIN_FILE INBOXHOP_SIGN_ROOT &&
       export INBOXHOP_SIGNATURES=$signatures &&
       cmake --preset windows -B "$build" -DINBOXHOP_TESTS=OFF &&
       cmake --build "$build" --target package) >"$log" 2>&1; then

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the packages a second time, from a copy of the sources in another
-# folder (a path of another length), under another time zone and umask, as
-# another user when run as root, and compares the four release files with
-# those of the build folder given; then checks the winget manifests against
-# the files. Usage: reproducible.sh BUILD_FOLDER
+# A user's check of a release: a fresh git clone of these sources, made at least a minute after the first build's
+# sources were written (so that no file time of a checkout can match), runs tools/verify-release.sh against the
+# packages of the build folder given, in another folder (a path of another length), time zone and umask, as
+# another user when run as root; every file must come out identical. Then checks the winget manifests against the
+# files. Usage: reproducible.sh BUILD_FOLDER
 set -uo pipefail
 first=$(cd "${1:?usage: reproducible.sh BUILD_FOLDER}" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
@@ -11,40 +11,33 @@ version=$(sed -n 's/^#define INBOXHOP_VERSION_BINARY \([0-9]*\), \([0-9]*\), \([
           "$source/resources/version.h")
 files=(Inboxhop.exe "Inboxhop-$version-win32.zip" "Inboxhop-$version-setup.exe" "Inboxhop-$version.msi")
 
-# The sources as they are (tracked and new files), without git: the date comes
-# from SOURCE_DATE_EPOCH there.
 other=$(mktemp -d /tmp/inboxhop-second-build.XXXXXX)
 trap 'rm -rf "$other"' EXIT
-copy=$other/sources-of-the-second-build
-mkdir -p "$copy"
-(cd "$source" && git ls-files -z --cached --others --exclude-standard | xargs -0 tar -cf - 2>/dev/null) |
-  tar -xf - -C "$copy" || exit 1
+mkdir "$other/release" && (cd "$first" && cp "${files[@]}" "$other/release/") || exit 1
+newest=$(cd "$source" && git ls-files -z | xargs -0 stat -c %Y 2>/dev/null | sort -n | tail -1)
+wait=$((newest + 61 - $(date +%s)))
+[ "$wait" -gt 0 ] && sleep "$wait"
+# The commit, and what is not committed yet on top (the tracked changes, and new files not ignored), so that a
+# working tree is checked as it is built.
+clone=$other/clone-of-the-sources
+git -C "$source" ls-files -z --others --exclude-standard >"$other/new-files"
+git clone -q --no-hardlinks "$source" "$clone" &&
+  (cd "$source" && git diff HEAD --binary) | (cd "$clone" && git apply --allow-empty) &&
+  { [ ! -s "$other/new-files" ] ||
+    (cd "$source" && tar -cf - --null -T "$other/new-files") | (cd "$clone" && tar -xmf -); } ||
+  { echo "could not clone $source" >&2; exit 1; }
 as_other=()
 if [ "$(id -u)" -eq 0 ]; then
   chown -R nobody:nogroup "$other"
   as_other=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 fi
-SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source" log -1 --format=%ct)}
-log=$other/build.log
-if ! (cd "$copy" && umask 077 && export TZ=XYZ-5:45 HOME=$other SOURCE_DATE_EPOCH &&
-      "${as_other[@]}" cmake --preset windows -DINBOXHOP_TESTS=OFF &&
-      "${as_other[@]}" cmake --build --preset windows --target package) >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "The second build failed." >&2
-  exit 1
-fi
-
+(cd "$clone" && umask 077 && export TZ=XYZ-5:45 HOME=$other &&
+  "${as_other[@]}" tools/verify-release.sh "$other/release") | tee "$other/verify.log"
 failed=0
 for file in "${files[@]}"; do
-  if cmp -s "$first/$file" "$copy/build/windows/$file"; then
-    echo "$file: identical"
-  else
-    echo "$file: differs between $first and $copy/build/windows" >&2
-    failed=1
-  fi
+  grep -qx "$file: identical" "$other/verify.log" ||
+    { echo "$file: not identical when built from a clone" >&2; failed=1; }
 done
-# Kept beside the first build's, to look at what differs.
-[ $failed -eq 0 ] || cp -r "$copy/build/windows" "$first/second-build" 2>/dev/null
 
 # The manifests: each installer's hash and the MSI's product code are the
 # built files', and the fields winget requires are there.

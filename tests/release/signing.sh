@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Signing end to end, with a throwaway CA and code-signing certificate made here: the packages built with them (in
-# a folder of their own) carry signatures that osslsigncode verifies on the program, the installer, the MSI and the
-# uninstaller a silent install writes; the signed installer installs and uninstalls silently; the signed MSI, a
-# changed rebuild of the unsigned one's version, replaces it with one entry; tools/verify-release.sh finds the signed
-# files to be this source's, but for one changed since; a missing key file fails the build.
+# Signing end to end, with a CA and a time-stamping authority made here, shaped like public ones (RSA 4096 root and
+# intermediate, RSA 3072 leaf, CRL, AIA and policy extensions), and a SoftHSM2 token holding a key made on it that
+# cannot be extracted:
+# - the packages built with the token's key and time-stamped by a server on 127.0.0.1 carry signatures with time
+#   stamps that osslsigncode verifies on the program, the MSI's custom action, the MSI, the installer and the
+#   uninstaller a silent install writes; the signed program is within 176 KB; the PIN shows nowhere; the signed
+#   installer installs and uninstalls silently; the signed MSI, a changed rebuild of the unsigned one's version,
+#   replaces it with one entry; tools/verify-release.sh finds the signed files to be this source's, but for one
+#   changed since;
+# - a key file, and a signing command with a time stamp, sign a program and an MSI;
+# - each failure says what is wrong and leaves no file behind: a wrong PIN, a missing token, a command that fails,
+#   writes nothing, garbage or another file's signature, two ways of signing at once, and, in a build, a time-stamp
+#   server that does not answer, which leaves no package.
 # Runs in the test prefix (tools/ctest-wine.sh). Usage: signing.sh BUILD_FOLDER (the unsigned packages)
 set -uo pipefail
 unsigned=$(cd "${1:?usage: signing.sh BUILD_FOLDER}" && pwd)
@@ -16,23 +24,70 @@ cleanup() {
   if [ $failed -ne 0 ]; then
     for code in ${old:-} ${new:-}; do wine msiexec /x "$code" /qn >/dev/null 2>&1; done
   fi
+  [ -n "${server:-}" ] && kill "$server" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
 cd "$work" || exit 1
-openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Inboxhop Test CA" \
-  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null &&
-  openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Inboxhop Test Signer" \
-    2>/dev/null &&
-  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >ext &&
-  openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile ext -out signer.pem \
-    2>/dev/null &&
-  cat signer.pem ca.pem >chain.pem || { echo "openssl could not make the certificates" >&2; exit 1; }
-
-export INBOXHOP_SIGN_CERT=$work/chain.pem INBOXHOP_SIGN_KEY=$work/signer.key
 version=$(sed -n 's/^#define INBOXHOP_VERSION_BINARY \([0-9]*\), \([0-9]*\), \([0-9]*\).*/\1.\2.\3/p' \
           "$source/resources/version.h")
+unset "${!INBOXHOP_SIGN@}" INBOXHOP_SIGNATURES
+
+# name, issuer (none: self-signed), key bits, extended key usage (none: a CA); FORCE_KEY: a public key to certify.
+issue() {
+  set -- "$1" "$2" "$3" "${4:-}"
+  printf 'subjectKeyIdentifier=hash\ncertificatePolicies=2.23.140.1.3\n' >"$1.ext"
+  [ -z "$4" ] && printf 'basicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign,cRLSign\n' >>"$1.ext"
+  [ -n "$4" ] && printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=critical,%s\n' "$4" >>"$1.ext"
+  [ -n "$2" ] && printf 'authorityKeyIdentifier=keyid\ncrlDistributionPoints=URI:http://crl.example.test/%s.crl
+authorityInfoAccess=caIssuers;URI:http://crt.example.test/%s.crt,OCSP;URI:http://ocsp.example.test\n' "$2" "$2" \
+    >>"$1.ext"
+  openssl req -new -newkey "rsa:$3" -nodes -keyout "$1.key" -subj "/O=Inboxhop Test/CN=$1" -out "$1.csr" 2>/dev/null &&
+    if [ -z "$2" ]; then
+      openssl x509 -req -in "$1.csr" -key "$1.key" -days 2 -extfile "$1.ext" -out "$1.pem"
+    else
+      openssl x509 -req -in "$1.csr" -CA "$2.pem" -CAkey "$2.key" -CAcreateserial -days 2 -extfile "$1.ext" \
+        ${FORCE_KEY:+-force_pubkey "$FORCE_KEY"} -out "$1.pem"
+    fi 2>/dev/null || { echo "openssl could not make $1" >&2; exit 1; }
+}
+issue root "" 4096 && issue ca root 4096 && issue signer ca 3072 codeSigning
+issue tsa-root "" 4096 && issue tsa-ca tsa-root 4096 && issue tsa tsa-ca 3072 timeStamping
+cat signer.pem ca.pem >signer-chain.pem && cat root.pem tsa-root.pem >roots.pem
+
+# The token, its key made on it, and the certificate of that key.
+export SOFTHSM2_CONF=$work/softhsm2.conf
+mkdir tokens && printf 'directories.tokendir = %s/tokens\nobjects.backend = file\n' "$work" >"$SOFTHSM2_CONF"
+module=/usr/lib/softhsm/libsofthsm2.so
+printf '80417263' >pin && printf '11111111' >wrong-pin && chmod 600 pin wrong-pin
+p11() { pkcs11-tool --module "$module" --token-label inboxhop-test --login --pin 80417263 "$@"; }
+softhsm2-util --init-token --free --label inboxhop-test --pin 80417263 --so-pin 12345678 >/dev/null &&
+  p11 --keypairgen --key-type rsa:3072 --label codesign --id 01 --usage-sign >/dev/null 2>&1 &&
+  p11 --read-object --type pubkey --label codesign -o token.der >/dev/null 2>&1 &&
+  openssl pkey -pubin -inform DER -in token.der -out token.pub || { echo "SoftHSM2 made no key" >&2; exit 1; }
+p11 --list-objects --type privkey 2>/dev/null | grep -q "never extractable" || fail "the token's key is extractable"
+FORCE_KEY=token.pub issue token-signer ca 3072 codeSigning && cat token-signer.pem ca.pem >token-chain.pem
+
+# The time-stamping authority, answering on 127.0.0.1 until it has answered 12 requests, or for 10 minutes.
+printf '[tsa]\ndefault_tsa = authority\n[authority]\nserial = %s/serial\nsigner_cert = %s/tsa.pem\ncerts = %s/tsa-ca.pem
+signer_key = %s/tsa.key\nsigner_digest = sha256\ndefault_policy = 1.2.3.4.1\ndigests = sha256\n' \
+  "$work" "$work" "$work" "$work" >tsa.cnf && printf 'ess_cert_id_alg = sha256\n' >>tsa.cnf && echo 01 >serial
+"$source/tests/release/timestamp_server.py" tsa.cnf port 12 600 &
+server=$!
+for _ in $(seq 50); do [ -s port ] && break; sleep 0.1; done
+timestamp=http://127.0.0.1:$(cat port)
+
+# Whether the log $1 says $2 (CMake wraps its messages).
+says() { tr -s ' \n' '  ' <"$1" | grep -q "$2"; }
+# A file's signature, and its time stamp unless "untimed" follows.
+verify() {
+  osslsigncode verify -CAfile root.pem -TSA-CAfile tsa-root.pem -ignore-crl -in "$1" >verify.out 2>&1 &&
+    { [ "${2:-}" = untimed ] || grep -q "Timestamp Server Signature verification: ok" verify.out; } ||
+    fail "$1: no valid signature (${2:-with a time stamp}): $(grep -i -e fail -e error verify.out)"
+}
+
+key='pkcs11:token=inboxhop-test;object=codesign;type=private'
+export INBOXHOP_SIGN_KEY=$key INBOXHOP_SIGN_PIN_FILE=$work/pin \
+  INBOXHOP_SIGN_PKCS11_MODULE=$module INBOXHOP_SIGN_CERT=$work/token-chain.pem INBOXHOP_SIGN_TIMESTAMP=$timestamp
 build=$work/build
 if ! (cd "$source" && cmake --preset windows -B "$build" -DINBOXHOP_TESTS=OFF &&
       cmake --build "$build" --target package) >build.log 2>&1; then
@@ -40,10 +95,14 @@ if ! (cd "$source" && cmake --preset windows -B "$build" -DINBOXHOP_TESTS=OFF &&
   echo "The signed build failed." >&2
   exit 1
 fi
-verify() {
-  osslsigncode verify -CAfile "$work/ca.pem" -in "$1" >/dev/null 2>&1 || fail "$1: no valid signature"
-}
-for file in Inboxhop.exe "Inboxhop-$version-setup.exe" "Inboxhop-$version.msi"; do verify "$build/$file"; done
+msiinfo extract "$build/Inboxhop-$version.msi" Binary.MailLinksAction >RestoreMailLinks.dll
+for file in "$build/Inboxhop.exe" RestoreMailLinks.dll "$build/Inboxhop-$version-setup.exe" \
+            "$build/Inboxhop-$version.msi"; do
+  verify "$file"
+done
+grep -rq 80417263 build.log "$build/signing.state" && fail "the PIN shows in the build's log or state"
+[ "$(stat -c %s "$build/Inboxhop.exe")" -le 180224 ] || fail "the signed program is over 176 KB"
+grep -h "Inboxhop.exe: " build.log
 
 # Just for me, into a folder of its own, and out again in place (_?=, so that it can be waited for).
 folder='C:\inboxhop-signed'
@@ -82,9 +141,41 @@ for file in "${version_files[@]}"; do
   grep -qx "$expected" verify.log || fail "verify-release.sh did not say \"$expected\": $(cat verify.log)"
 done
 
-# A key file that is not there: the build fails, saying which.
-if INBOXHOP_SIGN_KEY=$work/missing.key cmake --build "$build" --target package >missing.log 2>&1; then
-  fail "the build passed with a missing key file"
+# A time-stamp server that does not answer: the build fails, and no package is left.
+if INBOXHOP_SIGN_TIMESTAMP=http://127.0.0.1:9 cmake --build "$build" --target package >unanswered.log 2>&1; then
+  fail "the build passed without a time stamp"
 fi
-grep -q "INBOXHOP_SIGN_KEY names $work/missing.key" missing.log || fail "no message names the missing key file"
+says unanswered.log "did not answer" || fail "no message says that the time-stamp server did not answer"
+for file in "${version_files[@]}"; do [ -e "$build/$file" ] && fail "$file is left without its time stamp"; done
+
+# The other ways, each on one file at a time (cmake/Signing.cmake as a script), with the token's variables unset.
+unset "${!INBOXHOP_SIGN@}"
+printf '#!/bin/sh\nexec osslsigncode sign -certs %s -key %s -h sha256 -n Inboxhop -in "${DATA:-$1}" -out "$2" %s\n' \
+  "$work/signer-chain.pem" "$work/signer.key" ">/dev/null" >sign &&
+  printf '#!/bin/sh\nhead -c 400 /dev/urandom >"$2"\n' >garbage && chmod +x sign garbage
+osslsigncode extract-data -h sha256 -in RestoreMailLinks.dll -out other.p7 >/dev/null
+sign() {  # the file to sign, a copy of which is signed, then the environment
+  cp "$1" "$work/signed-${1##*/}" && env "${@:2}" cmake "-DFILE=$work/signed-${1##*/}" -P "$source/cmake/Signing.cmake"
+}
+sign "$unsigned/Inboxhop.exe" INBOXHOP_SIGN_KEY=signer.key INBOXHOP_SIGN_CERT=signer-chain.pem &&
+  verify signed-Inboxhop.exe untimed
+for file in "$unsigned/Inboxhop.exe" "$unsigned/Inboxhop-$version.msi"; do
+  sign "$file" INBOXHOP_SIGN_COMMAND="$work/sign" INBOXHOP_SIGN_ROOT=roots.pem INBOXHOP_SIGN_TIMESTAMP="$timestamp" &&
+    verify "signed-${file##*/}"
+done
+token=(INBOXHOP_SIGN_PKCS11_MODULE=$module INBOXHOP_SIGN_CERT=token-chain.pem)
+while IFS='|' read -r message environment; do
+  eval "environment=($environment)"
+  sign "$unsigned/Inboxhop.exe" "${environment[@]}" >refused.log 2>&1 && fail "signed with ${environment[*]}"
+  says refused.log "$message" || fail "no \"$message\" with ${environment[*]}: $(cat refused.log)"
+  [ -z "$(ls signed-Inboxhop.exe* 2>/dev/null)" ] || fail "a file is left after \"$message\""
+done <<'CASES'
+The token refused the PIN|"${token[@]}" INBOXHOP_SIGN_KEY="$key" INBOXHOP_SIGN_PIN_FILE=wrong-pin
+No token holds the key|"${token[@]}" INBOXHOP_SIGN_KEY="pkcs11:token=absent;object=codesign" INBOXHOP_SIGN_PIN_FILE=pin
+INBOXHOP_SIGN_COMMAND failed|INBOXHOP_SIGN_COMMAND=false
+INBOXHOP_SIGN_COMMAND wrote no signature|INBOXHOP_SIGN_COMMAND=true
+cannot attach|INBOXHOP_SIGN_COMMAND="$work/garbage"
+it signs other data|INBOXHOP_SIGN_COMMAND="$work/sign" DATA=other.p7 INBOXHOP_SIGN_ROOT=roots.pem
+are both set|INBOXHOP_SIGN_COMMAND="$work/sign" INBOXHOP_SIGN_KEY=signer.key INBOXHOP_SIGN_CERT=signer-chain.pem
+CASES
 exit $failed
