@@ -100,18 +100,10 @@ void Form1Procedures::PushButton1_Click() {
 
     // Each registry step runs under the trap with its own number.
     const std::wstring folder = ProgramFolder();
-    auto underTrap = [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); };
-    RegistrationOutcome outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), folder, underTrap);
-    // Without the rights to register for every user, the same registration
-    // for this user alone: Windows reads a user's own classes, clients and
-    // registered applications beside the machine's.
-    bool registered = outcome.complete();
-    const bool forCurrentUser = !registered && outcome.RefusedForWantOfRights();
-    if (forCurrentUser) {
-        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), folder, underTrap);
-        registered = user.complete();
-        outcome.Add(user);
-    }
+    const MailHandlerRegistration registration = RegisterMailHandler(
+        folder, [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); });
+    const bool registered = registration.registeredFor != RegisteredFor::Nobody;
+    const bool forCurrentUser = registration.registeredFor == RegisteredFor::CurrentUser;
 
     trap.Step(kAnnounce, [] { AnnounceAssociationChange(); });
     // On Windows 8 and later the user's own choice has the last word: a
@@ -121,7 +113,7 @@ void Form1Procedures::PushButton1_Click() {
 
     trap.Step(kResult, [&] {
         if (!registered) {
-            window_.ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+            window_.ShowMessage(RegistrationWarningText(registration.outcome.refused()), MB_OK | MB_ICONWARNING);
             return;
         }
         if (forCurrentUser) {

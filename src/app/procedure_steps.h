@@ -3,7 +3,6 @@
 // keeps its own. Pure data.
 #pragma once
 
-#include <span>
 #include <string_view>
 
 #include "base/services.h"
@@ -32,15 +31,6 @@ inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
 // installers' includes are generated from. Then Form_QueryUnload's one step.
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
 inline constexpr int kUnloadStep = 100;
-
-// The press's machine-wide registration, in the order its steps run: the
-// table's rows for both. Each create names its key with a trailing backslash
-// and the write after it names the same key without one.
-std::span<const HandlerStep> MachineRegistrationSteps();
-// The same registration for the current user alone, under the same numbers:
-// every row of the table under HKEY_CURRENT_USER, a mailto class of the
-// user's own made complete first.
-std::span<const HandlerStep> CurrentUserRegistrationSteps();
 
 inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
 inline constexpr std::wstring_view kDoneMessage = L"Done.";

@@ -60,4 +60,17 @@ RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, st
     return outcome;
 }
 
+MailHandlerRegistration RegisterMailHandler(std::wstring_view programFolder, const StepRunner& run) {
+    MailHandlerRegistration result;
+    result.outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), programFolder, run);
+    if (result.outcome.complete()) {
+        result.registeredFor = RegisteredFor::Machine;
+    } else if (result.outcome.RefusedForWantOfRights()) {
+        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), programFolder, run);
+        if (user.complete()) result.registeredFor = RegisteredFor::CurrentUser;
+        result.outcome.Add(user);
+    }
+    return result;
+}
+
 }  // namespace inboxhop
