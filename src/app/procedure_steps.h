@@ -10,7 +10,7 @@
 
 namespace inboxhop {
 
-// Form_Load: the start-up sequence, then the hand-off of a mail link (line
+// The start-up (TrappedProcedures::StartUp), then the hand-off of a mail link (line
 // 170, the end of the program, follows it).
 enum LoadStep : int {
     kSkin = 100, kCaptionIconAndTitle = 104, kTestPointerFile = 106, kLoadPointerFile = 108, kVisitHomePage = 110,
@@ -26,9 +26,10 @@ struct ServiceSteps {
 inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
     {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
 
-// PushButton1_Click; its registry steps, 104 to 130, are the rows of the
+// Setting Inboxhop up for mail links (SetUpMailLinks); its registry steps, 104 to 130, are the rows of the
 // registration's one table (registry/mail_handler_table.inc), which the
-// installers' includes are generated from. Then Form_QueryUnload's one step.
+// installers' includes are generated from. Then the close's
+// one step (BeforeClose).
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
 inline constexpr int kUnloadStep = 100;
 

@@ -5,7 +5,7 @@
 #include "base/failure.h"
 #include "base/system_error.h"
 #include "registry/mail_link_registry.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 

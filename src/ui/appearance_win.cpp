@@ -8,7 +8,7 @@
 #include "base/scoped.h"
 #include "base/system_error.h"
 #include "ui/app_title.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 #include "ui/skin_framework.h"
 
 namespace inboxhop {
@@ -22,7 +22,7 @@ std::wstring& ApplicationTitleStorage() {
 
 // The main window's skin component. It lives as long as the process, like
 // the skin it applies.
-SkinFramework& SkinFramework1() {
+SkinFramework& TheSkin() {
     static SkinFramework component;
     return component;
 }
@@ -52,7 +52,7 @@ void SetApplicationTitle() { ApplicationTitleStorage() = ShortenApplicationTitle
 // The skin file beside the program, when there is one: a normal file (not a
 // folder, not hidden, not a system file) named x\o.cjs in the program
 // folder. What was done before a failure stays.
-void Form1::ApplySkin() {
+void InboxhopWindow::ApplySkin() {
     const std::wstring path = ProgramFolder() + std::wstring(kSkinFile);
     if (!MatchesNormalFile(path)) return;
 
@@ -62,7 +62,7 @@ void Form1::ApplySkin() {
     SetBackColors(kButtonFaceColor);
 
     // The skin component's five steps; the first failure ends the routine.
-    SkinFramework& skin = SkinFramework1();
+    SkinFramework& skin = TheSkin();
     skin.LoadSkin(path, L"");
     skin.SetOptions(skin.Options() | SkinFramework::kSkinControls);
     skin.SetApplyFonts(true);
@@ -104,7 +104,7 @@ bool PathExists(std::wstring_view path) {
     }
 }
 
-void Form1::LoadPointerFile(std::wstring_view path) {
+void InboxhopWindow::LoadPointerFile(std::wstring_view path) {
     std::wstring text(path);
     if (text.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
     SetLastError(ERROR_SUCCESS);

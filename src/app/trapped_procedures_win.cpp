@@ -1,4 +1,4 @@
-#include "app/form1_procedures.h"
+#include "app/trapped_procedures.h"
 
 #include <windows.h>
 
@@ -48,7 +48,9 @@ bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstr
 
 }  // namespace
 
-Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandLine) {
+TrappedProcedures::AfterLoad TrappedProcedures::StartUp(std::wstring_view commandLine) {
+    // The error report names each procedure as it always has, and a user may
+    // send that text in: "Form_Load", "PushButton1_Click", "Form_QueryUnload".
     Trap trap(L"Form_Load", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     trap.Step(kSkin, [&] { window_.ApplySkin(); });
@@ -85,12 +87,12 @@ Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandL
                                                                                            : AfterLoad::EndUnopened;
 }
 
-void Form1Procedures::PushButton1_Click() {
+void TrappedProcedures::SetUpMailLinks() {
     Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     if (trap.Test(kCheckService, [&] {
             for (int i = 0; i < kServiceCount; ++i) {
-                if (window_.IsOptionSelected(i)) return false;
+                if (window_.IsServiceSelected(i)) return false;
             }
             return true;
         })) {
@@ -129,11 +131,11 @@ void Form1Procedures::PushButton1_Click() {
     });
 }
 
-void Form1Procedures::SelectService(int index) {
-    if (window_.SelectOption(index)) StoreChoice(index);
+void TrappedProcedures::SelectService(int index) {
+    if (window_.MarkService(index)) StoreChoice(index);
 }
 
-void Form1Procedures::Option_Click(int index) {
+void TrappedProcedures::ServiceChosen(int index) {
     try {
         StoreChoice(index);
     } catch (...) {
@@ -141,7 +143,7 @@ void Form1Procedures::Option_Click(int index) {
     }
 }
 
-void Form1Procedures::Form_QueryUnload() {
+void TrappedProcedures::BeforeClose() {
     Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
     trap.Step(kUnloadStep, [] {
         // One pass over the messages that are waiting.
