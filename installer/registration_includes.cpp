@@ -71,19 +71,20 @@ constexpr Name kAroundProgram[] = {
 };
 
 // The table's rows, with the names of their keys and whose they are.
+enum class Scope { Both, UserOnly };
 struct Row {
-    bool userOnly;
+    Scope scope;
     bool create;
     std::string_view key;
     HandlerStep step;
 };
-#define INBOXHOP_CREATE(scope, line, key) {#scope[0] == 'U', true, #key, {line, KeyAction::Create, 0, key, {}}},
+#define INBOXHOP_CREATE(scope, line, key) {Scope::scope, true, #key, {line, KeyAction::Create, 0, key, {}}},
 #define INBOXHOP_WRITE(scope, line, key, valueName, kind) \
-    {#scope[0] == 'U', false, #key, {line, KeyAction::Write, 0, key, KeyValue::kind, valueName}},
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::kind, valueName}},
 #define INBOXHOP_WRITE_TEXT(scope, line, key, valueName, text) \
-    {#scope[0] == 'U', false, #key, {line, KeyAction::Write, 0, key, KeyValue::Text, valueName, text}},
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::Text, valueName, text}},
 #define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) \
-    {#scope[0] == 'U', false, #key, {line, KeyAction::Write, 0, key, KeyValue::Number, valueName, {}, number}},
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::Number, valueName, {}, number}},
 constexpr Row kRows[] = {
 #include "registry/mail_handler_table.inc"
 };
@@ -102,7 +103,7 @@ std::string WrittenText(const HandlerStep& step, std::string_view programPath) {
 
 bool MachineCreates(std::string_view key) {
     for (const Row& row : kRows) {
-        if (row.create && !row.userOnly && row.key == key) return true;
+        if (row.create && row.scope == Scope::Both && row.key == key) return true;
     }
     return false;
 }
@@ -133,9 +134,9 @@ std::vector<IncludeFile> RegistrationIncludes() {
         const std::string nsisValue =
             number ? WrittenText(step, "") : NsisString(WrittenText(step, "${PROGRAM_PATH}"));
         const std::string nsisRow = std::string(number ? "WriteRegDWORD " : "WriteRegStr ") +
-                                    (row.userOnly ? "HKCU " : "${ROOT} ") + NsisString(path) + " " +
+                                    (row.scope == Scope::UserOnly ? "HKCU " : "${ROOT} ") + NsisString(path) + " " +
                                     NsisString(valueName) + " " + nsisValue + "\n";
-        if (row.userOnly) {
+        if (row.scope == Scope::UserOnly) {
             userOnlyRows += "  " + nsisRow;
             continue;
         }
@@ -164,7 +165,8 @@ std::vector<IncludeFile> RegistrationIncludes() {
 
     const std::string source(kSource);
     const std::string generated = "Generated from " + source + ", the registration's one table,\n";
-    const std::string notToEdit = "by installer/registration_includes.cpp (build/native/registration_includes installer): do not edit.\n";
+    const std::string notToEdit =
+        "by installer/registration_includes.cpp (build/native/registration_includes installer): do not edit.\n";
     std::vector<IncludeFile> files;
     files.push_back({"Registration.nsh",
                      "; " + generated + "; " + notToEdit +

@@ -34,12 +34,11 @@ void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection
 bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
     trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
     for (int i = 0; i < kServiceCount; ++i) {
-        const std::wstring_view code = kServices[i].code;
+        const Service& service = kServices[i];
         // Each service's test guards its build-and-open step.
-        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
-            return trap.Step(kServiceSteps[i].handOffOpen, [&] {
-                if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
-            });
+        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == service.code; })) {
+            return trap.Step(kServiceSteps[i].handOffOpen,
+                             [&] { OpenComposeLink(owner, BuildComposeLink(service, commandText)); });
         }
     }
     // Line 170, the end of the program, is the caller's.
