@@ -24,9 +24,9 @@
 #include "minimal_handoff.h"
 #include "app/command_line.h"
 #include "app/error_trap.h"
-#include "app/form1_procedures.h"
+#include "app/trapped_procedures.h"
 #include "base/scoped.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void Step(const char* name, F&& action) {
             if (stamp.step) {
                 std::snprintf(line, sizeof(line), "%lld %s\n", static_cast<long long>(stamp.ticks), stamp.step);
             } else {
-                std::snprintf(line, sizeof(line), "%lld Form_Load line %d\n", static_cast<long long>(stamp.ticks),
+                std::snprintf(line, sizeof(line), "%lld start-up line %d\n", static_cast<long long>(stamp.ticks),
                               stamp.line);
             }
             text += line;
@@ -138,14 +138,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The program's own start-up from here on, as its entry point makes it.
     Trap::SetStepHook(MarkStep);
     const std::wstring commandText = CommandLineText(GetCommandLineW());
-    Form1 form(instance);
-    Form1Procedures procedures(form);
+    InboxhopWindow mainWindow(instance);
+    TrappedProcedures procedures(mainWindow);
     Step(window ? "create the window and its controls" : "create the window (message-only)",
-         [&] { form.Create(window ? Form1::Purpose::Show : Form1::Purpose::HandOff, &procedures); });
-    if (procedures.Form_Load(commandText) == Form1Procedures::AfterLoad::ShowWindow) {
+         [&] {
+             mainWindow.Create(window ? InboxhopWindow::Purpose::Show : InboxhopWindow::Purpose::HandOff,
+                               &procedures);
+         });
+    if (procedures.StartUp(commandText) == TrappedProcedures::AfterLoad::ShowWindow) {
         // The harness times the showing; the close's own step is no start-up step.
         Trap::SetStepHook(nullptr);
-        form.Run(SW_SHOWNORMAL);
+        mainWindow.Run(SW_SHOWNORMAL);
     }
     WriteStampsAndEnd();
 }

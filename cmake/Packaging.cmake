@@ -28,7 +28,7 @@ add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/resto
             ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal_win.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/modRegStuff_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/registry/registry_access_win.cpp
             ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp
             ${INBOXHOP_LEAN_SOURCES})
 target_include_directories(InboxhopMailLinksAction PRIVATE ${PROJECT_SOURCE_DIR}/src)

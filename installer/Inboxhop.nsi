@@ -3,14 +3,13 @@
 ; stages:
 ;
 ;   makensis -DSTAGING=<staged files> -DRESOURCES=<resources folder>
-;            -DGENERATED=<the build's installer folder>
 ;            -DOUTFILE=<setup.exe> Inboxhop.nsi
 ;
 ; It installs for anyone using this computer or just for the user who runs
 ; it (InstallMode.nsh). "Use Inboxhop for mail links" writes exactly what a
 ; press of the program's push button writes, under HKEY_LOCAL_MACHINE or
-; for the current user: the rows of the program's own table, which the build
-; generates into Registration.nsh.
+; for the current user: the rows of the program's own table, written into
+; Registration.nsh (installer/registration_includes.cpp).
 ; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/MAILLINKS=0|1]
 ; [/D=<folder>] and Uninstall.exe /S.
 
@@ -64,7 +63,7 @@ AllowSkipFiles off
 ; (LINK_COMMAND, PLAIN_COMMAND, ICON_PATH) and the macros that write its rows;
 ; the record's key and values (VENDOR_KEY, RECORD_KEY, ...).
 !define PROGRAM_PATH "$INSTDIR\Inboxhop.exe"
-!include "${GENERATED}/Registration.nsh"
+!include Registration.nsh
 
 ; The mail-link record and what a removal gives back are the program's own
 ; rules, in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which

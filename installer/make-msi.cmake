@@ -54,8 +54,8 @@ set(ENV{SOURCE_DATE_EPOCH} ${date})
 set(ENV{TZ} UTC)
 
 file(REMOVE ${OUTPUT})
-# The registration's rows: Registration.wxi, which the build generates.
-execute_process(COMMAND ${WIXL} -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -I ${BUILD_DIR}/installer
+# The registration's rows: Registration.wxi, beside Inboxhop.wxs.
+execute_process(COMMAND ${WIXL} -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -I ${SOURCE_DIR}/installer
                         -o ${OUTPUT} ${SOURCE_DIR}/installer/Inboxhop.wxs
                 WORKING_DIRECTORY ${files} RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT EXISTS ${OUTPUT})

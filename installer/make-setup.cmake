@@ -50,7 +50,6 @@ set(setup ${CPACK_PACKAGE_DIRECTORY}/${CPACK_INBOXHOP_SETUP})
 execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
                         -DSTAGING=${staging}
                         -DRESOURCES=${resources}
-                        -DGENERATED=${CPACK_INBOXHOP_BUILD_DIR}/installer
                         -DOUTFILE=${setup} ${sign_defines}
                         ${CPACK_INBOXHOP_SOURCE_DIR}/installer/Inboxhop.nsi
                 RESULT_VARIABLE status)

@@ -27,28 +27,33 @@ for folder in base registry settings ui app; do
 done
 [ $status -eq 0 ] && echo "Layers: every include runs downward."
 
-# One rule for _win: a .cpp file that includes <windows.h>, itself or through
-# a header of ours, ends in _win.cpp; a header is named for what it holds and
-# never ends in _win.h.
+# One rule for _win, in the program and in everything built beside it (the
+# tests and their helper programs, the benchmark, the installers' code, the
+# fuzzer): a .cpp file that includes <windows.h>, itself or through a header
+# of ours, ends in _win.cpp (a Windows test in _win_test.cpp); a header is
+# named for what it holds and never ends in _win.h.
+cd ..
+trees="src tests bench installer fuzz"
 win=0
-for file in */*_win.h; do
-  [ -e "$file" ] || continue
-  echo "src/$file: a header is named for what it holds, without _win" >&2
+for file in $(find $trees -name '*_win.h'); do
+  echo "$file: a header is named for what it holds, without _win" >&2
   win=1
 done
-# The headers that bring in <windows.h>, found until no more are.
-windows_headers=$(grep -lE '^#include <windows\.h>' */*.h | sort)
+# The headers that bring in <windows.h>, found until no more are. Headers
+# under src/ are included by their path below it, the others by their name.
+headers=$(find $trees -name '*.h')
+windows_headers=$(grep -lE '^#include <windows\.h>' $headers | sort)
 while :; do
-  pattern=$(printf '%s\n' $windows_headers | sed 's/\./\\./g' | paste -sd'|')
-  more=$( (printf '%s\n' $windows_headers; grep -lE "^#include \"($pattern)\"" */*.h) | sort -u)
+  pattern=$(printf '%s\n' $windows_headers | sed -E '/^src\//{s#^src/##;b};s#^.*/##' | sed 's/\./\\./g' |
+            sort -u | paste -sd'|')
+  more=$( (printf '%s\n' $windows_headers; grep -lE "^#include \"($pattern)\"" $headers) | sort -u)
   [ "$more" = "$windows_headers" ] && break
   windows_headers=$more
 done
-pattern=$(printf '%s\n' $windows_headers | sed 's/\./\\./g' | paste -sd'|')
-for file in $(grep -lE "^#include (<windows\.h>|\"($pattern)\")" */*.cpp); do
+for file in $(grep -lE "^#include (<windows\.h>|\"($pattern)\")" $(find $trees -name '*.cpp')); do
   case $file in
-    *_win.cpp) ;;
-    *) echo "src/$file includes <windows.h>: its name ends in _win.cpp" >&2; win=1 ;;
+    *_win.cpp | *_win_test.cpp) ;;
+    *) echo "$file includes <windows.h>: its name ends in _win.cpp" >&2; win=1 ;;
   esac
 done
 [ $win -eq 0 ] && echo "Names: Windows code in _win.cpp files, headers without _win."

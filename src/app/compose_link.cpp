@@ -1,7 +1,5 @@
 #include "app/compose_link.h"
 
-#include "base/services.h"
-
 namespace inboxhop {
 
 namespace {
@@ -50,19 +48,24 @@ std::wstring CleanMailArgument(std::wstring_view text) {
     return unquoted.substr(first, last - first + 1);
 }
 
-std::optional<std::wstring> BuildComposeLink(std::wstring_view choice, std::wstring_view recipient) {
-    const Service* t = FindService(choice);
-    if (!t) return std::nullopt;
+std::wstring BuildComposeLink(const Service& service, std::wstring_view recipient) {
     std::wstring link;
-    link.reserve(2 + t->scheme.size() + t->host.size() + t->path.size() + recipient.size() + t->after.size());
+    link.reserve(2 + service.scheme.size() + service.host.size() + service.path.size() + recipient.size() +
+                 service.after.size());
     link += L'"';
-    link += t->scheme;
-    link += t->host;
-    link += t->path;
+    link += service.scheme;
+    link += service.host;
+    link += service.path;
     link += recipient;
-    link += t->after;
+    link += service.after;
     link += L'"';
     return link;
+}
+
+std::optional<std::wstring> BuildComposeLink(std::wstring_view choice, std::wstring_view recipient) {
+    const Service* service = FindService(choice);
+    if (!service) return std::nullopt;
+    return BuildComposeLink(*service, recipient);
 }
 
 }  // namespace inboxhop

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/services.h"
+
 namespace inboxhop {
 
 // Cleans a mail link into the recipient text: removes every "mailto:"
@@ -13,8 +15,11 @@ namespace inboxhop {
 // spaces at both ends. Other white space stays.
 std::wstring CleanMailArgument(std::wstring_view text);
 
-// The compose address for `choice` around `recipient`, enclosed in double
-// quotes; nothing when the choice is not one of the four service codes.
+// The service's compose address around `recipient`, enclosed in double
+// quotes.
+std::wstring BuildComposeLink(const Service& service, std::wstring_view recipient);
+// The same for the service whose code is `choice`; nothing when the choice
+// is not one of the four service codes.
 std::optional<std::wstring> BuildComposeLink(std::wstring_view choice, std::wstring_view recipient);
 
 }  // namespace inboxhop

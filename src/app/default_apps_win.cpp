@@ -11,7 +11,7 @@
 #include "base/shell_open.h"
 #include "base/windows_version.h"
 #include "registry/mail_handler_keys.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 

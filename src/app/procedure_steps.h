@@ -3,7 +3,6 @@
 // keeps its own. Pure data.
 #pragma once
 
-#include <span>
 #include <string_view>
 
 #include "base/services.h"
@@ -11,7 +10,7 @@
 
 namespace inboxhop {
 
-// Form_Load: the start-up sequence, then the hand-off of a mail link (line
+// The start-up (TrappedProcedures::StartUp), then the hand-off of a mail link (line
 // 170, the end of the program, follows it).
 enum LoadStep : int {
     kSkin = 100, kCaptionIconAndTitle = 104, kTestPointerFile = 106, kLoadPointerFile = 108, kVisitHomePage = 110,
@@ -27,20 +26,12 @@ struct ServiceSteps {
 inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
     {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
 
-// PushButton1_Click; its registry steps, 104 to 130, are the rows of the
+// Setting Inboxhop up for mail links (SetUpMailLinks); its registry steps, 104 to 130, are the rows of the
 // registration's one table (registry/mail_handler_table.inc), which the
-// installers' includes are generated from. Then Form_QueryUnload's one step.
+// installers' includes are generated from. Then the close's
+// one step (BeforeClose).
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
 inline constexpr int kUnloadStep = 100;
-
-// The press's machine-wide registration, in the order its steps run: the
-// table's rows for both. Each create names its key with a trailing backslash
-// and the write after it names the same key without one.
-std::span<const HandlerStep> MachineRegistrationSteps();
-// The same registration for the current user alone, under the same numbers:
-// every row of the table under HKEY_CURRENT_USER, a mailto class of the
-// user's own made complete first.
-std::span<const HandlerStep> CurrentUserRegistrationSteps();
 
 inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
 inline constexpr std::wstring_view kDoneMessage = L"Done.";

@@ -65,6 +65,15 @@ struct HandlerStep {
     std::int32_t number = 0;      // KeyValue::Number
 };
 
+// The machine-wide registration, in the order its steps run: the table's
+// rows for both. Each create names its key with a trailing backslash and the
+// write after it names the same key without one.
+std::span<const HandlerStep> MachineRegistrationSteps();
+// The same registration for the current user alone, under the same numbers:
+// every row of the table under HKEY_CURRENT_USER, a mailto class of the
+// user's own made complete first.
+std::span<const HandlerStep> CurrentUserRegistrationSteps();
+
 // Whether `steps` only write into this key and never create it (the system's
 // own mailto class key).
 bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path);

@@ -1,6 +1,7 @@
 // Writing the mail handler's keys into the registry: the one place that runs
-// a registration's steps (registry/mail_handler_keys.h). Implemented by the
-// Windows layer (mail_handler_registration_win.cpp).
+// a registration's steps (registry/mail_handler_keys.h) and decides whose
+// registration it is. Implemented by the Windows layer
+// (mail_handler_registration_win.cpp).
 #pragma once
 
 #include <functional>
@@ -19,5 +20,21 @@ namespace inboxhop {
 using StepRunner = std::function<void(const HandlerStep& step, const std::function<void()>& work)>;
 RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
                                           const StepRunner& run);
+
+// Whose mail handler Inboxhop became: every user's of the machine, only the
+// current user's, or nobody's.
+enum class RegisteredFor { Nobody, Machine, CurrentUser };
+struct MailHandlerRegistration {
+    RegisteredFor registeredFor = RegisteredFor::Nobody;
+    // Every key the registry refused, machine-wide and then for the user,
+    // with the system's reason.
+    RegistrationOutcome outcome;
+};
+
+// Registers Inboxhop as the mail handler: machine-wide first and, when the
+// machine refused for want of rights, the same registration for the current
+// user alone (Windows reads a user's own classes, clients and registered
+// applications beside the machine's). Every step runs through `run`.
+MailHandlerRegistration RegisterMailHandler(std::wstring_view programFolder, const StepRunner& run);
 
 }  // namespace inboxhop

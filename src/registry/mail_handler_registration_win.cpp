@@ -5,7 +5,7 @@
 #include "base/failure.h"
 #include "base/system_error.h"
 #include "registry/mail_link_registry.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 
@@ -58,6 +58,19 @@ RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, st
         });
     }
     return outcome;
+}
+
+MailHandlerRegistration RegisterMailHandler(std::wstring_view programFolder, const StepRunner& run) {
+    MailHandlerRegistration result;
+    result.outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), programFolder, run);
+    if (result.outcome.complete()) {
+        result.registeredFor = RegisteredFor::Machine;
+    } else if (result.outcome.RefusedForWantOfRights()) {
+        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), programFolder, run);
+        if (user.complete()) result.registeredFor = RegisteredFor::CurrentUser;
+        result.outcome.Add(user);
+    }
+    return result;
 }
 
 }  // namespace inboxhop

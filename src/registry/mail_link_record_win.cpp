@@ -1,6 +1,6 @@
 #include "registry/mail_handler_keys.h"
 #include "registry/mail_link_registry.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 

@@ -1,6 +1,6 @@
 // The mail-link record and the removal's give-back in the registry: the
 // rules of registry/mail_link_record.h applied through the registry layer
-// (registry/modRegStuff.h). In the root given (HKEY_LOCAL_MACHINE or
+// (registry/registry_access.h). In the root given (HKEY_LOCAL_MACHINE or
 // HKEY_CURRENT_USER), the mailto command is read and written where the
 // 64-bit shell reads it, the record in the program's own view.
 #pragma once

@@ -4,7 +4,7 @@
 #include "base/windows_version.h"
 #include "registry/mail_handler_keys.h"
 #include "registry/mail_link_registry.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/system_error.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 namespace inboxhop {
 

@@ -1,5 +1,5 @@
 // What the program's procedures ask of the main window, and what the window
-// hands to them. Form1 is the real window; a procedure can run against
+// hands to them. InboxhopWindow is the real window; a procedure can run against
 // another one.
 #pragma once
 
@@ -19,11 +19,11 @@ public:
     virtual void SetProgramIcon() = 0;
     virtual void LoadPointerFile(std::wstring_view path) = 0;
 
-    // Service buttons, 0 to 3 for Option1 to Option4.
-    virtual bool IsOptionSelected(int index) const = 0;
+    // Service buttons, 0 to 3 in the order of the services.
+    virtual bool IsServiceSelected(int index) const = 0;
     // Marks a service button as selected; answers whether it is a new
     // selection (selecting the selected button again is none).
-    virtual bool SelectOption(int index) = 0;
+    virtual bool MarkService(int index) = 0;
 
     // Message boxes under the application title, and the error report box.
     virtual int ShowMessage(std::wstring_view text, UINT type = MB_OK) = 0;
@@ -38,9 +38,9 @@ protected:
 
 class MainWindowEvents {
 public:
-    virtual void PushButton1_Click() = 0;
-    virtual void Option_Click(int index) = 0;  // the user selected another service
-    virtual void Form_QueryUnload() = 0;       // the window closes or the session ends
+    virtual void SetUpMailLinks() = 0;
+    virtual void ServiceChosen(int index) = 0;  // the user selected another service
+    virtual void BeforeClose() = 0;             // the window closes or the session ends
 
 protected:
     ~MainWindowEvents() = default;

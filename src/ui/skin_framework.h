@@ -1,4 +1,4 @@
-// The skin component SkinFramework1: reads a skin file (see skin_format.h)
+// The skin component: reads a skin file (see skin_format.h)
 // and draws a window and its controls in the skin's colours and fonts.
 //
 // It is used in five steps, in this order:

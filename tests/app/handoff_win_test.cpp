@@ -4,7 +4,7 @@
 
 #include "app_checks.h"
 #include "base/system_error.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 
 namespace {
 
@@ -148,7 +148,7 @@ TEST(Start, WithoutALinkShowsTheWindowUntilItIsClosed) {
     HWND window = shown.window();
     ASSERT_NE(window, nullptr) << "the main window did not appear";
     // Gmail is marked and stored at start-up.
-    EXPECT_EQ(SendMessageW(GetDlgItem(window, inboxhop::kOption1Id), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(GetDlgItem(window, inboxhop::kServiceButtonId), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(option.Read(), L"1");
     ASSERT_EQ(shown.Close(), std::optional<DWORD>(0)) << "closing the window did not end the program with exit code 0";
 }

@@ -6,13 +6,13 @@
 #include <span>
 
 #include "app/error_trap.h"
-#include "app/form1_procedures.h"
 #include "app/procedure_steps.h"
+#include "app/trapped_procedures.h"
 #include "app_checks.h"
 #include "base/system_error.h"
 #include "registry/mail_handler_keys.h"
 #include "registry_stand_in.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 
 namespace {
 
@@ -22,14 +22,14 @@ using namespace testing_support;
 class MailHandlerPress : public ::testing::Test {
 protected:
     void SetUp() override {
-        form_ = std::make_unique<Form1>(GetModuleHandleW(nullptr));
-        ASSERT_TRUE(form_->Create());
+        mainWindow_ = std::make_unique<InboxhopWindow>(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(mainWindow_->Create());
         // The system's own mailto class is there, as on every Windows.
         registry_.AddKey(std::wstring(kMailtoCommandKey));
         registry_.AddKey(std::wstring(kMailClientsKey));
     }
     void TearDown() override {
-        form_.reset();
+        mainWindow_.reset();
         // Destroying the window posts a quit message; take it off this thread's queue, or the next test's message
         // boxes would close at once.
         MSG msg;
@@ -39,15 +39,15 @@ protected:
 
     // Marks a service button without running its handler (which would store the choice for the user), or none (-1).
     void Mark(int option) {
-        for (int i = 0; i < Form1::kOptionCount; ++i) {
-            HWND button = GetDlgItem(form_->hwnd(), kOption1Id + i);
+        for (int i = 0; i < InboxhopWindow::kServiceButtonCount; ++i) {
+            HWND button = GetDlgItem(mainWindow_->hwnd(), kServiceButtonId + i);
             SendMessageW(button, BM_SETCHECK, i == option ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
 
     std::vector<SeenBox> Press() {
         BoxAnswerer answerer;
-        Form1Procedures(*form_).PushButton1_Click();
+        TrappedProcedures(*mainWindow_).SetUpMailLinks();
         return answerer.boxes();
     }
 
@@ -61,7 +61,7 @@ protected:
     static std::wstring Hklm(std::wstring_view path) { return FullKeyName(kLocalMachineRoot, path); }
 
     StandInRegistry registry_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<InboxhopWindow> mainWindow_;
     // The commands the press registers for the program in the build folder.
     const std::wstring plain_ = L"\"" + BuildFolder() + L"\\Inboxhop.exe\"";
     const std::wstring link_ = plain_ + L" \"%1\"";

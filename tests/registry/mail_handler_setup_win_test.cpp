@@ -12,7 +12,7 @@
 #include "base/system_error.h"
 #include "registration_values.h"
 #include "registry/mail_handler_keys.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ TEST_P(MailHandlerSetupInFolder, RegistersInboxhopExeOfTheProgramFolderAndMailLi
     const auto mailtoAfterFirst = ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto");
 
     // Another service, another press: the same keys.
-    ASSERT_TRUE(program.Click(kOption1Id + 3));
+    ASSERT_TRUE(program.Click(kServiceButtonId + 3));
     // The click arrives through the input queue: wait for the choice to be stored.
     WaitUntil([&] { return option_.Read() == L"4"; }, kWaitMs);
     ASSERT_EQ(option_.Read(), L"4");

@@ -11,7 +11,7 @@
 
 #include "recorder_as_browser.h"
 #include "started_process.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 #include "window_driving.h"
 #include "windows_seen.h"
 
@@ -53,7 +53,7 @@ inline ProgramRun RunProgram(const RecorderAsBrowser& browser, const std::wstrin
     process.WaitForJobToEmpty(10000);
     run.processes = process.ProcessesStarted();
     run.programs = process.ProgramsStarted();
-    run.windowShown = watcher.SawVisible(inboxhop::kForm1Class);
+    run.windowShown = watcher.SawVisible(inboxhop::kMainWindowClass);
     run.boxes = watcher.boxes();
     run.addresses = browser.Pages(before);
     run.homePageVisited = browser.Addresses().size() - before > run.addresses.size();
@@ -85,8 +85,9 @@ public:
                           DWORD timeoutMs = 20000)
         : process_(program, L"\"" + program + L"\""), watcher_(process_.pid()) {
         if (!process_.started()) return;
-        Eventually([&] { return (window_ = VisibleWindowOf(process_.pid(), inboxhop::kForm1Class, title)) != nullptr; },
-                   timeoutMs);
+        Eventually(
+            [&] { return (window_ = VisibleWindowOf(process_.pid(), inboxhop::kMainWindowClass, title)) != nullptr; },
+            timeoutMs);
     }
 
     HWND window() const { return window_; }  // null: it did not show in time
@@ -108,7 +109,7 @@ public:
     }
     // Clicks the push button and waits for the box the press ends with, left open; null when none came.
     HWND Press(DWORD timeoutMs = 15000) {
-        return Click(inboxhop::kPushButton1Id) ? WaitForMessageBox(process_.pid(), timeoutMs) : nullptr;
+        return Click(inboxhop::kSetUpButtonId) ? WaitForMessageBox(process_.pid(), timeoutMs) : nullptr;
     }
     // Its exit code once it ended, answering boxes meanwhile; nothing on time-out. Close first closes the window.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 #include "registry_scratch.h"
 
 namespace testing_support {

@@ -16,7 +16,7 @@
 #include "failure_text.h"
 #include "program_run.h"
 #include "ui/appearance.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 #include "ui/skin_framework.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The registry layer: against the real registry (a scratch key, removed again at the end), and against a stand-in
 // for the calls it makes.
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 #include <gtest/gtest.h>
 

@@ -18,18 +18,19 @@ namespace inboxhop {
 
 // Child window identifiers, also used by automation and tests.
 enum ControlId : int {
-    kText1Id = 1,
-    kFrame1Id = 2,
-    kOption1Id = 11,  // Option1 to Option4 are 11 to 14
-    kPushButton1Id = 20,
+    kFocusHolderId = 1,
+    kServiceFrameId = 2,
+    kServiceButtonId = 11,  // the first service button: the four are 11 to 14
+    kSetUpButtonId = 20,
 };
 
-// PushButton1 is the system's button, drawn by the window (owner-drawn) in
+// SetUpButton is the system's button, drawn by the window (owner-drawn) in
 // its own font and colours.
 inline constexpr DWORD kPushButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
 
-// Window classes.
-inline constexpr wchar_t kForm1Class[] = L"InboxhopForm1";
+// The main window's class, under the name it has always had: tools that
+// look for the window find it by this name.
+inline constexpr wchar_t kMainWindowClass[] = L"InboxhopForm1";
 
 // The title of the error report box.
 inline constexpr std::wstring_view kErrorBoxTitle = L"Application Error";
@@ -50,16 +51,16 @@ struct Control {
     RECT shared;  // the part of its area that it leaves to the next service button; empty: none
 };
 
-class Form1 : public MainWindow {
+class InboxhopWindow : public MainWindow {
 public:
-    static constexpr int kOptionCount = kServiceCount;  // one service button per service
+    static constexpr int kServiceButtonCount = kServiceCount;  // one service button per service
 
-    explicit Form1(HINSTANCE instance) : instance_(instance) {}
-    ~Form1() {
+    explicit InboxhopWindow(HINSTANCE instance) : instance_(instance) {}
+    ~InboxhopWindow() {
         if (hwnd_) DestroyWindow(hwnd_);
     }
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
+    InboxhopWindow(const InboxhopWindow&) = delete;
+    InboxhopWindow& operator=(const InboxhopWindow&) = delete;
 
     // What the window is made for. A start with a mail link hands it on and
     // ends inside the load, never showing the window: it gets a message-only
@@ -87,8 +88,8 @@ public:
     void SetCaption(std::wstring_view caption) override;
     void SetProgramIcon() override;
     void LoadPointerFile(std::wstring_view path) override;
-    bool IsOptionSelected(int index) const override;
-    bool SelectOption(int index) override;
+    bool IsServiceSelected(int index) const override;
+    bool MarkService(int index) override;
     int ShowMessage(std::wstring_view text, UINT type = MB_OK) override;
     void ShowErrorReport(const std::wstring& text) override;
     HWND DialogOwner() const override;
@@ -100,15 +101,15 @@ private:
     void OnCreate();
     void BuildControls();
     void CreateControls();
-    void ClipOverlappingOptions();
+    void ClipOverlappingServiceButtons();
     const Control* FindControl(int id) const;
     // Takes the screen's dpi; answers the window's rectangle, centred on the screen.
     RECT PlaceOnScreen();
     // Where a control sits in the client area, in pixels at the window's dpi.
     RECT ControlRect(int id) const;
     void OnCommand(int id, int code, HWND control);
-    void OnOptionClicked(int index);
-    void CheckOption(int index);  // checks one service button, clears the others
+    void OnServiceButtonClicked(int index);
+    void CheckServiceButton(int index);  // checks one service button, clears the others
     // The window, its frame and its service buttons take `color` (which may
     // name a system colour, see ResolveColor) as their background; the text
     // box and the push button keep theirs.
@@ -140,7 +141,7 @@ private:
     std::vector<Control> controls_;
     BrushCache brushes_;
     ScopedCursor customPointer_;  // shown over the push button
-    int selectedOption_ = -1;  // the selected service button; -1: none
+    int selectedService_ = -1;   // the selected service button; -1: none
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };
 

@@ -10,24 +10,24 @@
 
 namespace inboxhop {
 
-class Form1Procedures : public MainWindowEvents {
+class TrappedProcedures : public MainWindowEvents {
 public:
-    explicit Form1Procedures(MainWindow& window) : window_(window) {}
+    explicit TrappedProcedures(MainWindow& window) : window_(window) {}
 
     // The start-up sequence, given the argument text of the command line.
     // Returns what follows it: the window is shown, or, after a mail link
     // was handed on, the program ends without showing it; EndUnopened when
     // the compose address could not be opened (the error report told so).
     enum class AfterLoad { ShowWindow, EndProgram, EndUnopened };
-    AfterLoad Form_Load(std::wstring_view commandText);
+    AfterLoad StartUp(std::wstring_view commandText);
 
     // Marks a service button and, when that is a new selection, stores the
     // service as the user's choice. Throws Failure when the store refuses.
     void SelectService(int index);
 
-    void PushButton1_Click() override;      // registers the mail handler
-    void Option_Click(int index) override;  // stores the choice; a refusal is shown
-    void Form_QueryUnload() override;       // lets waiting messages run
+    void SetUpMailLinks() override;          // registers the mail handler
+    void ServiceChosen(int index) override;  // stores the choice; a refusal is shown
+    void BeforeClose() override;             // lets waiting messages run
 
 private:
     MainWindow& window_;

@@ -1,7 +1,7 @@
 // The main window. The real program's, started without a mail link and driven as a user would (real mouse moves and
 // clicks, real key presses), its look read back from the screen with and without the two optional files beside it
 // (the skin x\o.cjs and the pointer HAND-M.CUR); and windows made in this process: the fonts of their controls,
-// PushButton1 pressed and seen by accessibility tools, and the window a mail-link start makes.
+// SetUpButton pressed and seen by accessibility tools, and the window a mail-link start makes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/form1_procedures.h"
+#include "app/trapped_procedures.h"
+#include "app_checks.h"
 #include "base/scoped.h"
 #include "base/system_error.h"
-#include "app_checks.h"
 #include "ui/contrast.h"
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 #include "ui/skin_framework.h"
 
 namespace {
@@ -64,15 +64,15 @@ protected:
     }
 
     HWND Control(int id) const { return GetDlgItem(window_, id); }
-    HWND Option(int index) const { return Control(kOption1Id + index); }
-    HWND PushButton1() const { return Control(kPushButton1Id); }
-    HWND Text1() const { return Control(kText1Id); }
+    HWND ServiceButton(int index) const { return Control(kServiceButtonId + index); }
+    HWND SetUpButton() const { return Control(kSetUpButtonId); }
+    HWND FocusHolder() const { return Control(kFocusHolderId); }
 
-    bool Checked(int index) const { return SendMessageW(Option(index), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Checked(int index) const { return SendMessageW(ServiceButton(index), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // Which service button is selected: 0 to 3, or -1 for none.
     int Selected() const {
         int found = -1;
-        for (int i = 0; i < Form1::kOptionCount; ++i) {
+        for (int i = 0; i < InboxhopWindow::kServiceButtonCount; ++i) {
             if (Checked(i)) found = found == -1 ? i : -2;
         }
         return found;
@@ -127,13 +127,13 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
         RECT rect;        // left, top, right, bottom in client pixels
         const wchar_t* text;
     } controls[] = {
-        {kText1Id, L"Edit", -1, {96, 110, 96 + 81, 110 + 35}, L"Text1"},
-        {kFrame1Id, L"Button", BS_GROUPBOX, {8, 8, 8 + 520, 8 + 50}, L"Default Email Option"},
-        {kOption1Id + 0, L"Button", BS_AUTORADIOBUTTON, {24, 28, 24 + 76, 28 + 19}, L"Gmail"},
-        {kOption1Id + 1, L"Button", BS_AUTORADIOBUTTON, {95, 28, 95 + 91, 28 + 19}, L" Yahoo! Mail"},
-        {kOption1Id + 2, L"Button", BS_AUTORADIOBUTTON, {197, 28, 197 + 154, 28 + 19}, L" Windows Live Hotmail"},
-        {kOption1Id + 3, L"Button", BS_AUTORADIOBUTTON, {365, 28, 365 + 76, 28 + 19}, L"AOL Mail"},
-        {kPushButton1Id, L"Button", BS_OWNERDRAW, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
+        {kFocusHolderId, L"Edit", -1, {96, 110, 96 + 81, 110 + 35}, L"Text1"},
+        {kServiceFrameId, L"Button", BS_GROUPBOX, {8, 8, 8 + 520, 8 + 50}, L"Default Email Option"},
+        {kServiceButtonId + 0, L"Button", BS_AUTORADIOBUTTON, {24, 28, 24 + 76, 28 + 19}, L"Gmail"},
+        {kServiceButtonId + 1, L"Button", BS_AUTORADIOBUTTON, {95, 28, 95 + 91, 28 + 19}, L" Yahoo! Mail"},
+        {kServiceButtonId + 2, L"Button", BS_AUTORADIOBUTTON, {197, 28, 197 + 154, 28 + 19}, L" Windows Live Hotmail"},
+        {kServiceButtonId + 3, L"Button", BS_AUTORADIOBUTTON, {365, 28, 365 + 76, 28 + 19}, L"AOL Mail"},
+        {kSetUpButtonId, L"Button", BS_OWNERDRAW, {8, 67, 8 + 520, 67 + 27}, L"Mailvane"},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
@@ -151,7 +151,7 @@ TEST_F(MainWindow, HasItsLayoutCaptionsAndBorder) {
         EXPECT_TRUE(IsWindowEnabled(hwnd));
     }
     // The text box lies wholly below the client area: the user never sees it.
-    EXPECT_GE(RectInParent(Text1()).top, client.bottom);
+    EXPECT_GE(RectInParent(FocusHolder()).top, client.bottom);
     // The maximize command is refused as well.
     PostMessageW(window_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Settle(window_);
@@ -180,18 +180,18 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
     Start(L"2");
     Foreground();
     // The text box out of sight has the focus, so no control shows a focus mark.
-    EXPECT_EQ(FocusOf(window_), Text1());
+    EXPECT_EQ(FocusOf(window_), FocusHolder());
     // The first Tab enters the service group at its selected button.
     const struct {
         std::initializer_list<WORD> keys;
         HWND expected;
         const char* what;
     } tabs[] = {
-        {{VK_TAB}, Option(1), "Tab into the group"},
-        {{VK_TAB}, PushButton1(), "Tab to the push button"},
-        {{VK_TAB}, Option(1), "Tab wraps round into the group, passing the text box by"},
-        {{VK_SHIFT, VK_TAB}, PushButton1(), "Shift+Tab wraps back to the push button"},
-        {{VK_SHIFT, VK_TAB}, Option(1), "Shift+Tab back into the group"},
+        {{VK_TAB}, ServiceButton(1), "Tab into the group"},
+        {{VK_TAB}, SetUpButton(), "Tab to the push button"},
+        {{VK_TAB}, ServiceButton(1), "Tab wraps round into the group, passing the text box by"},
+        {{VK_SHIFT, VK_TAB}, SetUpButton(), "Shift+Tab wraps back to the push button"},
+        {{VK_SHIFT, VK_TAB}, ServiceButton(1), "Shift+Tab back into the group"},
     };
     for (const auto& step : tabs) {
         SCOPED_TRACE(step.what);
@@ -209,18 +209,18 @@ TEST_F(MainWindow, TabAndTheArrowKeysMoveThroughTheControls) {
     for (const auto& step : arrows) {
         SCOPED_TRACE(testing::Message() << "to Option" << step.expected + 1);
         PressKey(step.key);
-        EXPECT_TRUE(Eventually([&] { return FocusOf(window_) == Option(step.expected); }));
+        EXPECT_TRUE(Eventually([&] { return FocusOf(window_) == ServiceButton(step.expected); }));
         EXPECT_TRUE(Eventually([&] { return Selected() == step.expected; }));
         const std::wstring code(1, static_cast<wchar_t>(L'1' + step.expected));
         EXPECT_TRUE(Eventually([&] { return option_.Read() == code; }));
     }
     // On the push button the arrows leave the focus where it is.
     PressKey(VK_TAB);
-    ASSERT_TRUE(Eventually([&] { return FocusOf(window_) == PushButton1(); }));
+    ASSERT_TRUE(Eventually([&] { return FocusOf(window_) == SetUpButton(); }));
     for (WORD key : {VK_DOWN, VK_RIGHT, VK_UP, VK_LEFT}) {
         PressKey(key);
         Settle(window_);
-        EXPECT_EQ(FocusOf(window_), PushButton1()) << "key " << key;
+        EXPECT_EQ(FocusOf(window_), SetUpButton()) << "key " << key;
     }
     EXPECT_TRUE(Boxes().empty());
 }
@@ -246,8 +246,8 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     // Typing before the first Tab goes into the text box out of sight, and changes nothing there.
     for (WORD key : {WORD{'H'}, WORD{'I'}, WORD{VK_SPACE}, WORD{VK_BACK}, WORD{VK_DELETE}}) PressKey(key);
     Settle(window_);
-    EXPECT_EQ(TextOf(Text1()), L"Text1");
-    EXPECT_EQ(FocusOf(window_), Text1());
+    EXPECT_EQ(TextOf(FocusHolder()), L"Text1");
+    EXPECT_EQ(FocusOf(window_), FocusHolder());
     // From the first Tab on, Tab and Shift+Tab keep to controls in sight, and the focused one shows a focus mark:
     // it looks different once the focus has left it.
     const RECT client = ClientRect(window_);
@@ -268,14 +268,14 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     // service buttons answer; the text box, focused at first, says where the user is.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     using Texts = std::pair<std::wstring, std::wstring>;
-    EXPECT_EQ(AccessibleTexts(PushButton1()),
+    EXPECT_EQ(AccessibleTexts(SetUpButton()),
               Texts(L"Mailvane", L"Makes the chosen web-mail service open the mail links on this computer."));
-    EXPECT_EQ(AccessibleTexts(Option(1)), Texts(L" Yahoo! Mail", L"Default Email Option"));
-    EXPECT_EQ(AccessibleTexts(Text1()).first,
+    EXPECT_EQ(AccessibleTexts(ServiceButton(1)), Texts(L" Yahoo! Mail", L"Default Email Option"));
+    EXPECT_EQ(AccessibleTexts(FocusHolder()).first,
               L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service");
     // Nor is its text, "Text1", spoken as its value.
     inboxhop::ComPtr<IAccessible> text1;
-    ASSERT_EQ(AccessibleObjectFromWindow(Text1(), OBJID_CLIENT, IID_IAccessible, text1.put_void()), S_OK);
+    ASSERT_EQ(AccessibleObjectFromWindow(FocusHolder(), OBJID_CLIENT, IID_IAccessible, text1.put_void()), S_OK);
     VARIANT self = {};
     self.vt = VT_I4;
     BSTR value = nullptr;
@@ -305,12 +305,12 @@ private:
 // Each caption of the window lies on `back`, and its text reads on it at 4.5:1 or more.
 void MainWindow::ExpectReadableCaptions(COLORREF back) {
     SCOPED_TRACE(Hex(back));
-    const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
+    const RECT frame = RectInParent(Control(kServiceFrameId)), button = RectInParent(SetUpButton());
     std::vector<std::pair<std::string, RECT>> captions = {
         {"frame", {frame.left + 10, frame.top, frame.left + 110, frame.top + 14}},
         {"push button", {button.left + 6, button.top + 6, button.right - 6, button.bottom - 6}}};
     for (int i = 0; i < 4; ++i) {
-        RECT r = RectInParent(Option(i));
+        RECT r = RectInParent(ServiceButton(i));
         captions.push_back({"Option" + std::to_string(i + 1), {r.left + 16, r.top, r.right, r.bottom}});
     }
     for (const auto& [what, area] : captions) {
@@ -332,7 +332,7 @@ TEST_F(MainWindow, EveryCaptionReadsWellInADarkSchemeAndAfterTheSchemeChanges) {
     ASSERT_EQ(program_->Close(), std::optional<DWORD>(0));
     // Wine gives a new scheme only to programs started after it, so a change while the window is open is shown on a
     // main window of this process, told of it as Windows tells every window.
-    Form1 here(GetModuleHandleW(nullptr));
+    InboxhopWindow here(GetModuleHandleW(nullptr));
     ASSERT_TRUE(here.Create());
     window_ = here.hwnd();
     ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -350,16 +350,16 @@ TEST_F(MainWindow, SelectingAServiceStoresItsCodeAtOnce) {
     EXPECT_EQ(Selected(), 0);
     EXPECT_EQ(option_.Read(), L"1");
     Foreground();
-    ClickAt(window_, CentreInParent(Option(1)));
+    ClickAt(window_, CentreInParent(ServiceButton(1)));
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"2"; })) << "\" Yahoo! Mail\" did not store \"2\"";
     EXPECT_EQ(Selected(), 1);
-    ClickAt(window_, CentreInParent(Option(3)));
+    ClickAt(window_, CentreInParent(ServiceButton(3)));
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"4"; }));
-    ClickAt(window_, CentreInParent(Option(0)));
+    ClickAt(window_, CentreInParent(ServiceButton(0)));
     EXPECT_TRUE(Eventually([&] { return option_.Read() == L"1"; }));
     // Clicking the selected button again stores nothing: a value changed behind the program's back stays as it is.
     ASSERT_TRUE(option_.Set(L"changed elsewhere"));
-    ClickAt(window_, CentreInParent(Option(0)));
+    ClickAt(window_, CentreInParent(ServiceButton(0)));
     Settle(window_);
     EXPECT_EQ(option_.Read(), L"changed elsewhere");
     EXPECT_EQ(Selected(), 0);
@@ -385,7 +385,7 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
 TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     Start(L"1");
     Foreground();
-    const POINT button = CentreInParent(PushButton1()), option3 = CentreInParent(Option(2));
+    const POINT button = CentreInParent(SetUpButton()), option3 = CentreInParent(ServiceButton(2));
     const struct {
         const char* over;
         POINT at;
@@ -397,7 +397,7 @@ TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
         {"a service button: unchanged", option3, 99, false},
         {"the same service button, moved on", {option3.x + 3, option3.y}, 99, false},
         {"the frame outside the service buttons: default", kInsideFrame, 0, true},
-        {"a service button: the default stays", CentreInParent(Option(0)), 0, false},
+        {"a service button: the default stays", CentreInParent(ServiceButton(0)), 0, false},
         {"the push button again", button, 99, true},
         {"the window's margin", kMargin, 0, true},
         {"the push button once more", button, 99, true},
@@ -428,14 +428,14 @@ TEST_F(MainWindow, ThePushButtonIsPressedByMouseSpaceAndEnter) {
     // With no service selected each press answers with a message box.
     Start(L"5");
     Foreground();
-    ClickAt(window_, CentreInParent(PushButton1()));
+    ClickAt(window_, CentreInParent(SetUpButton()));
     EXPECT_TRUE(Eventually([&] { return Boxes().size() == 1; })) << "the mouse press did not arrive";
     // The pointer moves away; the keyboard presses the focused button.
     MoveMouseTo(window_, kMargin);
-    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == PushButton1(); }));
+    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == SetUpButton(); }));
     PressKey(VK_SPACE);
     EXPECT_TRUE(Eventually([&] { return Boxes().size() == 2; })) << "Space did not press";
-    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == PushButton1(); }));
+    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == window_ && FocusOf(window_) == SetUpButton(); }));
     PressKey(VK_RETURN);
     EXPECT_TRUE(Eventually([&] { return Boxes().size() == 3; })) << "Enter did not press";
     for (const auto& box : Boxes()) EXPECT_EQ(box.title, L"Inboxhop");
@@ -486,7 +486,7 @@ TEST_F(MainWindow, TheCloseLetsWaitingMessagesRunFirst) {
     ASSERT_NE(thread.get(), nullptr);
     ASSERT_NE(SuspendThread(thread.get()), static_cast<DWORD>(-1));
     PostMessageW(window_, WM_CLOSE, 0, 0);
-    PostMessageW(Option(2), BM_CLICK, 0, 0);
+    PostMessageW(ServiceButton(2), BM_CLICK, 0, 0);
     ResumeThread(thread.get());
     ASSERT_EQ(program_->WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with exit code 0";
     // The click ran inside the close, before the window went.
@@ -522,11 +522,11 @@ TEST_F(MainWindow, AStoreThatFailsIsReportedAndTheWindowStaysOpen) {
     // Gmail stays the selected button although its store failed: clicking
     // it again is no new selection, so nothing is stored and nothing shown.
     Foreground();
-    ClickAt(window_, CentreInParent(Option(0)));
+    ClickAt(window_, CentreInParent(ServiceButton(0)));
     Settle(window_);
     program_->watcher().Tick();
     EXPECT_EQ(Boxes().size(), 1u);
-    ClickAt(window_, CentreInParent(Option(1)));
+    ClickAt(window_, CentreInParent(ServiceButton(1)));
     ASSERT_TRUE(Eventually([&] { return Boxes().size() == 2; })) << "no message box";
     EXPECT_EQ(Boxes()[1].title, L"Inboxhop");
     EXPECT_EQ(Boxes()[1].text, description);
@@ -587,12 +587,14 @@ protected:
         Settle(window_);
         auto dominant = [&](RECT area) { return Hex(Dominant(ScreenPixels(window_, area))); };
         const RECT client = ClientRect(window_);
-        const RECT frame = RectInParent(Control(kFrame1Id)), button = RectInParent(PushButton1());
+        const RECT frame = RectInParent(Control(kServiceFrameId)), button = RectInParent(SetUpButton());
         // Between the frame and the push button lies a strip of bare window.
         EXPECT_EQ(dominant({0, frame.bottom + 1, client.right, button.top - 1}), Hex(windowBack));
-        EXPECT_EQ(dominant({frame.left + 4, RectInParent(Option(0)).bottom + 1, frame.right - 4, frame.bottom - 4}),
-                  Hex(frameBack));
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(dominant(RectInParent(Option(i))), Hex(optionsBack)) << "Option" << i + 1;
+        const int belowButtons = RectInParent(ServiceButton(0)).bottom + 1;
+        EXPECT_EQ(dominant({frame.left + 4, belowButtons, frame.right - 4, frame.bottom - 4}), Hex(frameBack));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(dominant(RectInParent(ServiceButton(i))), Hex(optionsBack)) << "service button " << i + 1;
+        }
         EXPECT_EQ(dominant(button), Hex(buttonBack));
     }
 
@@ -674,7 +676,7 @@ TEST_F(Appearance, TheShippedPointerShowsOverThePushButtonOnly) {
     EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
     Foreground();
     HCURSOR overMargin = PointerAt(kMargin, inboxhop::kPointerDefault);
-    HCURSOR overButton = PointerAt(CentreInParent(PushButton1()), inboxhop::kPointerCustom);
+    HCURSOR overButton = PointerAt(CentreInParent(SetUpButton()), inboxhop::kPointerCustom);
     EXPECT_NE(overButton, overMargin);
     // Back on the margin the default pointer returns.
     EXPECT_EQ(PointerAt(kMargin, inboxhop::kPointerDefault), overMargin);
@@ -688,7 +690,7 @@ TEST_F(Appearance, ABrokenPointerFileIsReportedUnderLine108AndNoImageIsSet) {
     // The custom style over the push button has no image to show.
     Foreground();
     HCURSOR overMargin = PointerAt(kMargin, inboxhop::kPointerDefault);
-    HCURSOR overButton = PointerAt(CentreInParent(PushButton1()), inboxhop::kPointerCustom);
+    HCURSOR overButton = PointerAt(CentreInParent(SetUpButton()), inboxhop::kPointerCustom);
     EXPECT_EQ(overButton, overMargin);
 }
 
@@ -714,7 +716,7 @@ WNDPROC g_formProc = nullptr;
 
 // Keeps the window's own click procedure out of the push button's tests: counts the presses the button reports instead.
 LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kPushButton1Id && HIWORD(wParam) == BN_CLICKED) {
+    if (message == WM_COMMAND && LOWORD(wParam) == kSetUpButtonId && HIWORD(wParam) == BN_CLICKED) {
         ++g_clicks;
         return 0;
     }
@@ -722,20 +724,20 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 // A main window made to be shown, its push button's presses counted.
-class FormHere : public ::testing::Test {
+class WindowHere : public ::testing::Test {
 protected:
     void SetUp() override {
-        form_ = std::make_unique<Form1>(GetModuleHandleW(nullptr));
-        ASSERT_TRUE(form_->Create());
-        window_ = form_->hwnd();
-        button_ = GetDlgItem(window_, kPushButton1Id);
+        mainWindow_ = std::make_unique<InboxhopWindow>(GetModuleHandleW(nullptr));
+        ASSERT_TRUE(mainWindow_->Create());
+        window_ = mainWindow_->hwnd();
+        button_ = GetDlgItem(window_, kSetUpButtonId);
         ASSERT_NE(button_, nullptr);
         g_formProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
         g_clicks = 0;
     }
     void TearDown() override {
-        form_.reset();
+        mainWindow_.reset();
         // Destroying the window posts a quit message; keep it off the next test.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -751,21 +753,22 @@ protected:
         if (!IsDialogMessageW(window_, &msg)) DispatchMessageW(&msg);
     }
 
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<InboxhopWindow> mainWindow_;
     HWND window_ = nullptr, button_ = nullptr;
 };
-using Form1Fonts = FormHere;
-using PushButton = FormHere;
-using ServiceButtons = FormHere;
+using WindowFonts = WindowHere;
+using PushButton = WindowHere;
+using ServiceButtons = WindowHere;
 
-TEST_F(Form1Fonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
+TEST_F(WindowFonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
     const int dpi = GetDeviceCaps(inboxhop::ScopedGetDC(nullptr).get(), LOGPIXELSY);
     const struct {
         int id;
         int hundredthsOfPoint;
     } controls[] = {
-        {kText1Id, 900},        {kFrame1Id, 900},       {kOption1Id + 0, 900}, {kOption1Id + 1, 900},
-        {kOption1Id + 2, 900},  {kOption1Id + 3, 900},  {kPushButton1Id, 1125},
+        {kFocusHolderId, 900},        {kServiceFrameId, 900},       {kServiceButtonId + 0, 900},
+        {kServiceButtonId + 1, 900},  {kServiceButtonId + 2, 900},  {kServiceButtonId + 3, 900},
+        {kSetUpButtonId, 1125},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
@@ -822,7 +825,7 @@ TEST_F(PushButton, SpaceClicksOnReleaseAndEnterWhileFocused) {
     Key(WM_KEYUP, 'A');
     EXPECT_EQ(g_clicks, 2);
     // Enter on another control presses nothing.
-    SetFocus(GetDlgItem(window_, kText1Id));
+    SetFocus(GetDlgItem(window_, kFocusHolderId));
     Key(WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(g_clicks, 2);
 }
@@ -857,7 +860,7 @@ TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
 
 TEST_F(ServiceButtons, RepaintingOneLeavesItsOverlappingNeighbourWhole) {
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    HWND gmail = GetDlgItem(window_, kOption1Id), yahoo = GetDlgItem(window_, kOption1Id + 1);
+    HWND gmail = GetDlgItem(window_, kServiceButtonId), yahoo = GetDlgItem(window_, kServiceButtonId + 1);
     RECT a = RectInParent(gmail), b = RectInParent(yahoo), overlap;
     ASSERT_TRUE(IntersectRect(&overlap, &a, &b)) << "the layout lets the two overlap";
     const struct {
@@ -869,7 +872,7 @@ TEST_F(ServiceButtons, RepaintingOneLeavesItsOverlappingNeighbourWhole) {
         const std::vector<COLORREF> whole = ScreenPixels(window_, watched);
         RedrawWindow(c.repainted, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         EXPECT_TRUE(ScreenPixels(window_, watched) == whole)
-            << "Option" << GetDlgCtrlID(c.repainted) - kOption1Id + 1 << " painted over its neighbour";
+            << "Option" << GetDlgCtrlID(c.repainted) - kServiceButtonId + 1 << " painted over its neighbour";
     }
 }
 
@@ -879,44 +882,44 @@ bool IsTopLevel(HWND hwnd) { return GetAncestor(hwnd, GA_PARENT) == GetDesktopWi
 
 TEST(HandOffWindow, IsMessageOnlyAndKeepsTheChoiceUntilItIsShown) {
     ScratchOption option;
-    Form1 form(GetModuleHandleW(nullptr));
-    ASSERT_TRUE(form.Create(Form1::Purpose::HandOff));
-    EXPECT_FALSE(IsTopLevel(form.hwnd()));
-    EXPECT_FALSE(form.HasControls());
-    EXPECT_EQ(GetDlgItem(form.hwnd(), kOption1Id), nullptr);
+    InboxhopWindow mainWindow(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(mainWindow.Create(InboxhopWindow::Purpose::HandOff));
+    EXPECT_FALSE(IsTopLevel(mainWindow.hwnd()));
+    EXPECT_FALSE(mainWindow.HasControls());
+    EXPECT_EQ(GetDlgItem(mainWindow.hwnd(), kServiceButtonId), nullptr);
     // Marking a service still stores the choice.
-    inboxhop::Form1Procedures(form).SelectService(2);
+    inboxhop::TrappedProcedures(mainWindow).SelectService(2);
     EXPECT_EQ(option.Read(), L"3");
-    EXPECT_TRUE(form.IsOptionSelected(2));
-    EXPECT_FALSE(form.IsOptionSelected(0));
-    form.MakeShowable();
-    EXPECT_TRUE(IsTopLevel(form.hwnd()));
-    ASSERT_TRUE(form.HasControls());
-    HWND third = GetDlgItem(form.hwnd(), kOption1Id + 2);
+    EXPECT_TRUE(mainWindow.IsServiceSelected(2));
+    EXPECT_FALSE(mainWindow.IsServiceSelected(0));
+    mainWindow.MakeShowable();
+    EXPECT_TRUE(IsTopLevel(mainWindow.hwnd()));
+    ASSERT_TRUE(mainWindow.HasControls());
+    HWND third = GetDlgItem(mainWindow.hwnd(), kServiceButtonId + 2);
     ASSERT_NE(third, nullptr);
     EXPECT_EQ(SendMessageW(third, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageW(GetDlgItem(form.hwnd(), kOption1Id), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_TRUE(form.IsOptionSelected(2));
+    EXPECT_EQ(SendMessageW(GetDlgItem(mainWindow.hwnd(), kServiceButtonId), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_TRUE(mainWindow.IsServiceSelected(2));
     // Centred on the screen, like a window made to be shown.
     RECT rc;
-    GetWindowRect(form.hwnd(), &rc);
+    GetWindowRect(mainWindow.hwnd(), &rc);
     EXPECT_NEAR((rc.left + rc.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((rc.top + rc.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     // And as large as one.
-    Form1 shown(GetModuleHandleW(nullptr));
-    ASSERT_TRUE(shown.Create(Form1::Purpose::Show));
-    EXPECT_EQ(ClientRect(form.hwnd()).right, ClientRect(shown.hwnd()).right);
-    EXPECT_EQ(ClientRect(form.hwnd()).bottom, ClientRect(shown.hwnd()).bottom);
-    ShowWindow(form.hwnd(), SW_SHOWNOACTIVATE);
-    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    InboxhopWindow shown(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(shown.Create(InboxhopWindow::Purpose::Show));
+    EXPECT_EQ(ClientRect(mainWindow.hwnd()).right, ClientRect(shown.hwnd()).right);
+    EXPECT_EQ(ClientRect(mainWindow.hwnd()).bottom, ClientRect(shown.hwnd()).bottom);
+    ShowWindow(mainWindow.hwnd(), SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(IsWindowVisible(mainWindow.hwnd()));
 }
 
 TEST(HandOffWindow, AWindowMadeToBeShownHasItsControlsFromTheStart) {
-    Form1 form(GetModuleHandleW(nullptr));
-    ASSERT_TRUE(form.Create(Form1::Purpose::Show));
-    EXPECT_TRUE(IsTopLevel(form.hwnd()));
-    EXPECT_TRUE(form.HasControls());
-    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+    InboxhopWindow mainWindow(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(mainWindow.Create(InboxhopWindow::Purpose::Show));
+    EXPECT_TRUE(IsTopLevel(mainWindow.hwnd()));
+    EXPECT_TRUE(mainWindow.HasControls());
+    EXPECT_FALSE(IsWindowVisible(mainWindow.hwnd()));
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
-#include "ui/form1.h"
+#include "ui/inboxhop_window.h"
 
 #include "base/failure.h"
+#include "base/program_folder.h"
+#include "base/scoped.h"
+#include "base/system_error.h"
 #include "ui/accessibility.h"
 #include "ui/appearance.h"
+#include "ui/skin_framework.h"
 
 namespace inboxhop {
 
@@ -20,13 +24,13 @@ constexpr int kFrameLeft = 120;
 constexpr int kFrameTop = 120;
 
 constexpr Placement kLayout[] = {
-    {kText1Id, 1440, 1650, 1215, 525},
-    {kFrame1Id, kFrameLeft, kFrameTop, 7800, 750},
-    {kOption1Id + 0, kFrameLeft + 240, kFrameTop + 300, 1140, 285},
-    {kOption1Id + 1, kFrameLeft + 1305, kFrameTop + 300, 1365, 285},
-    {kOption1Id + 2, kFrameLeft + 2835, kFrameTop + 300, 2310, 285},
-    {kOption1Id + 3, kFrameLeft + 5355, kFrameTop + 300, 1140, 285},
-    {kPushButton1Id, 120, 1000, 7800, 405},
+    {kFocusHolderId, 1440, 1650, 1215, 525},
+    {kServiceFrameId, kFrameLeft, kFrameTop, 7800, 750},
+    {kServiceButtonId + 0, kFrameLeft + 240, kFrameTop + 300, 1140, 285},
+    {kServiceButtonId + 1, kFrameLeft + 1305, kFrameTop + 300, 1365, 285},
+    {kServiceButtonId + 2, kFrameLeft + 2835, kFrameTop + 300, 2310, 285},
+    {kServiceButtonId + 3, kFrameLeft + 5355, kFrameTop + 300, 1140, 285},
+    {kSetUpButtonId, 120, 1000, 7800, 405},
 };
 
 // No WS_CLIPCHILDREN: a group box draws only its line and caption, so the
@@ -39,7 +43,7 @@ constexpr wchar_t kFrameCaption[] = L"Default Email Option";
 // What a screen reader says beyond the captions. The text box out of sight
 // has the focus when the window opens, so its name is the first thing
 // heard: where the user is and what to do first.
-constexpr wchar_t kText1AccessibleName[] =
+constexpr wchar_t kFocusHolderAccessibleName[] =
     L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service";
 constexpr wchar_t kPushButtonDescription[] =
     L"Makes the chosen web-mail service open the mail links on this computer.";
@@ -48,35 +52,58 @@ ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
     return CreateUiFont(L"Arial", hundredthsOfPoint, true, false, ANSI_CHARSET, dpi);
 }
 
+// The main window's skin component. It lives as long as the process, like
+// the skin it applies.
+SkinFramework& TheSkin() {
+    static SkinFramework component;
+    return component;
+}
+
+// A directory match for normal files: true when `path` names a file that is
+// neither a folder nor hidden nor a system file. Any failure of the search
+// counts as no match.
+bool MatchesNormalFile(const std::wstring& path) {
+    if (path.find(L'\0') != std::wstring::npos) return false;
+    WIN32_FIND_DATAW data;
+    ScopedFind find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return false;
+    constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    bool found = false;
+    do {
+        found = (data.dwFileAttributes & kNotNormal) == 0;
+    } while (!found && FindNextFileW(find.get(), &data));
+    return found;
+}
+
 }  // namespace
 
-bool Form1::Create(Purpose purpose, MainWindowEvents* events) {
+bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
     events_ = events;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance_;
     wc.hCursor = nullptr;  // the pointer follows the window's pointer style
-    wc.lpszClassName = kForm1Class;
+    wc.lpszClassName = kMainWindowClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     if (purpose == Purpose::HandOff) {
         // A message-only window never reaches the screen, so it needs no
         // size; working one out asks the screen for its dpi, which costs a
         // mail-link start time. It gets its size if it is ever shown.
-        CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                         instance_, this);
         return hwnd_ != nullptr;
     }
 
     RECT place = PlaceOnScreen();
-    CreateWindowExW(kFormExStyle, kForm1Class, L"Form1", kFormStyle, place.left, place.top, place.right - place.left,
-                    place.bottom - place.top, nullptr, nullptr, instance_, this);
+    CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, place.left, place.top,
+                    place.right - place.left, place.bottom - place.top, nullptr, nullptr, instance_, this);
     if (hwnd_) BuildControls();
     return hwnd_ != nullptr;
 }
 
-RECT Form1::PlaceOnScreen() {
+RECT InboxhopWindow::PlaceOnScreen() {
     dpi_ = ScreenDpi();
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
@@ -87,14 +114,14 @@ RECT Form1::PlaceOnScreen() {
     return {left, top, left + width, top + height};
 }
 
-LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Form1* self;
+LRESULT CALLBACK InboxhopWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    InboxhopWindow* self;
     if (message == WM_NCCREATE) {
-        self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self = static_cast<InboxhopWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        self = reinterpret_cast<InboxhopWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     // No exception may leave the window procedure: the system's code is
@@ -107,7 +134,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
 }
 
-LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT InboxhopWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         OnCreate();
@@ -158,7 +185,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         // Windows shuts down or the user logs off: the close handler runs
         // and never refuses.
-        if (events_) events_->Form_QueryUnload();
+        if (events_) events_->BeforeClose();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam && hwnd_) DestroyWindow(hwnd_);
@@ -176,11 +203,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void Form1::OnCreate() {
+void InboxhopWindow::OnCreate() {
     SetPropW(hwnd_, kPointerStyleProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(kPointerDefault)));
 }
 
-void Form1::BuildControls() {
+void InboxhopWindow::BuildControls() {
     font_ = CreateArialBold(900, dpi_);
     buttonFont_ = CreateArialBold(1125, dpi_);
     CreateControls();
@@ -188,7 +215,7 @@ void Form1::BuildControls() {
     SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }
 
-void Form1::CreateControls() {
+void InboxhopWindow::CreateControls() {
     const COLORREF white = RGB(255, 255, 255);
     auto child = [&](ControlKind kind, DWORD exStyle, const wchar_t* cls, std::wstring_view text, DWORD style,
                      int id) {
@@ -207,52 +234,52 @@ void Form1::CreateControls() {
     // readers meet its caption before the service buttons; it takes no focus,
     // and as a group of its own it keeps the arrow keys from moving the focus
     // from the push button onto it.
-    child(ControlKind::Frame, 0, L"BUTTON", kFrameCaption, BS_GROUPBOX | WS_GROUP, kFrame1Id);
+    child(ControlKind::Frame, 0, L"BUTTON", kFrameCaption, BS_GROUPBOX | WS_GROUP, kServiceFrameId);
     // The text box out of sight holds the focus when the window opens, so
     // that no control shows a focus mark. It is no tab stop: once the user
     // has left it, Tab never takes the focus back out of sight. Read-only:
     // keys typed before the first Tab change nothing.
     child(ControlKind::TextBox, WS_EX_CLIENTEDGE, L"EDIT", L"Text1", WS_GROUP | ES_AUTOHSCROLL | ES_READONLY,
-          kText1Id);
-    for (int i = 0; i < kOptionCount; ++i) {
-        // The group starts at Option1; a checked button takes the group's tab stop.
+          kFocusHolderId);
+    for (int i = 0; i < kServiceButtonCount; ++i) {
+        // The group starts at the first; a checked button takes the group's tab stop.
         DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-        child(ControlKind::OptionButton, 0, L"BUTTON", kServices[i].caption, style, kOption1Id + i);
+        child(ControlKind::OptionButton, 0, L"BUTTON", kServices[i].caption, style, kServiceButtonId + i);
     }
     // The system's button, drawn by the window in its own font and colours;
     // the system gives it the mouse, Space, focus and screen-reader support.
-    child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kPushButton1Id);
-    if (const Control* button = FindControl(kPushButton1Id)) SetButtonBackColor(button->hwnd, white);
-    ClipOverlappingOptions();
+    child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kSetUpButtonId);
+    if (const Control* button = FindControl(kSetUpButtonId)) SetButtonBackColor(button->hwnd, white);
+    ClipOverlappingServiceButtons();
 
     // Screen readers: each service button names its group, the push button
     // says what it does, the text box where the user is.
     for (const Control& c : controls_) {
         if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
         if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);
-        if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kText1AccessibleName, L"", true);
+        if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kFocusHolderAccessibleName, L"", true);
     }
 }
 
-void Form1::ClipOverlappingOptions() {
-    // Option2's area begins inside Option1's. A button paints its whole area
-    // (the system's buttons draw with their parent's clipping, which neither
-    // a window region nor clipping siblings narrows), so Option1 repainting
-    // would wipe the left of Option2's circle. Each service button leaves the
+void InboxhopWindow::ClipOverlappingServiceButtons() {
+    // The second service button's area begins inside the first's. A button
+    // paints its whole area (the system's buttons draw with their parent's
+    // clipping, which neither a window region nor clipping siblings narrows),
+    // so the first repainting would wipe the left of the second's circle. Each service button leaves the
     // part it shares with the next one to it: it is cut from the button's
     // drawing when the button asks for its colours (OnCtlColor).
-    for (int i = 0; i + 1 < kOptionCount; ++i) {
-        const RECT own = ControlRect(kOption1Id + i), next = ControlRect(kOption1Id + i + 1);
+    for (int i = 0; i + 1 < kServiceButtonCount; ++i) {
+        const RECT own = ControlRect(kServiceButtonId + i), next = ControlRect(kServiceButtonId + i + 1);
         RECT shared;
         if (!IntersectRect(&shared, &own, &next)) continue;
         OffsetRect(&shared, -own.left, -own.top);
         for (Control& c : controls_) {
-            if (GetDlgCtrlID(c.hwnd) == kOption1Id + i) c.shared = shared;
+            if (GetDlgCtrlID(c.hwnd) == kServiceButtonId + i) c.shared = shared;
         }
     }
 }
 
-RECT Form1::ControlRect(int id) const {
+RECT InboxhopWindow::ControlRect(int id) const {
     for (const Placement& p : kLayout) {
         if (p.id != id) continue;
         int left = Scale(p.left), top = Scale(p.top);
@@ -261,72 +288,72 @@ RECT Form1::ControlRect(int id) const {
     return {};
 }
 
-const Control* Form1::FindControl(int id) const {
+const Control* InboxhopWindow::FindControl(int id) const {
     for (const Control& c : controls_) {
         if (c.hwnd && GetDlgCtrlID(c.hwnd) == id) return &c;
     }
     return nullptr;
 }
 
-void Form1::OnCommand(int id, int code, HWND) {
-    if (id >= kOption1Id && id < kOption1Id + kOptionCount && code == BN_CLICKED) {
-        OnOptionClicked(id - kOption1Id);
-    } else if (id == kPushButton1Id && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
+void InboxhopWindow::OnCommand(int id, int code, HWND) {
+    if (id >= kServiceButtonId && id < kServiceButtonId + kServiceButtonCount && code == BN_CLICKED) {
+        OnServiceButtonClicked(id - kServiceButtonId);
+    } else if (id == kSetUpButtonId && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
         // An owner-drawn button reports the second click of a double click
         // as a double click; like any push button, it is a press of its own.
-        if (events_) events_->PushButton1_Click();
+        if (events_) events_->SetUpMailLinks();
     }
 }
 
-bool Form1::IsOptionSelected(int index) const {
-    const Control* c = FindControl(kOption1Id + index);
-    if (!c) return index == selectedOption_;  // no controls: the window keeps the choice
+bool InboxhopWindow::IsServiceSelected(int index) const {
+    const Control* c = FindControl(kServiceButtonId + index);
+    if (!c) return index == selectedService_;  // no controls: the window keeps the choice
     return SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-bool Form1::SelectOption(int index) {
-    if (HasControls()) CheckOption(index);
+bool InboxhopWindow::MarkService(int index) {
+    if (HasControls()) CheckServiceButton(index);
     // Selecting the selected button again is no new selection.
-    if (index == selectedOption_) return false;
-    selectedOption_ = index;
+    if (index == selectedService_) return false;
+    selectedService_ = index;
     return true;
 }
 
-void Form1::CheckOption(int index) {
-    CheckRadioButton(hwnd_, kOption1Id, kOption1Id + kOptionCount - 1, kOption1Id + index);
+void InboxhopWindow::CheckServiceButton(int index) {
+    CheckRadioButton(hwnd_, kServiceButtonId, kServiceButtonId + kServiceButtonCount - 1, kServiceButtonId + index);
 }
 
-void Form1::MakeShowable() {
+void InboxhopWindow::MakeShowable() {
     if (HasControls() || !hwnd_) return;
     SetParent(hwnd_, nullptr);
     RECT place = PlaceOnScreen();
     SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     BuildControls();
-    if (selectedOption_ >= 0) CheckOption(selectedOption_);
+    if (selectedService_ >= 0) CheckServiceButton(selectedService_);
 }
 
-void Form1::OnOptionClicked(int index) {
+void InboxhopWindow::OnServiceButtonClicked(int index) {
     // The event goes out when the button becomes the selected one; clicking
     // the selected button again is none. The button is the selected one from
     // then on, whatever the event's handler achieves.
-    if (!IsOptionSelected(index) || index == selectedOption_) return;
-    selectedOption_ = index;
-    if (events_) events_->Option_Click(index);
+    if (!IsServiceSelected(index) || index == selectedService_) return;
+    selectedService_ = index;
+    if (events_) events_->ServiceChosen(index);
 }
 
-void Form1::HoverRule(int style) {
+void InboxhopWindow::HoverRule(int style) {
     // A busy window keeps its pointer wherever the mouse goes.
     int current = PointerStyle();
     if (current == kPointerBusy || current == style) return;
     SetPointerStyle(style);
 }
 
-int Form1::PointerStyle() const {
+int InboxhopWindow::PointerStyle() const {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hwnd_, kPointerStyleProp)));
 }
 
-void Form1::SetPointerStyle(int style) {
+void InboxhopWindow::SetPointerStyle(int style) {
     SetPropW(hwnd_, kPointerStyleProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(style)));
     // Show the new pointer at once when it is over the window.
     POINT pt;
@@ -339,11 +366,11 @@ void Form1::SetPointerStyle(int style) {
     }
 }
 
-bool Form1::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
+bool InboxhopWindow::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
     // The pointer moving over the push button sets the custom style. (Moves
     // over the background and the frame, which lets the pointer through,
     // arrive as the window's own WM_MOUSEMOVE.)
-    if (mouseMessage == WM_MOUSEMOVE && over && GetDlgCtrlID(over) == kPushButton1Id && IsChild(hwnd_, over)) {
+    if (mouseMessage == WM_MOUSEMOVE && over && GetDlgCtrlID(over) == kSetUpButtonId && IsChild(hwnd_, over)) {
         HoverRule(kPointerCustom);
     }
     // The style covers the whole client area, the controls included.
@@ -364,22 +391,22 @@ bool Form1::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
     return true;
 }
 
-LRESULT Form1::OnDefaultId() {
+LRESULT InboxhopWindow::OnDefaultId() {
     // The dialog manager asks which button Enter presses: the push button
     // while it has the focus, as a focused push button in a dialog is the
     // default one. Elsewhere Enter presses nothing.
-    const Control* button = FindControl(kPushButton1Id);
-    if (button && GetFocus() == button->hwnd) return MAKELRESULT(kPushButton1Id, DC_HASDEFID);
+    const Control* button = FindControl(kSetUpButtonId);
+    if (button && GetFocus() == button->hwnd) return MAKELRESULT(kSetUpButtonId, DC_HASDEFID);
     return 0;
 }
 
-COLORREF Form1::Shown(COLORREF backColor) {
+COLORREF InboxhopWindow::Shown(COLORREF backColor) {
     // The system's button text is drawn only on a background it reads on:
     // the white, or the system's own face when it would not read there.
     return UseSystemColors() ? GetSysColor(COLOR_BTNFACE) : ResolveColor(backColor);
 }
 
-void Form1::OnPaintBackground(HDC hdc) {
+void InboxhopWindow::OnPaintBackground(HDC hdc) {
     RECT rc;
     GetClientRect(hwnd_, &rc);
     FillRect(hdc, &rc, brushes_.Get(Shown(backColor_)));
@@ -391,7 +418,7 @@ void Form1::OnPaintBackground(HDC hdc) {
     }
 }
 
-LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
+LRESULT InboxhopWindow::OnCtlColor(HDC hdc, HWND control) {
     COLORREF color = backColor_;
     for (const Control& c : controls_) {
         if (c.hwnd != control) continue;
@@ -404,14 +431,14 @@ LRESULT Form1::OnCtlColor(HDC hdc, HWND control) {
     return reinterpret_cast<LRESULT>(brushes_.Get(color));
 }
 
-void Form1::OnColorsChanged() {
+void InboxhopWindow::OnColorsChanged() {
     // Brushes of the old colours go; the window and its controls repaint in
     // the new scheme.
     brushes_.Clear();
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-void Form1::SetBackColors(COLORREF color) {
+void InboxhopWindow::SetBackColors(COLORREF color) {
     backColor_ = color;
     InvalidateRect(hwnd_, nullptr, TRUE);
     for (Control& control : controls_) {
@@ -421,7 +448,7 @@ void Form1::SetBackColors(COLORREF color) {
     }
 }
 
-void Form1::SetControlBackColor(Control& control, COLORREF color) {
+void InboxhopWindow::SetControlBackColor(Control& control, COLORREF color) {
     control.backColor = color;
     if (control.kind == ControlKind::PushButton) SetButtonBackColor(control.hwnd, color);
     InvalidateRect(control.hwnd, nullptr, TRUE);
@@ -433,12 +460,12 @@ void Form1::SetControlBackColor(Control& control, COLORREF color) {
     }
 }
 
-void Form1::SetCaption(std::wstring_view caption) {
+void InboxhopWindow::SetCaption(std::wstring_view caption) {
     std::wstring text(caption);
     if (!SetWindowTextW(hwnd_, text.c_str())) throw Failure(L"The window caption could not be set");
 }
 
-bool Form1::OnActivate(int state, bool minimized) {
+bool InboxhopWindow::OnActivate(int state, bool minimized) {
     // A plain window gives the focus to itself when it becomes active; like
     // a dialog, this one gives it back to the control that had it (at first
     // the text box), for instance after a message box closes.
@@ -450,7 +477,7 @@ bool Form1::OnActivate(int state, bool minimized) {
     if (minimized) return false;
     HWND target = lastFocus_ && IsChild(hwnd_, lastFocus_) ? lastFocus_ : nullptr;
     if (!target) {
-        const Control* text = FindControl(kText1Id);
+        const Control* text = FindControl(kFocusHolderId);
         target = text ? text->hwnd : nullptr;
     }
     if (!target) return false;
@@ -458,38 +485,40 @@ bool Form1::OnActivate(int state, bool minimized) {
     return true;
 }
 
-void Form1::OnNextDialogControl(WPARAM wParam, LPARAM lParam) {
+void InboxhopWindow::OnNextDialogControl(WPARAM wParam, LPARAM lParam) {
     // The dialog manager asks the window to move the focus (Tab, arrows).
     HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
     if (next) SetFocus(next);
 }
 
-int Form1::ShowMessage(std::wstring_view text, UINT type) {
+int InboxhopWindow::ShowMessage(std::wstring_view text, UINT type) {
     std::wstring body(text);
     return MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, body.c_str(), ApplicationTitle().c_str(), type);
 }
 
-HWND Form1::DialogOwner() const { return GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr; }
+HWND InboxhopWindow::DialogOwner() const {
+    return GetAncestor(hwnd_, GA_PARENT) == GetDesktopWindow() ? hwnd_ : nullptr;
+}
 
-void Form1::SetProgramIcon() { SetWindowIcons(hwnd_, GetModuleHandleW(nullptr), kProgramIconId); }
+void InboxhopWindow::SetProgramIcon() { SetWindowIcons(hwnd_, GetModuleHandleW(nullptr), kProgramIconId); }
 
-void Form1::ShowErrorReport(const std::wstring& text) {
+void InboxhopWindow::ShowErrorReport(const std::wstring& text) {
     std::wstring title(kErrorBoxTitle);
     MessageBoxW(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void Form1::OnClose() {
-    if (events_) events_->Form_QueryUnload();
+void InboxhopWindow::OnClose() {
+    if (events_) events_->BeforeClose();
     // The close always goes ahead; the window's end ends the program.
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-int Form1::Run(int showCommand) {
+int InboxhopWindow::Run(int showCommand) {
     MakeShowable();
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    if (const Control* text = FindControl(kText1Id)) SetFocus(text->hwnd);
+    if (const Control* text = FindControl(kFocusHolderId)) SetFocus(text->hwnd);
     MSG msg;
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
@@ -499,6 +528,40 @@ int Form1::Run(int showCommand) {
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+// The skin file beside the program, when there is one: a normal file (not a
+// folder, not hidden, not a system file) named x\o.cjs in the program
+// folder. What was done before a failure stays.
+void InboxhopWindow::ApplySkin() {
+    const std::wstring path = ProgramFolder() + std::wstring(kSkinFile);
+    if (!MatchesNormalFile(path)) return;
+
+    // The window, the frame and the service buttons take the button-face
+    // colour first (the text box and the push button keep theirs), following
+    // the system's if it changes; the skin then paints over that as it says.
+    SetBackColors(kButtonFaceColor);
+
+    // The skin component's five steps; the first failure ends the routine.
+    SkinFramework& skin = TheSkin();
+    skin.LoadSkin(path, L"");
+    skin.SetOptions(skin.Options() | SkinFramework::kSkinControls);
+    skin.SetApplyFonts(true);
+    skin.SetApplyCaption(true);
+    skin.ApplyWindow(hwnd_);
+}
+
+void InboxhopWindow::LoadPointerFile(std::wstring_view path) {
+    std::wstring text(path);
+    if (text.find(L'\0') != std::wstring::npos) ThrowSystemError(ERROR_INVALID_NAME);
+    SetLastError(ERROR_SUCCESS);
+    HANDLE cursor = LoadImageW(nullptr, text.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (!cursor) {
+        DWORD code = GetLastError();
+        if (code == ERROR_SUCCESS) throw Failure(L"Invalid picture");
+        ThrowSystemError(code);
+    }
+    customPointer_ = ScopedCursor(static_cast<HCURSOR>(cursor));
 }
 
 }  // namespace inboxhop

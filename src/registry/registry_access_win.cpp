@@ -1,4 +1,4 @@
-#include "registry/modRegStuff.h"
+#include "registry/registry_access.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/form1_procedures.h"
+#include "app/trapped_procedures.h"
 
 #include <windows.h>
 
@@ -34,12 +34,11 @@ void StoreChoice(int index) { SaveSetting(kSettingsApplication, kSettingsSection
 bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstring commandText) {
     trap.Step(kCleanLink, [&] { commandText = CleanMailArgument(commandText); });
     for (int i = 0; i < kServiceCount; ++i) {
-        const std::wstring_view code = kServices[i].code;
+        const Service& service = kServices[i];
         // Each service's test guards its build-and-open step.
-        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == code; })) {
-            return trap.Step(kServiceSteps[i].handOffOpen, [&] {
-                if (auto link = BuildComposeLink(code, commandText)) OpenComposeLink(owner, *link);
-            });
+        if (trap.Test(kServiceSteps[i].handOffTest, [&] { return choice == service.code; })) {
+            return trap.Step(kServiceSteps[i].handOffOpen,
+                             [&] { OpenComposeLink(owner, BuildComposeLink(service, commandText)); });
         }
     }
     // Line 170, the end of the program, is the caller's.
@@ -48,7 +47,9 @@ bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstr
 
 }  // namespace
 
-Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandLine) {
+TrappedProcedures::AfterLoad TrappedProcedures::StartUp(std::wstring_view commandLine) {
+    // The error report names each procedure as it always has, and a user may
+    // send that text in: "Form_Load", "PushButton1_Click", "Form_QueryUnload".
     Trap trap(L"Form_Load", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     trap.Step(kSkin, [&] { window_.ApplySkin(); });
@@ -85,12 +86,12 @@ Form1Procedures::AfterLoad Form1Procedures::Form_Load(std::wstring_view commandL
                                                                                            : AfterLoad::EndUnopened;
 }
 
-void Form1Procedures::PushButton1_Click() {
+void TrappedProcedures::SetUpMailLinks() {
     Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     if (trap.Test(kCheckService, [&] {
             for (int i = 0; i < kServiceCount; ++i) {
-                if (window_.IsOptionSelected(i)) return false;
+                if (window_.IsServiceSelected(i)) return false;
             }
             return true;
         })) {
@@ -100,18 +101,10 @@ void Form1Procedures::PushButton1_Click() {
 
     // Each registry step runs under the trap with its own number.
     const std::wstring folder = ProgramFolder();
-    auto underTrap = [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); };
-    RegistrationOutcome outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), folder, underTrap);
-    // Without the rights to register for every user, the same registration
-    // for this user alone: Windows reads a user's own classes, clients and
-    // registered applications beside the machine's.
-    bool registered = outcome.complete();
-    const bool forCurrentUser = !registered && outcome.RefusedForWantOfRights();
-    if (forCurrentUser) {
-        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), folder, underTrap);
-        registered = user.complete();
-        outcome.Add(user);
-    }
+    const MailHandlerRegistration registration = RegisterMailHandler(
+        folder, [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); });
+    const bool registered = registration.registeredFor != RegisteredFor::Nobody;
+    const bool forCurrentUser = registration.registeredFor == RegisteredFor::CurrentUser;
 
     trap.Step(kAnnounce, [] { AnnounceAssociationChange(); });
     // On Windows 8 and later the user's own choice has the last word: a
@@ -121,7 +114,7 @@ void Form1Procedures::PushButton1_Click() {
 
     trap.Step(kResult, [&] {
         if (!registered) {
-            window_.ShowMessage(RegistrationWarningText(outcome.refused()), MB_OK | MB_ICONWARNING);
+            window_.ShowMessage(RegistrationWarningText(registration.outcome.refused()), MB_OK | MB_ICONWARNING);
             return;
         }
         if (forCurrentUser) {
@@ -137,11 +130,11 @@ void Form1Procedures::PushButton1_Click() {
     });
 }
 
-void Form1Procedures::SelectService(int index) {
-    if (window_.SelectOption(index)) StoreChoice(index);
+void TrappedProcedures::SelectService(int index) {
+    if (window_.MarkService(index)) StoreChoice(index);
 }
 
-void Form1Procedures::Option_Click(int index) {
+void TrappedProcedures::ServiceChosen(int index) {
     try {
         StoreChoice(index);
     } catch (...) {
@@ -149,7 +142,7 @@ void Form1Procedures::Option_Click(int index) {
     }
 }
 
-void Form1Procedures::Form_QueryUnload() {
+void TrappedProcedures::BeforeClose() {
     Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
     trap.Step(kUnloadStep, [] {
         // One pass over the messages that are waiting.

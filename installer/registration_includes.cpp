@@ -1,0 +1,214 @@
+#include "registration_includes.h"
+
+#include <cctype>
+#include <stdexcept>
+#include <string_view>
+
+#include "registry/mail_handler_keys.h"
+
+namespace inboxhop {
+
+namespace {
+
+// The table's texts are ASCII.
+std::string Narrow(std::wstring_view text) { return std::string(text.begin(), text.end()); }
+
+// kMailtoCommandKey: MailtoCommandKey for WiX, MAILTO_COMMAND_KEY for NSIS.
+std::string WixName(std::string_view name) { return std::string(name.substr(name.starts_with('k') ? 1 : 0)); }
+std::string NsisName(std::string_view name) {
+    std::string wix = WixName(name), nsis;
+    for (std::size_t i = 0; i < wix.size(); ++i) {
+        const char c = wix[i];
+        if (i > 0 && c >= 'A' && c <= 'Z' && (std::islower(wix[i - 1]) || std::isdigit(wix[i - 1]))) nsis += '_';
+        nsis += static_cast<char>(std::toupper(c));
+    }
+    return nsis;
+}
+
+// A text as it stands in an include. NSIS reads $ as a variable and WiX $(
+// as one, Windows Installer [ ] { } as formatted text: the table holds none.
+std::string Checked(std::string text) {
+    if (text.find_first_of("$[]{}") != std::string::npos) {
+        throw std::runtime_error("the registration's table holds a text an include cannot hold as it is: " + text);
+    }
+    return text;
+}
+
+// An NSIS string, in the first quote that it does not hold.
+std::string NsisString(const std::string& text) {
+    for (char quote : {'"', '\'', '`'}) {
+        if (text.find(quote) == std::string::npos) return quote + text + quote;
+    }
+    throw std::runtime_error("an NSIS string cannot hold every quote: " + text);
+}
+
+std::string XmlAttribute(const std::string& text) {
+    std::string xml;
+    for (char c : text) {
+        switch (c) {
+        case '&': xml += "&amp;"; break;
+        case '"': xml += "&quot;"; break;
+        case '<': xml += "&lt;"; break;
+        case '>': xml += "&gt;"; break;
+        default: xml += c;
+        }
+    }
+    return xml;
+}
+
+struct Name {
+    std::string_view identifier;
+    std::wstring_view text;
+};
+#define INBOXHOP_KEY(name, path) {#name, path},
+#define INBOXHOP_TEXT(name, text) {#name, text},
+constexpr Name kNames[] = {
+#include "registry/mail_handler_table.inc"
+};
+#define INBOXHOP_AROUND_PROGRAM(kind, before, after) {#kind, L"" before L"\x01" after},
+constexpr Name kAroundProgram[] = {
+#include "registry/mail_handler_table.inc"
+};
+
+// The table's rows, with the names of their keys and whose they are.
+enum class Scope { Both, UserOnly };
+struct Row {
+    Scope scope;
+    bool create;
+    std::string_view key;
+    HandlerStep step;
+};
+#define INBOXHOP_CREATE(scope, line, key) {Scope::scope, true, #key, {line, KeyAction::Create, 0, key, {}}},
+#define INBOXHOP_WRITE(scope, line, key, valueName, kind) \
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::kind, valueName}},
+#define INBOXHOP_WRITE_TEXT(scope, line, key, valueName, text) \
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::Text, valueName, text}},
+#define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) \
+    {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::Number, valueName, {}, number}},
+constexpr Row kRows[] = {
+#include "registry/mail_handler_table.inc"
+};
+
+// What a write stores, as the program builds it, with `programPath` in place
+// of the executable's path.
+std::string WrittenText(const HandlerStep& step, std::string_view programPath) {
+    constexpr std::wstring_view kFolder = L"C:\\Folder";
+    RegistryValue value = StepValue(step, kFolder);
+    if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+    std::string text = Checked(Narrow(std::get<std::wstring>(value)));
+    const std::string program = Narrow(ExecutablePath(kFolder));
+    if (auto at = text.find(program); at != std::string::npos) text.replace(at, program.size(), programPath);
+    return text;
+}
+
+bool MachineCreates(std::string_view key) {
+    for (const Row& row : kRows) {
+        if (row.create && row.scope == Scope::Both && row.key == key) return true;
+    }
+    return false;
+}
+
+constexpr std::string_view kSource = "src/registry/mail_handler_table.inc";
+
+}  // namespace
+
+std::vector<IncludeFile> RegistrationIncludes() {
+    std::string nsisDefines, wixDefines;
+    for (const Name& name : kNames) {
+        const std::string text = Checked(Narrow(name.text));
+        nsisDefines += "!define " + NsisName(name.identifier) + " " + NsisString(text) + "\n";
+        wixDefines += "  <?define " + WixName(name.identifier) + " = \"" + text + "\" ?>\n";
+    }
+    for (const Name& around : kAroundProgram) {
+        std::string text = Checked(Narrow(around.text));
+        text.replace(text.find('\x01'), 1, "${PROGRAM_PATH}");
+        nsisDefines += "!define " + NsisName(around.identifier) + " " + NsisString(text) + "\n";
+    }
+
+    std::string userOnlyRows, existingKeyRows, ownKeyRows, wixRows;
+    for (const Row& row : kRows) {
+        if (row.create) continue;
+        const HandlerStep& step = row.step;
+        const bool number = step.value == KeyValue::Number;
+        const std::string path = Narrow(step.path), valueName = Checked(Narrow(step.valueName));
+        const std::string nsisValue =
+            number ? WrittenText(step, "") : NsisString(WrittenText(step, "${PROGRAM_PATH}"));
+        const std::string nsisRow = std::string(number ? "WriteRegDWORD " : "WriteRegStr ") +
+                                    (row.scope == Scope::UserOnly ? "HKCU " : "${ROOT} ") + NsisString(path) + " " +
+                                    NsisString(valueName) + " " + nsisValue + "\n";
+        if (row.scope == Scope::UserOnly) {
+            userOnlyRows += "  " + nsisRow;
+            continue;
+        }
+        if (!MachineCreates(row.key)) {
+            existingKeyRows += "  " + nsisRow;
+            continue;
+        }
+        ownKeyRows += "  " + nsisRow;
+
+        const std::string wixValue = WrittenText(step, "$(var.ProgramPath)");
+        if (!number && wixValue.starts_with('#')) {
+            throw std::runtime_error("Windows Installer would read a text that starts with # as a number: " + wixValue);
+        }
+        // The row's name for RegistrationKeyPath: its key's, and its value's.
+        std::string rowId = WixName(row.key), nameAttribute;
+        if (!valueName.empty()) {
+            rowId += "/" + XmlAttribute(valueName);
+            nameAttribute = " Name=\"" + XmlAttribute(valueName) + "\"";
+        }
+        const std::string element = "<RegistryValue Root=\"HKLM\" Key=\"" + XmlAttribute(path) + "\"" + nameAttribute +
+                                    " Type=\"" + (number ? "integer" : "string") + "\" Value=\"" +
+                                    XmlAttribute(wixValue) + "\"";
+        wixRows += "  <?if $(var.RegistrationKeyPath) = \"" + rowId + "\" ?>\n  " + element +
+                   " KeyPath=\"yes\" />\n  <?else?>\n  " + element + " />\n  <?endif?>\n";
+    }
+
+    const std::string source(kSource);
+    const std::string generated = "Generated from " + source + ", the registration's one table,\n";
+    const std::string notToEdit =
+        "by installer/registration_includes.cpp (build/native/registration_includes installer): do not edit.\n";
+    std::vector<IncludeFile> files;
+    files.push_back({"Registration.nsh",
+                     "; " + generated + "; " + notToEdit +
+                         "; What a press of the program's push button writes, for installer/Inboxhop.nsi,\n"
+                         "; which defines PROGRAM_PATH, the installed Inboxhop.exe, before it includes\n"
+                         "; this. Each macro writes its rows in the order of the press.\n"
+                         "!ifndef PROGRAM_PATH\n"
+                         "  !error \"Registration.nsh needs PROGRAM_PATH, the installed program's full path\"\n"
+                         "!endif\n\n" +
+                         nsisDefines +
+                         "\n; The rows of the current user's registration alone.\n"
+                         "!macro WriteUserOnlyRows\n" +
+                         userOnlyRows +
+                         "!macroend\n\n"
+                         "; The rows that write into a key the machine-wide registration never creates:\n"
+                         "; it must be there already.\n"
+                         "!macro WriteRowsIntoExistingKeys ROOT\n" +
+                         existingKeyRows +
+                         "!macroend\n\n"
+                         "; Every other row: the keys the registration makes, and their values.\n"
+                         "!macro WriteRowsOfOwnKeys ROOT\n" +
+                         ownKeyRows + "!macroend\n"});
+    const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n  " + generated + "  " + notToEdit;
+    files.push_back({"Registration.wxi",
+                     xmlHead +
+                         "  The keys that a press of the program's push button makes machine-wide, with\n"
+                         "  their values, for a component of installer/Inboxhop.wxs, which defines\n"
+                         "  ProgramPath (the installed Inboxhop.exe) and RegistrationKeyPath (the row\n"
+                         "  that is the component's key path: its key's name, and /value name for a\n"
+                         "  named value) before it includes this, and includes RegistrationNames.wxi\n"
+                         "  before. A row that writes into a key the\n"
+                         "  registration never creates (the machine's mailto command) is not here: a\n"
+                         "  component owns only keys that it makes.\n"
+                         "-->\n<Include>\n" +
+                         wixRows + "</Include>\n"});
+    files.push_back({"RegistrationNames.wxi",
+                     xmlHead +
+                         "  The names of the registration's keys and texts (RecordKey, ...), for\n"
+                         "  installer/Inboxhop.wxs.\n"
+                         "-->\n<Include>\n" +
+                         wixDefines + "</Include>\n"});
+    return files;
+}
+
+}  // namespace inboxhop

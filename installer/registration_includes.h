@@ -1,0 +1,29 @@
+// The installers' includes, written from the registration's one table
+// (src/registry/mail_handler_table.inc) by the code that the program runs
+// the table with: what the EXE installer and the MSI write is what a press of
+// the push button writes. The files are kept in installer/; a unit test
+// regenerates them and fails on any difference. Pure text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace inboxhop {
+
+struct IncludeFile {
+    std::string name;  // in installer/
+    std::string text;
+};
+
+// Registration.nsh, for installer/Inboxhop.nsi: a !define for every key and
+// text and for the values built around the program's path, and three macros
+// of WriteReg lines: the rows of the current user's registration alone, the
+// rows that write into a key the machine-wide registration never creates (it
+// must be there), and every other row. Registration.wxi, for
+// installer/Inboxhop.wxs: a RegistryValue for every row of the machine-wide
+// registration in a key it creates (a Windows Installer component owns only
+// keys it makes); RegistrationNames.wxi: a <?define?> for every key and text.
+// Throws std::runtime_error for a text that an include cannot hold as it is.
+std::vector<IncludeFile> RegistrationIncludes();
+
+}  // namespace inboxhop
