@@ -27,6 +27,7 @@ add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/resto
             ${PROJECT_SOURCE_DIR}/src/registry/mail_link_record_win.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/base/failure.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_access_win.cpp
             ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp

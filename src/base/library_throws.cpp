@@ -15,8 +15,9 @@
 // program catches only Failure, std::bad_alloc and std::exception, so the
 // error trap reports exactly what it reported before.
 //
-// Built into the shipping program and the installer's custom-action DLL
-// only: the tests link the library's own, but for one test of these.
+// Built into the shipping program, the installer's custom-action DLL and
+// the native unit tests, whose test of these checks each one; the Windows
+// test programs link the library's own.
 #include <bits/functexcept.h>
 
 #include <cstdarg>

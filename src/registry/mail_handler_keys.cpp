@@ -21,13 +21,6 @@ std::wstring_view RootName(std::uint32_t root) {
     }
 }
 
-// Key names are compared as the registry compares them: without regard to
-// case.
-bool SameKeyName(std::wstring_view a, std::wstring_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
-}
-
 // What a value of each kind holds around the executable's path.
 struct AroundProgramPath {
     std::wstring_view before, after;
@@ -43,6 +36,11 @@ std::wstring AroundProgram(AroundProgramPath around, std::wstring_view programFo
 }
 
 }  // namespace
+
+bool SameKeyName(std::wstring_view a, std::wstring_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
+}
 
 std::wstring_view CommandProgram(std::wstring_view command) {
     auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };

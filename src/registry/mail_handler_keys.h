@@ -22,6 +22,10 @@ inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 #define INBOXHOP_TEXT(name, text) inline constexpr std::wstring_view name = text;
 #include "registry/mail_handler_table.inc"
 
+// Whether two names are the same as the registry and the file system compare
+// them: without regard to case.
+bool SameKeyName(std::wstring_view a, std::wstring_view b);
+
 // The program a shell command starts: its first quoted text, or when
 // unquoted, the text up to the first ".exe" that ends a word (a path may hold
 // blanks), else up to the first blank.

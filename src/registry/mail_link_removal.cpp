@@ -8,11 +8,6 @@ namespace inboxhop {
 
 namespace {
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
-}
-
 bool IsAbsolute(std::wstring_view path) {
     const bool drive = path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
     return drive || path.starts_with(L"\\\\");
@@ -21,8 +16,8 @@ bool IsAbsolute(std::wstring_view path) {
 // The value a 64-bit process sees for a variable.
 std::optional<std::wstring> ShellVariable(std::wstring_view name, const VariableLookup& variable) {
     std::wstring_view wide;
-    if (SameName(name, L"ProgramFiles")) wide = L"ProgramW6432";
-    if (SameName(name, L"CommonProgramFiles")) wide = L"CommonProgramW6432";
+    if (SameKeyName(name, L"ProgramFiles")) wide = L"ProgramW6432";
+    if (SameKeyName(name, L"CommonProgramFiles")) wide = L"CommonProgramW6432";
     if (!wide.empty()) {
         if (auto value = variable(wide); value && !value->empty()) return value;
     }
@@ -36,13 +31,22 @@ bool IsMachineWideVariable(std::wstring_view name) {
          {L"SystemRoot", L"windir", L"SystemDrive", L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432",
           L"CommonProgramFiles", L"CommonProgramFiles(x86)", L"CommonProgramW6432", L"ProgramData",
           L"ALLUSERSPROFILE", L"PUBLIC"}) {
-        if (SameName(name, machine)) return true;
+        if (SameKeyName(name, machine)) return true;
     }
     return false;
 }
 
 std::optional<std::wstring> ShellProgramPath(const MailtoCommand& command, const VariableLookup& variable) {
     std::wstring_view program = CommandProgram(command.text);
+    // An unquoted command whose program does not end in ".exe" was cut at its
+    // first blank, and the shell may read more of it as the path
+    // (C:\Program Files\Mail\mail.cmd): undecided.
+    const size_t start = command.text.find_first_not_of(L" \t");
+    const bool quoted = start != std::wstring::npos && command.text[start] == L'"';
+    const bool moreText = command.text.find_first_not_of(L" \t", start + program.size()) != std::wstring::npos;
+    if (!quoted && moreText && !(program.size() >= 4 && SameKeyName(program.substr(program.size() - 4), L".exe"))) {
+        return std::nullopt;
+    }
     std::wstring path;
     if (command.type != kExpandableTextType) {
         path = program;

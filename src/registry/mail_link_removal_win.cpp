@@ -1,5 +1,6 @@
 #include <string>
 
+#include "base/failure.h"
 #include "base/scoped.h"
 #include "base/windows_version.h"
 #include "registry/mail_handler_keys.h"
@@ -67,18 +68,6 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
-// The number in decimal (std::to_wstring would bring the C library's whole
-// formatter along).
-std::wstring Decimal(LONG number) {
-    std::wstring digits;
-    unsigned long rest = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + rest % 10));
-        rest /= 10;
-    } while (rest != 0);
-    return number < 0 ? L"-" + digits : digits;
-}
-
 std::wstring Parent(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -106,7 +95,13 @@ FileState ShellFileState(std::wstring_view path) {
     const DWORD error = GetLastError();
     if (pastRedirection) Wow64RevertWow64FsRedirection(redirection);
     if (attributes != INVALID_FILE_ATTRIBUTES) return FileState::Present;
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Missing : FileState::Unknown;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return FileState::Unknown;
+    // Only on a fixed drive that this process sees is "not found" certain: a
+    // user's mapped or substituted drive is not there for an elevated or
+    // system removal, and a network share may be away for a while.
+    const bool driveLetter = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+    const std::wstring root = driveLetter ? std::wstring(path.substr(0, 3)) : std::wstring();
+    return driveLetter && GetDriveTypeW(root.c_str()) == DRIVE_FIXED ? FileState::Missing : FileState::Unknown;
 }
 
 // The environment's variables; for a machine-wide command, only those that
@@ -136,17 +131,6 @@ std::optional<MailtoCommand> ReadRecord(HKEY root) {
     return RecordedCommand(stored);
 }
 
-// The registration's keys and values, from its table.
-struct Row {
-    std::wstring_view key, name;
-};
-constexpr Row kRows[] = {
-#define INBOXHOP_WRITE(scope, line, key, valueName, kind) {key, valueName},
-#define INBOXHOP_WRITE_TEXT(scope, line, key, valueName, text) {key, valueName},
-#define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) {key, valueName},
-#include "registry/mail_handler_table.inc"
-};
-
 bool Below(std::wstring_view key, std::wstring_view tree) {
     return key == tree || (key.starts_with(tree) && key.size() > tree.size() && key[tree.size()] == L'\\');
 }
@@ -155,12 +139,16 @@ bool Below(std::wstring_view key, std::wstring_view tree) {
 // client's or the ProgID's): its values, then each of its keys left empty.
 // Values another program put there since stay, and the keys holding them.
 void RemoveTree(HKEY root, std::wstring_view tree, bool shellView) {
-    for (const Row& row : kRows) {
-        if (Below(row.key, tree)) DeleteRegistryValue(root, row.key, row.name, shellView);
+    // The user's steps hold every row of the registration's table.
+    const std::span<const HandlerStep> steps = CurrentUserRegistrationSteps();
+    for (const HandlerStep& step : steps) {
+        if (step.action == KeyAction::Write && Below(step.path, tree)) {
+            DeleteRegistryValue(root, step.path, step.valueName, shellView);
+        }
     }
-    for (auto row = std::rbegin(kRows); row != std::rend(kRows); ++row) {
-        if (!Below(row->key, tree)) continue;
-        std::wstring_view key = row->key;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+        if (step->action != KeyAction::Write || !Below(step->path, tree)) continue;
+        std::wstring_view key = step->path;
         while (Below(key, tree) && DeleteEmptyRegistryKey(root, key, shellView) == ERROR_SUCCESS && key != tree) {
             key = key.substr(0, key.find_last_of(L'\\'));
         }
@@ -218,7 +206,12 @@ MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder) {
     default:
         break;
     }
-    if (status != ERROR_SUCCESS) done.report += L" (the registry refused it: error " + Decimal(status) + L")";
+    if (status != ERROR_SUCCESS) {
+        // The command could not be given back or removed: the record stays,
+        // for another try or for the by-hand recipe.
+        done.report += L" (the registry refused it: error " + DecimalText(status) + L"; the record stays)";
+        done.plan.keepRecord = true;
+    }
 
     if (!done.plan.keepRecord) {
         for (std::wstring_view name : {kRecordSaved, kRecordCommandType, kRecordCommand}) {

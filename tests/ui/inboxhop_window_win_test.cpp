@@ -274,12 +274,12 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     EXPECT_EQ(AccessibleTexts(FocusHolder()).first,
               L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service");
     // Nor is its text, "Text1", spoken as its value.
-    inboxhop::ComPtr<IAccessible> text1;
-    ASSERT_EQ(AccessibleObjectFromWindow(FocusHolder(), OBJID_CLIENT, IID_IAccessible, text1.put_void()), S_OK);
+    inboxhop::ComPtr<IAccessible> focusHolder;
+    ASSERT_EQ(AccessibleObjectFromWindow(FocusHolder(), OBJID_CLIENT, IID_IAccessible, focusHolder.put_void()), S_OK);
     VARIANT self = {};
     self.vt = VT_I4;
     BSTR value = nullptr;
-    text1->get_accValue(self, &value);
+    focusHolder->get_accValue(self, &value);
     EXPECT_EQ(value ? std::wstring(value) : L"", L"");
     SysFreeString(value);
     CoUninitialize();
@@ -385,7 +385,7 @@ TEST_F(MainWindow, TheStoredChoiceSelectsItsButtonOnlyWhenItIsAServiceCode) {
 TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     Start(L"1");
     Foreground();
-    const POINT button = CentreInParent(SetUpButton()), option3 = CentreInParent(ServiceButton(2));
+    const POINT button = CentreInParent(SetUpButton()), thirdService = CentreInParent(ServiceButton(2));
     const struct {
         const char* over;
         POINT at;
@@ -394,8 +394,8 @@ TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     } moves[] = {
         {"the margin", kMargin, 0, false},
         {"the push button: custom", button, 99, true},
-        {"a service button: unchanged", option3, 99, false},
-        {"the same service button, moved on", {option3.x + 3, option3.y}, 99, false},
+        {"a service button: unchanged", thirdService, 99, false},
+        {"the same service button, moved on", {thirdService.x + 3, thirdService.y}, 99, false},
         {"the frame outside the service buttons: default", kInsideFrame, 0, true},
         {"a service button: the default stays", CentreInParent(ServiceButton(0)), 0, false},
         {"the push button again", button, 99, true},
