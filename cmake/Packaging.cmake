@@ -22,11 +22,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATI
 # (installer/Inboxhop.wxs) and the EXE installer unpacks
 # (installer/Inboxhop.nsi). Not installed anywhere else.
 add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/mail_handler_keys.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_record.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_record_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/mail_link_removal_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/mail_links/registration_steps.cpp
+            ${PROJECT_SOURCE_DIR}/src/mail_links/record.cpp
+            ${PROJECT_SOURCE_DIR}/src/mail_links/record_win.cpp
+            ${PROJECT_SOURCE_DIR}/src/mail_links/removal_rules.cpp
+            ${PROJECT_SOURCE_DIR}/src/mail_links/removal_win.cpp
             ${PROJECT_SOURCE_DIR}/src/base/failure.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
             ${PROJECT_SOURCE_DIR}/src/registry/registry_access_win.cpp

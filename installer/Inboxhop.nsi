@@ -70,7 +70,7 @@ AllowSkipFiles off
 ; the Windows Installer package uses too: unpacked into $PLUGINSDIR and called
 ; through the System plug-in, which unloads it after each call (?u) so that
 ; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it
-; did; the numbers read here (RemovalAction, src/registry/mail_link_record.h)
+; did; the numbers read here (RemovalAction, src/mail_links/record.h)
 ; are: another copy of Inboxhop holds the command; the command is back; and
 ; above that, Inboxhop's command is removed.
 !define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"

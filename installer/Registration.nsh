@@ -1,4 +1,4 @@
-; Generated from src/registry/mail_handler_table.inc, the registration's one table,
+; Generated from src/mail_links/registration_table.inc, the registration's one table,
 ; by installer/registration_includes.cpp (build/native/registration_includes installer): do not edit.
 ; What a press of the program's push button writes, for installer/Inboxhop.nsi,
 ; which defines PROGRAM_PATH, the installed Inboxhop.exe, before it includes

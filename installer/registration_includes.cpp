@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace inboxhop {
 
@@ -63,11 +63,11 @@ struct Name {
 #define INBOXHOP_KEY(name, path) {#name, path},
 #define INBOXHOP_TEXT(name, text) {#name, text},
 constexpr Name kNames[] = {
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 };
 #define INBOXHOP_AROUND_PROGRAM(kind, before, after) {#kind, L"" before L"\x01" after},
 constexpr Name kAroundProgram[] = {
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 };
 
 // The table's rows, with the names of their keys and whose they are.
@@ -86,7 +86,7 @@ struct Row {
 #define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) \
     {Scope::scope, false, #key, {line, KeyAction::Write, 0, key, KeyValue::Number, valueName, {}, number}},
 constexpr Row kRows[] = {
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 };
 
 // What a write stores, as the program builds it, with `programPath` in place
@@ -108,7 +108,7 @@ bool MachineCreates(std::string_view key) {
     return false;
 }
 
-constexpr std::string_view kSource = "src/registry/mail_handler_table.inc";
+constexpr std::string_view kSource = "src/mail_links/registration_table.inc";
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 // The installers' includes, written from the registration's one table
-// (src/registry/mail_handler_table.inc) by the code that the program runs
+// (src/mail_links/registration_table.inc) by the code that the program runs
 // the table with: what the EXE installer and the MSI write is what a press of
 // the push button writes. The files are kept in installer/; a unit test
 // regenerates them and fails on any difference. Pure text.

@@ -1,5 +1,5 @@
 // RestoreMailLinks.dll: what the installers do about mail links, through the
-// rules the program itself follows (registry/mail_link_record.h), so that no
+// rules the program itself follows (mail_links/record.h), so that no
 // installer keeps a rule of its own about commands.
 //
 // The Windows Installer package calls:
@@ -26,7 +26,7 @@
 #include <algorithm>
 #include <string>
 
-#include "registry/mail_link_registry.h"
+#include "mail_links/removal.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Keeps the source folders layered: each may include only its own floor and
 # the floors below it. base/ is the bottom, registry/ stands on it,
-# settings/ on registry/ (the store is kept in the registry), ui/ on those,
+# mail_links/ (the registration and its undo) on registry/, settings/ on
+# registry/ (the store is kept in the registry), ui/ on those,
 # app/ on everything. And one naming rule for the Windows code (below).
 set -uo pipefail
 cd "$(dirname "$0")/../src"
@@ -9,13 +10,14 @@ allowed() {
   case $1 in
     base) echo "base" ;;
     registry) echo "base registry" ;;
+    mail_links) echo "base registry mail_links" ;;
     settings) echo "base registry settings" ;;
-    ui) echo "base registry settings ui" ;;
-    app) echo "base registry settings ui app" ;;
+    ui) echo "base registry mail_links settings ui" ;;
+    app) echo "base registry mail_links settings ui app" ;;
   esac
 }
 status=0
-for folder in base registry settings ui app; do
+for folder in base registry mail_links settings ui app; do
   ok=" $(allowed $folder) "
   while IFS=: read -r file line target; do
     floor=${target%%/*}

@@ -1,6 +1,6 @@
 #include "app/default_apps.h"
 
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace inboxhop {
 

@@ -10,7 +10,7 @@
 #include "base/scoped.h"
 #include "base/shell_open.h"
 #include "base/windows_version.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 #include "registry/registry_access.h"
 
 namespace inboxhop {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/services.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace inboxhop {
 
@@ -27,7 +27,7 @@ inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
     {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
 
 // Setting Inboxhop up for mail links (SetUpMailLinks); its registry steps, 104 to 130, are the rows of the
-// registration's one table (registry/mail_handler_table.inc), which the
+// registration's one table (mail_links/registration_table.inc), which the
 // installers' includes are generated from. Then the close's
 // one step (BeforeClose).
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };

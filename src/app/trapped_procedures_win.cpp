@@ -12,7 +12,7 @@
 #include "base/product.h"
 #include "base/program_folder.h"
 #include "base/services.h"
-#include "registry/mail_handler_registration.h"
+#include "mail_links/registration.h"
 #include "settings/settings_store.h"
 #include "ui/app_title.h"
 #include "ui/appearance.h"

@@ -15,7 +15,7 @@
 #include "app/procedure_steps.h"
 #include "app_checks.h"
 #include "base/windows_version.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 #include "registration_values.h"
 
 namespace {

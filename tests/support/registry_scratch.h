@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/scoped.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace testing_support {
 

@@ -1,4 +1,4 @@
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 #include <gtest/gtest.h>
 

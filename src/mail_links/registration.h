@@ -1,14 +1,14 @@
 // Writing the mail handler's keys into the registry: the one place that runs
-// a registration's steps (registry/mail_handler_keys.h) and decides whose
+// a registration's steps (mail_links/registration_steps.h) and decides whose
 // registration it is. Implemented by the Windows layer
-// (mail_handler_registration_win.cpp).
+// (registration_win.cpp).
 #pragma once
 
 #include <functional>
 #include <span>
 #include <string_view>
 
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace inboxhop {
 

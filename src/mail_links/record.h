@@ -1,7 +1,7 @@
 // The record of the mailto command that Inboxhop replaced, and what a removal
 // gives back, as rules on text: no Windows. The press, the EXE installer and
 // uninstaller and the Windows Installer package's removal all follow them
-// (registry/mail_link_registry.h does the reading and writing).
+// (mail_links/removal.h does the reading and writing).
 //
 // The record holds the last command that Inboxhop replaced and that was not
 // an Inboxhop's, whole and with its type. A removal gives it back only while

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "registry/mail_handler_keys.h"
-#include "registry/mail_link_record.h"
+#include "mail_links/registration_steps.h"
+#include "mail_links/record.h"
 
 namespace inboxhop {
 

@@ -20,7 +20,7 @@ inline constexpr std::uint32_t kLocalMachineRoot = 0x80000002;
 // The registration's keys (k...Key) and texts, from its one table.
 #define INBOXHOP_KEY(name, path) inline constexpr std::wstring_view name = path;
 #define INBOXHOP_TEXT(name, text) inline constexpr std::wstring_view name = text;
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 
 // Whether two names are the same as the registry and the file system compare
 // them: without regard to case.

@@ -11,7 +11,7 @@
 #include "app_checks.h"
 #include "base/system_error.h"
 #include "registration_values.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 #include "ui/inboxhop_window.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "registry/mail_link_record.h"
+#include "mail_links/record.h"
 
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 namespace inboxhop {
 

@@ -1,5 +1,5 @@
 // The mail-link record and the removal's give-back in the registry: the
-// rules of registry/mail_link_record.h applied through the registry layer
+// rules of mail_links/record.h applied through the registry layer
 // (registry/registry_access.h). In the root given (HKEY_LOCAL_MACHINE or
 // HKEY_CURRENT_USER), the mailto command is read and written where the
 // 64-bit shell reads it, the record in the program's own view.
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "registry/mail_link_record.h"
+#include "mail_links/record.h"
 
 namespace inboxhop {
 

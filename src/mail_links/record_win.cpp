@@ -1,5 +1,5 @@
-#include "registry/mail_handler_keys.h"
-#include "registry/mail_link_registry.h"
+#include "mail_links/registration_steps.h"
+#include "mail_links/removal.h"
 #include "registry/registry_access.h"
 
 namespace inboxhop {

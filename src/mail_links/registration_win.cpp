@@ -1,10 +1,10 @@
-#include "registry/mail_handler_registration.h"
+#include "mail_links/registration.h"
 
 #include <windows.h>
 
 #include "base/failure.h"
 #include "base/system_error.h"
-#include "registry/mail_link_registry.h"
+#include "mail_links/removal.h"
 #include "registry/registry_access.h"
 
 namespace inboxhop {

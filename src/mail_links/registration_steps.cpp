@@ -1,4 +1,4 @@
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -26,7 +26,7 @@ struct AroundProgramPath {
     std::wstring_view before, after;
 };
 #define INBOXHOP_AROUND_PROGRAM(kind, before, after) constexpr AroundProgramPath k##kind{before, after};
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 
 std::wstring AroundProgram(AroundProgramPath around, std::wstring_view programFolder) {
     std::wstring value(around.before);
@@ -184,7 +184,7 @@ struct Row {
 // A create names its key with a trailing backslash; the write after it names
 // the same key without one.
 #define INBOXHOP_KEY(name, path) constexpr std::wstring_view name##Created = path L"\\";
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 
 #define INBOXHOP_CREATE(scope, line, key) \
     {Scope::scope, {line, KeyAction::Create, kLocalMachineRoot, key##Created, KeyValue::None}},
@@ -195,7 +195,7 @@ struct Row {
 #define INBOXHOP_WRITE_NUMBER(scope, line, key, valueName, number) \
     {Scope::scope, {line, KeyAction::Write, kLocalMachineRoot, key, KeyValue::Number, valueName, {}, number}},
 constexpr Row kRows[] = {
-#include "registry/mail_handler_table.inc"
+#include "mail_links/registration_table.inc"
 };
 
 std::vector<HandlerStep> Steps(bool forCurrentUser) {

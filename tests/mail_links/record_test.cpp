@@ -1,6 +1,6 @@
 // The mail-link record's rules in one table: what a replaced command leaves in the record, and what a removal then
 // does with the command there and the record.
-#include "registry/mail_link_record.h"
+#include "mail_links/record.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "app/trapped_procedures.h"
 #include "app_checks.h"
 #include "base/system_error.h"
-#include "registry/mail_handler_keys.h"
+#include "mail_links/registration_steps.h"
 #include "registry_stand_in.h"
 #include "ui/inboxhop_window.h"
 

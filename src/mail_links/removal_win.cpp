@@ -3,8 +3,8 @@
 #include "base/failure.h"
 #include "base/scoped.h"
 #include "base/windows_version.h"
-#include "registry/mail_handler_keys.h"
-#include "registry/mail_link_registry.h"
+#include "mail_links/registration_steps.h"
+#include "mail_links/removal.h"
 #include "registry/registry_access.h"
 
 namespace inboxhop {
