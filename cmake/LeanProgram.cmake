@@ -82,5 +82,5 @@ function(inboxhop_lean_program target)
   # One link-time partition: with several, mingw-w64's GCC 12 can stop with an internal compiler error
   # ("in binds_to_current_def_p") depending on how the program's code happens to be split.
   target_link_options(${target} PRIVATE -Os -flto-partition=one -Wl,--gc-sections -s
-                      -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+                      -Wl,-Map=$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
 endfunction()

@@ -17,39 +17,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION . COMPONENT
 install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATION . COMPONENT installer
         EXCLUDE_FROM_ALL)
 
-# The installers' mail-link actions (the record, and what a removal gives
-# back): a DLL that the Windows Installer package stores
-# (installer/Inboxhop.wxs) and the EXE installer unpacks
-# (installer/Inboxhop.nsi). Not installed anywhere else.
-add_library(InboxhopMailLinksAction MODULE ${PROJECT_SOURCE_DIR}/installer/restore_mail_links_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/mail_links/registration_steps.cpp
-            ${PROJECT_SOURCE_DIR}/src/mail_links/record.cpp
-            ${PROJECT_SOURCE_DIR}/src/mail_links/record_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/mail_links/removal_rules.cpp
-            ${PROJECT_SOURCE_DIR}/src/mail_links/removal_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/base/failure.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/registry_data.cpp
-            ${PROJECT_SOURCE_DIR}/src/registry/registry_access_win.cpp
-            ${PROJECT_SOURCE_DIR}/src/base/windows_version_win.cpp
-            ${INBOXHOP_LEAN_SOURCES})
-target_include_directories(InboxhopMailLinksAction PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(InboxhopMailLinksAction PRIVATE msi advapi32)
-# Small, as the shipping program is built (cmake/LeanProgram.cmake): the
-# win32-thread runtime, sized for size, no run-time type information, the
-# short terminate handler and the program's own throw points; exported by its
-# plain name (--kill-at), as Windows Installer looks it up. Its link map lies
-# beside it, as the program's does.
-set_target_properties(InboxhopMailLinksAction PROPERTIES PREFIX "" OUTPUT_NAME RestoreMailLinks
-                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
-                      CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads
-                      CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/win32-threads)
-target_compile_options(InboxhopMailLinksAction PRIVATE ${INBOXHOP_LEAN_COMPILE_OPTIONS})
-target_link_options(InboxhopMailLinksAction PRIVATE -static -s -Wl,--gc-sections -Wl,--kill-at
-                    -Wl,-Map=${CMAKE_BINARY_DIR}/RestoreMailLinks.map)
-include(${PROJECT_SOURCE_DIR}/cmake/Release.cmake)
-inboxhop_release_pe(InboxhopMailLinksAction)
-install(TARGETS InboxhopMailLinksAction LIBRARY DESTINATION . COMPONENT msi EXCLUDE_FROM_ALL)
-
 set(CPACK_PACKAGE_NAME Inboxhop)
 set(CPACK_PACKAGE_VENDOR Kestrelon)
 set(CPACK_PACKAGE_VERSION ${inboxhop_package_version})

@@ -52,30 +52,23 @@ AllowSkipFiles off
 ; In the mode's root: HKEY_LOCAL_MACHINE for anyone, HKEY_CURRENT_USER just
 ; for me (SHCTX, which follows SetShellVarContext).
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Inboxhop"
-; The record of the mailto command that Inboxhop replaced (RECORD_KEY, in
-; Registration.nsh) also holds the installer's own notes of the user's
-; mailto class.
 ; The exit code of every failure of this script's own.
 !define FAILED 2
 
-; The registration of a press of the push button, for the program installed
-; here: its keys (MAILTO_COMMAND_KEY, CLIENT_KEY, ...), its commands
-; (LINK_COMMAND, PLAIN_COMMAND, ICON_PATH) and the macros that write its rows;
-; the record's key and values (VENDOR_KEY, RECORD_KEY, ...).
+; The names of a press's registration, for the program installed here: its
+; keys and its commands (ICON_PATH, ...).
 !define PROGRAM_PATH "$INSTDIR\Inboxhop.exe"
 !include Registration.nsh
 
-; The mail-link record and what a removal gives back are the program's own
-; rules, in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which
-; the Windows Installer package uses too: unpacked into $PLUGINSDIR and called
+; The mail-link registration, its record and its undo are the program's own,
+; in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which the
+; Windows Installer package uses too: unpacked into $PLUGINSDIR and called
 ; through the System plug-in, which unloads it after each call (?u) so that
-; the plug-ins folder can be deleted. GiveBackMailLinksIn answers what it
-; did; the numbers read here (RemovalAction, src/mail_links/record.h)
-; are: another copy of Inboxhop holds the command; the command is back; and
-; above that, Inboxhop's command is removed.
+; the plug-ins folder can be deleted. Each call answers 1 when it did its
+; work, and a line for the details; a DLL that cannot be loaded answers
+; "error", and the install or removal fails before it changes anything.
 !define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"
-!define MAIL_LINKS_ANOTHER_INBOXHOPS 2
-!define MAIL_LINKS_RESTORED 3
+!define MAIL_LINKS_DLL_MISSING "RestoreMailLinks.dll, which ${PRODUCT}'s installer needs, cannot be loaded (a security policy or an antivirus may block it). Nothing was changed."
 !macro MailLinksDll un
 Function ${un}UnpackMailLinksDll
   InitPluginsDir
@@ -88,10 +81,16 @@ FunctionEnd
 !insertmacro MailLinksDll "un."
 
 ; The folder in $0 in its full form: "\\", "\.\" and a trailing "\" go, so
-; that it is the folder the installed program reports as its own.
+; that it is the folder the installed program reports as its own. The first
+; call of the DLL: one that cannot be loaded ends the installer here.
 Function FullFolderPath
   Call UnpackMailLinksDll
   System::Call '${MAIL_LINKS_DLL}::FullFolderPathFor(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2 ?u'
+  ${If} $2 == "error"
+    MessageBox MB_OK|MB_ICONSTOP "${MAIL_LINKS_DLL_MISSING}" /SD IDOK
+    SetErrorLevel ${FAILED}
+    Quit
+  ${EndIf}
   ${If} $2 = 1
   ${AndIf} $1 != ""
     StrCpy $0 $1
@@ -113,8 +112,11 @@ OutFile "${OUTFILE}"
 !define VERSION_SHOWN "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}"
 BrandingText "${PRODUCT} ${VERSION_SHOWN}"
 
-; 1 when this run made the program folder, which a failed install removes.
+; 1 when this run made the program folder, the Start menu shortcut, the
+; Apps entry: a failed install removes what it made.
 Var FolderMade
+Var ShortcutMade
+Var AppsEntryMade
 
 !define MUI_ICON "${RESOURCES}/inboxhop.ico"
 !define MUI_UNICON "${RESOURCES}/inboxhop.ico"
@@ -156,41 +158,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${PUBLISHER}"
   Abort
 !macroend
 
-; The mail-link keys are read and written where the 64-bit shell reads
-; them: on 64-bit Windows, the registry's 64-bit view, as the program writes
-; them too. Windows 7 and later share these keys between the views anyway;
-; Vista did not, nor does Wine (docs/windows-behaviour.md). The installer's
-; own keys, the uninstall entry included, stay in the 32-bit view, as a
-; 32-bit program's. HKEY_CURRENT_USER\Software has one view only.
-!macro MailLinkView
-  ${If} ${RunningX64}
-    SetRegView 64
-  ${EndIf}
-!macroend
-!macro OwnView
-  SetRegView default
-!macroend
-
-; RegOpenKeyEx's rights, which no NSIS header has.
-!define KEY_QUERY_VALUE 0x0001
-!define KEY_WOW64_64KEY 0x0100
-
-; Whether the mode's root has the mailto class's open command key, where the
-; 64-bit shell reads it: $0 is "key" when it exists and "" when not. (What
-; the command holds is the DLL's to read.)
-Function MailtoCommandKeyExists
-  StrCpy $0 ""
-  StrCpy $3 ${KEY_QUERY_VALUE}
-  ${If} ${RunningX64}
-    IntOp $3 $3 | ${KEY_WOW64_64KEY}
-  ${EndIf}
-  System::Call 'advapi32::RegOpenKeyExW(p $ModeRoot, w "${MAILTO_COMMAND_KEY}", i 0, i r3, *p .r4) i .r5'
-  ${If} $5 = 0
-    StrCpy $0 "key"
-    System::Call 'advapi32::RegCloseKey(p r4)'
-  ${EndIf}
-FunctionEnd
-
 Function .onInit
   Call MailLinksOption
   Call InstallModeInit
@@ -217,18 +184,6 @@ Function RunProgram
   ${EndIf}
 FunctionEnd
 
-; Records the mode's mailto command that the install is about to replace,
-; as a press of the program's button does (the rules are the DLL's: the last
-; command of another program is kept, whole and with its type). Just for me,
-; it also notes what the user's mailto class lacked (SaveMailtoClass).
-Function SaveMailtoCommand
-  ${If} $PerUser = 1
-    Call SaveMailtoClass
-  ${EndIf}
-  Call UnpackMailLinksDll
-  System::Call '${MAIL_LINKS_DLL}::RecordMailtoCommandIn(p $ModeRoot) i .r0 ?u'
-FunctionEnd
-
 ; The Apps entry's uninstall commands, $0 and $1 (silent), such that whoever
 ; runs them gets the uninstaller's exit code when everything is done. Started
 ; plainly, an NSIS uninstaller copies itself to the temporary folder, starts
@@ -237,9 +192,11 @@ FunctionEnd
 ; system's command processor, in the temporary folder, runs the copy in place
 ; and waits: the copy removes everything, Uninstall.exe and the folder
 ; included. Then the command deletes the copy and ends with the copy's exit
-; code: 0, 1, 2 (nothing removed, while Inboxhop runs) or 740 (administrator
-; rights needed), told apart with "if errorlevel", as deleting may reset the
-; code. Just for me, the uninstaller is told so, whatever became of the
+; code: 0, 1, 2 (nothing removed: Inboxhop runs, or its mail links could not
+; be given back) or 740 (administrator rights needed), told apart with "if
+; errorlevel", as deleting may reset the code. A copy that crashed ends with
+; a negative code, which no "if errorlevel 1" catches: it ends the command
+; with 2. Just for me, the uninstaller is told so, whatever became of the
 ; entry; each mode's copy has its own name.
 ;
 ; The folder's name may hold what the command processor reads as its own.
@@ -289,54 +246,37 @@ Function UninstallCommands
   ${Loop}
   StrCpy $5 '"$SYSDIR\cmd.exe" /d /v:off /c cd /d "%TEMP%" && copy /b /y "$7\Uninstall.exe" $2 >nul$8 && .\$2$3'
   StrCpy $6 'del /f /q .\$2 >nul 2>&1'
-  StrCpy $6 '& (if errorlevel 740 ($6& exit 740))& (if errorlevel 2 ($6& exit 2))& (if errorlevel 1 ($6& exit 1))& $6& exit 0'
+  StrCpy $6 '& (if not errorlevel 0 ($6& exit 2))& (if errorlevel 740 ($6& exit 740))& (if errorlevel 2 ($6& exit 2))& (if errorlevel 1 ($6& exit 1))& $6& exit 0'
   StrCpy $0 '$5 _?=$4$6'
   StrCpy $1 '$5 /S _?=$4$6'
 FunctionEnd
 
-; Just for me, the values the installer adds to the user's mailto class, so
-; that the uninstaller takes away exactly these: the whole class when the
-; user had none, otherwise its name and "URL Protocol" when it lacked them.
-; Noted once, at the first install that writes the command, on its own mark.
-Function SaveMailtoClass
-  ReadRegDWORD $3 HKCU "${RECORD_KEY}" "MailtoClassSaved"
-  ${If} $3 = 1
-    Return
-  ${EndIf}
-  ClearErrors
-  EnumRegKey $3 HKCU "${MAILTO_CLASS_KEY}" 0
-  ${If} ${Errors}
-    WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassMade" 1
-  ${Else}
-    ClearErrors
-    ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" ""
-    ${If} ${Errors}
-      WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassNameMade" 1
-    ${EndIf}
-    ClearErrors
-    ReadRegStr $3 HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
-    ${If} ${Errors}
-      WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoUrlProtocolMade" 1
-    ${EndIf}
-  ${EndIf}
-  WriteRegDWORD HKCU "${RECORD_KEY}" "MailtoClassSaved" 1
-FunctionEnd
-
-; The other mode's installation folder ($0), which this one leaves alone.
-!define OTHER_MODES_FOLDER_TEXT "$INSTDIR holds the other installation of ${PRODUCT} (for anyone, or just for you). Choose another folder."
-Function OtherModesFolder
+; Whether $INSTDIR may take this installation: $0 is "" when it may, else
+; the message saying why not. Not a folder whose name holds a % (the shell
+; could read the mail-link command there as naming another folder), nor the
+; other mode's installation folder, however it is spelled (the DLL compares
+; the folders themselves).
+Function CheckInstallFolder
   ${If} $PerUser = 1
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${Else}
     ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
   ${EndIf}
+  Call UnpackMailLinksDll
+  System::Call '${MAIL_LINKS_DLL}::CheckInstallFolder(w "$INSTDIR", w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2 ?u'
+  StrCpy $0 ""
+  ${If} $2 == "error"
+    StrCpy $0 "${MAIL_LINKS_DLL_MISSING}"
+  ${ElseIf} $2 <> 1
+    StrCpy $0 $1
+  ${EndIf}
 FunctionEnd
 
 Function DirectoryPageLeave
   Call FullInstallFolder
-  Call OtherModesFolder
-  ${If} $0 == $INSTDIR
-    MessageBox MB_OK|MB_ICONEXCLAMATION "${OTHER_MODES_FOLDER_TEXT}"
+  Call CheckInstallFolder
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$0"
     Abort
   ${EndIf}
   ; The folder is tried now, while the user can still choose another.
@@ -390,8 +330,18 @@ Function TryFolder
   ${Loop}
 FunctionEnd
 
-; What this run wrote into a folder it made, taken away again.
+; What this run made, taken away again: the shortcut and the Apps entry it
+; made, and what it wrote into a folder it made. (The mail-link registration
+; takes back its own changes when it fails.)
 Function RemoveFilesWritten
+  ; Out of the folder first: the working folder cannot be removed.
+  SetOutPath "$TEMP"
+  ${If} $ShortcutMade = 1
+    Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  ${EndIf}
+  ${If} $AppsEntryMade = 1
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ${EndIf}
   ${If} $FolderMade = 1
     Delete "$INSTDIR\Inboxhop.exe"
     Delete "$INSTDIR\HAND-M.CUR"
@@ -438,9 +388,11 @@ FunctionEnd
 Section "${PRODUCT}" SecProgram
   SectionIn RO
   StrCpy $FolderMade 0
-  Call OtherModesFolder
-  ${If} $0 == $INSTDIR
-    !insertmacro Fail "${OTHER_MODES_FOLDER_TEXT}"
+  StrCpy $ShortcutMade 0
+  StrCpy $AppsEntryMade 0
+  Call CheckInstallFolder
+  ${If} $0 != ""
+    !insertmacro Fail "$0"
   ${EndIf}
 
   ; The folder given, or none: never another one.
@@ -468,6 +420,14 @@ Section "${PRODUCT}" SecProgram
 
   Call RemoveInstallationElsewhere
 
+  ${IfNot} ${FileExists} "$SMPROGRAMS\${PRODUCT}.lnk"
+    StrCpy $ShortcutMade 1
+  ${EndIf}
+  ClearErrors
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "DisplayName"
+  ${If} ${Errors}
+    StrCpy $AppsEntryMade 1
+  ${EndIf}
   ClearErrors
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Inboxhop.exe" "" "$INSTDIR\Inboxhop.exe" 0
 
@@ -489,33 +449,23 @@ Section "${PRODUCT}" SecProgram
 SectionEnd
 
 Section "Use Inboxhop for mail links" SecMailLinks
-  ; Noted only when this option writes the command: without it, a later
-  ; press keeps its own note of what it replaces.
-  Call SaveMailtoCommand
-  Call MailtoCommandKeyExists
-  ClearErrors
-  !insertmacro MailLinkView
-
-  ; What a press of the program's push button writes, value for value: the
-  ; shell's command for mail links and the mail client Inboxhop. For
-  ; anyone, the command goes only where the system's key is there (the
-  ; press never creates it); just for me, into a mailto class of the user's
-  ; own, complete in itself, which comes before the machine's.
-  ${If} $PerUser = 1
-    !insertmacro WriteUserOnlyRows
-    !insertmacro WriteRowsIntoExistingKeys HKCU
-  ${ElseIf} $0 == "key"
-    !insertmacro WriteRowsIntoExistingKeys HKLM
+  ; What a press of the program's push button writes, value for value, as
+  ; one transaction that puts back everything it wrote when any key is
+  ; refused: the record of the mailto command it replaces, the shell's
+  ; command for mail links and the mail client Inboxhop, and the Default-apps
+  ; registration, which lists Inboxhop under Default apps (Windows 10 and 11)
+  ; and Default Programs (Windows 7 to 8.1). For anyone, the command goes
+  ; only where the system's key is there (the press never creates it); just
+  ; for me, into a mailto class of the user's own, complete in itself, which
+  ; comes before the machine's.
+  Call UnpackMailLinksDll
+  System::Call '${MAIL_LINKS_DLL}::ApplyMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0 ?u'
+  ${If} $0 == "error"
+    StrCpy $1 "${MAIL_LINKS_DLL_MISSING}"
   ${EndIf}
-  ; The mail client Inboxhop, and the Default-apps registration, which lists
-  ; Inboxhop under Default apps (Windows 10 and 11) and Default Programs
-  ; (Windows 7 to 8.1): a ProgID for mail links, the client's capabilities,
-  ; and its entry among the registered applications.
-  !insertmacro WriteRowsOfOwnKeys SHCTX
-
-  !insertmacro OwnView
-  ${If} ${Errors}
-    !insertmacro Fail "${PRODUCT} cannot be registered for mail links: the registry refused a key."
+  DetailPrint "Mail links: $1"
+  ${If} $0 <> 1
+    !insertmacro Fail "${PRODUCT} cannot be registered for mail links: $1."
   ${EndIf}
   ${NotifyShell_AssocChanged}
 SectionEnd
@@ -549,74 +499,28 @@ Function un.onInit
   Call un.InstallModeInit
 FunctionEnd
 
-; 1 when the mailto command names another copy of Inboxhop (the portable
-; program's press, say): the record is that copy's, and stays for its own
-; removal.
-Var KeepCommandNote
-
-; Gives the mail links back (the DLL: the recorded command while its program
-; is there, else no command; and away with every Default-apps key that names
-; this installation's program), then, just for me, leaves the user's mailto
-; class as the installer found it.
-Function un.RemoveMailLinkKeys
-  ReadRegDWORD $5 HKCU "${RECORD_KEY}" "MailtoClassMade"
-  ReadRegDWORD $6 HKCU "${RECORD_KEY}" "MailtoClassNameMade"
-  ReadRegDWORD $7 HKCU "${RECORD_KEY}" "MailtoUrlProtocolMade"
+; Gives the mail links back, all or nothing (the DLL: the recorded command
+; while its program is there, else no command; away with every Default-apps
+; key that names this installation's program and with what the registration
+; added to the user's mailto class; the record's fate; for anyone, the
+; uninstalling user's own registration too). $0 is 1 when it did.
+Function un.RemoveMailLinks
   Call un.UnpackMailLinksDll
-  System::Call '${MAIL_LINKS_DLL}::GiveBackMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0 ?u'
+  System::Call '${MAIL_LINKS_DLL}::RemoveMailLinksIn(p $ModeRoot, w "$INSTDIR", w .r1, i ${NSIS_MAX_STRLEN}) i .r0 ?u'
+  ${If} $0 == "error"
+    StrCpy $1 "${MAIL_LINKS_DLL_MISSING}"
+  ${EndIf}
   DetailPrint "Mail links: $1"
-  StrCpy $KeepCommandNote 0
-  ${If} $0 = ${MAIL_LINKS_ANOTHER_INBOXHOPS}
-    StrCpy $KeepCommandNote 1
-  ${EndIf}
-
-  ; Just for me, when Inboxhop's command went: the command's keys up to the
-  ; class, when empty. A class the installer made loses its name and mark
-  ; too, and goes when nothing else is left in it: another program may have
-  ; put its own values there since, and they stay. A class of the user's
-  ; loses the values the installer added to it.
-  ${If} $PerUser = 1
-  ${AndIf} $0 >= ${MAIL_LINKS_RESTORED}
-    ${If} $0 <> ${MAIL_LINKS_RESTORED}
-      ${If} $5 = 1
-        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
-        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
-      ${EndIf}
-      StrCpy $2 "${MAILTO_COMMAND_KEY}"
-      ${DoUntil} $2 == "${MAILTO_CLASS_KEY}"
-        DeleteRegKey /ifempty HKCU $2
-        ${GetParent} $2 $2
-      ${Loop}
-      ${If} $5 = 1
-        DeleteRegKey /ifempty HKCU "${MAILTO_CLASS_KEY}"
-      ${EndIf}
-    ${EndIf}
-    ${If} $5 <> 1
-      ${If} $6 = 1
-        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" ""
-      ${EndIf}
-      ${If} $7 = 1
-        DeleteRegValue HKCU "${MAILTO_CLASS_KEY}" "URL Protocol"
-      ${EndIf}
-    ${EndIf}
-  ${EndIf}
-
-  ; The registered applications' key when nothing is left in it, and the
-  ; user's own keys above the client, when the installer made them.
-  !insertmacro MailLinkView
-  DeleteRegKey /ifempty SHCTX "${REGISTERED_APPLICATIONS_KEY}"
-  !insertmacro OwnView
-  ${If} $PerUser = 1
-    DeleteRegKey /ifempty HKCU "${MAIL_CLIENTS_KEY}"
-    ${GetParent} "${MAIL_CLIENTS_KEY}" $0
-    DeleteRegKey /ifempty HKCU $0
-  ${EndIf}
   ${NotifyShell_AssocChanged}
 FunctionEnd
 
 Section "Uninstall"
   ; The program first: while it runs, Windows keeps it, and nothing else is
-  ; removed either, so that the installation stays whole.
+  ; removed either, so that the installation stays whole. A copy is kept
+  ; until the mail links are given back, so that an installation whose mail
+  ; links cannot be given back stays whole too, for another try.
+  InitPluginsDir
+  CopyFiles /SILENT "$INSTDIR\Inboxhop.exe" "$PLUGINSDIR\Inboxhop.exe"
   ${Do}
     Delete "$INSTDIR\Inboxhop.exe"
     ${IfNot} ${FileExists} "$INSTDIR\Inboxhop.exe"
@@ -628,7 +532,13 @@ Section "Uninstall"
     ${EndIf}
   ${Loop}
 
-  Call un.RemoveMailLinkKeys
+  Call un.RemoveMailLinks
+  ${If} $0 <> 1
+    CopyFiles /SILENT "$PLUGINSDIR\Inboxhop.exe" "$INSTDIR"
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT}'s mail links could not be given back, so ${PRODUCT} stays installed: $1." /SD IDOK
+    SetErrorLevel ${FAILED}
+    Abort
+  ${EndIf}
 
   Delete "$INSTDIR\HAND-M.CUR"
   Delete "$INSTDIR\InboxhopAssociations.xml"
@@ -638,13 +548,4 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  ${If} $KeepCommandNote = 1
-    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassSaved"
-    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassMade"
-    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoClassNameMade"
-    DeleteRegValue SHCTX "${RECORD_KEY}" "MailtoUrlProtocolMade"
-  ${Else}
-    DeleteRegKey SHCTX "${RECORD_KEY}"
-  ${EndIf}
-  DeleteRegKey /ifempty SHCTX "${VENDOR_KEY}"
 SectionEnd

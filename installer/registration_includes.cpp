@@ -125,26 +125,12 @@ std::vector<IncludeFile> RegistrationIncludes() {
         nsisDefines += "!define " + NsisName(around.identifier) + " " + NsisString(text) + "\n";
     }
 
-    std::string userOnlyRows, existingKeyRows, ownKeyRows, wixRows;
+    std::string wixRows;
     for (const Row& row : kRows) {
-        if (row.create) continue;
+        if (row.create || row.scope == Scope::UserOnly || !MachineCreates(row.key)) continue;
         const HandlerStep& step = row.step;
         const bool number = step.value == KeyValue::Number;
         const std::string path = Narrow(step.path), valueName = Checked(Narrow(step.valueName));
-        const std::string nsisValue =
-            number ? WrittenText(step, "") : NsisString(WrittenText(step, "${PROGRAM_PATH}"));
-        const std::string nsisRow = std::string(number ? "WriteRegDWORD " : "WriteRegStr ") +
-                                    (row.scope == Scope::UserOnly ? "HKCU " : "${ROOT} ") + NsisString(path) + " " +
-                                    NsisString(valueName) + " " + nsisValue + "\n";
-        if (row.scope == Scope::UserOnly) {
-            userOnlyRows += "  " + nsisRow;
-            continue;
-        }
-        if (!MachineCreates(row.key)) {
-            existingKeyRows += "  " + nsisRow;
-            continue;
-        }
-        ownKeyRows += "  " + nsisRow;
 
         const std::string wixValue = WrittenText(step, "$(var.ProgramPath)");
         if (!number && wixValue.starts_with('#')) {
@@ -170,25 +156,13 @@ std::vector<IncludeFile> RegistrationIncludes() {
     std::vector<IncludeFile> files;
     files.push_back({"Registration.nsh",
                      "; " + generated + "; " + notToEdit +
-                         "; What a press of the program's push button writes, for installer/Inboxhop.nsi,\n"
-                         "; which defines PROGRAM_PATH, the installed Inboxhop.exe, before it includes\n"
-                         "; this. Each macro writes its rows in the order of the press.\n"
+                         "; The registration's names, for installer/Inboxhop.nsi, which defines\n"
+                         "; PROGRAM_PATH, the installed Inboxhop.exe, before it includes this. What\n"
+                         "; the registration writes, the installer leaves to RestoreMailLinks.dll.\n"
                          "!ifndef PROGRAM_PATH\n"
                          "  !error \"Registration.nsh needs PROGRAM_PATH, the installed program's full path\"\n"
                          "!endif\n\n" +
-                         nsisDefines +
-                         "\n; The rows of the current user's registration alone.\n"
-                         "!macro WriteUserOnlyRows\n" +
-                         userOnlyRows +
-                         "!macroend\n\n"
-                         "; The rows that write into a key the machine-wide registration never creates:\n"
-                         "; it must be there already.\n"
-                         "!macro WriteRowsIntoExistingKeys ROOT\n" +
-                         existingKeyRows +
-                         "!macroend\n\n"
-                         "; Every other row: the keys the registration makes, and their values.\n"
-                         "!macro WriteRowsOfOwnKeys ROOT\n" +
-                         ownKeyRows + "!macroend\n"});
+                         nsisDefines});
     const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n  " + generated + "  " + notToEdit;
     files.push_back({"Registration.wxi",
                      xmlHead +

@@ -16,10 +16,8 @@ struct IncludeFile {
 };
 
 // Registration.nsh, for installer/Inboxhop.nsi: a !define for every key and
-// text and for the values built around the program's path, and three macros
-// of WriteReg lines: the rows of the current user's registration alone, the
-// rows that write into a key the machine-wide registration never creates (it
-// must be there), and every other row. Registration.wxi, for
+// text and for the values built around the program's path (the installer
+// leaves the writing to RestoreMailLinks.dll). Registration.wxi, for
 // installer/Inboxhop.wxs: a RegistryValue for every row of the machine-wide
 // registration in a key it creates (a Windows Installer component owns only
 // keys it makes); RegistrationNames.wxi: a <?define?> for every key and text.

@@ -1,24 +1,26 @@
-// RestoreMailLinks.dll: what the installers do about mail links, through the
-// rules the program itself follows (mail_links/record.h), so that no
-// installer keeps a rule of its own about commands.
+// RestoreMailLinks.dll: the installers' way to the one owner of the
+// mail-link registration and its undo (src/mail_links), so that no installer
+// keeps a rule of its own about commands, records or keys.
 //
 // The Windows Installer package calls:
 // - CanonicalInstallFolder (immediate, before the folders are costed):
 //   INSTALLDIR in its full form, so that "\\", "\.\" and the like never
 //   reach the registry;
-// - RestoreMailLinks (deferred, as the system, on a removal that is no
-//   upgrade), with the installation folder as CustomActionData: gives the
-//   machine's mailto command back and takes away the Default-apps keys that
-//   name the installation's program, and logs what it did.
+// - RestoreMailLinks (deferred, as the system) and RestoreUserMailLinks
+//   (deferred, as the user who removes), on a removal that is no upgrade,
+//   with the installation folder as CustomActionData: the removal for the
+//   machine and for that user. Each logs its one line, and fails the removal
+//   (which Windows Installer then rolls back) when the mail links could not
+//   be given back.
 // The EXE installer (installer/Inboxhop.nsi) unpacks the DLL and calls,
-// through its System plug-in:
+// through its System plug-in, each answering 1 on success:
 // - FullFolderPathFor: the folder /D= named, in its full form;
-// - RecordMailtoCommandIn: before it writes the mailto command;
-// - GiveBackMailLinksIn: at uninstall, the same as RestoreMailLinks, for the
-//   installation's root; it answers what it did (RemovalAction's number) and
-//   the line for the uninstaller's details.
-// Nothing that fails here fails an install or a removal, and no exception
-// leaves the DLL.
+// - CheckInstallFolder: whether a folder may take an installation, with the
+//   message saying why not;
+// - ApplyMailLinksIn: the registration for the mode's root, as a transaction;
+// - RemoveMailLinksIn: the removal for the mode's root (for the machine, the
+//   uninstalling user's own registration too), all or nothing.
+// No exception leaves the DLL.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -26,6 +28,8 @@
 #include <algorithm>
 #include <string>
 
+#include "mail_links/record_store.h"
+#include "mail_links/registration.h"
 #include "mail_links/removal.h"
 
 namespace {
@@ -70,17 +74,28 @@ extern "C" __declspec(dllexport) UINT __stdcall CanonicalInstallFolder(MSIHANDLE
     return ERROR_SUCCESS;
 }
 
-extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
+// One root's removal for the package, logged; a failure fails the removal.
+UINT RemoveForPackage(MSIHANDLE install, HKEY root) {
     try {
         const std::wstring folder = Property(install, L"CustomActionData");
         if (folder.empty()) {
             Log(install, L"no installation folder given");
-        } else {
-            Log(install, GiveBackMailLinks(HKEY_LOCAL_MACHINE, folder).report);
+            return ERROR_INSTALL_FAILURE;
         }
+        const MailLinksRemoved done = RemoveMailLinks({root}, folder);
+        Log(install, (root == HKEY_CURRENT_USER ? L"for this user: " : L"") + done.report);
+        return done.done ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
     } catch (...) {
+        return ERROR_INSTALL_FAILURE;
     }
-    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall RestoreMailLinks(MSIHANDLE install) {
+    return RemoveForPackage(install, HKEY_LOCAL_MACHINE);
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall RestoreUserMailLinks(MSIHANDLE install) {
+    return RemoveForPackage(install, HKEY_CURRENT_USER);
 }
 
 extern "C" __declspec(dllexport) int __stdcall FullFolderPathFor(const wchar_t* folder, wchar_t* full, int size) {
@@ -93,22 +108,66 @@ extern "C" __declspec(dllexport) int __stdcall FullFolderPathFor(const wchar_t* 
     }
 }
 
-extern "C" __declspec(dllexport) int __stdcall RecordMailtoCommandIn(HKEY root) {
+extern "C" __declspec(dllexport) int __stdcall CheckInstallFolder(const wchar_t* folder, const wchar_t* otherModes,
+                                                                 wchar_t* message, int size) {
     try {
-        return RecordReplacedMailtoCommand(root) ? 1 : 0;
+        const std::wstring chosen = folder ? folder : L"";
+        if (ShellWouldChangeFolder(chosen)) {
+            CopyOut(FolderShellWouldChangeText(chosen), message, size);
+            return 0;
+        }
+        if (otherModes && *otherModes && SameFolder(chosen, otherModes)) {
+            CopyOut(chosen + L" holds the other installation of Inboxhop (for anyone, or just for you). Choose "
+                             L"another folder.",
+                    message, size);
+            return 0;
+        }
+        CopyOut(L"", message, size);
+        return 1;
     } catch (...) {
+        CopyOut(L"The installation folder could not be checked.", message, size);
         return 0;
     }
 }
 
-extern "C" __declspec(dllexport) int __stdcall GiveBackMailLinksIn(HKEY root, const wchar_t* folder, wchar_t* report,
-                                                                  int size) {
+extern "C" __declspec(dllexport) int __stdcall ApplyMailLinksIn(HKEY root, const wchar_t* folder, wchar_t* report,
+                                                               int size) {
     try {
-        MailLinksGivenBack done = GiveBackMailLinks(root, folder ? folder : L"");
+        // Just for me, the notes on what the user's mailto class lacked go
+        // with the record, so that the removal takes away exactly that.
+        const bool user = root == HKEY_CURRENT_USER;
+        const InstallerAdditions additions{user ? &NoteMailtoClass : nullptr};
+        const AppliedRegistration applied =
+            ApplyRegistration(user ? CurrentUserRegistrationSteps() : MachineRegistrationSteps(),
+                              FullFolderPath(folder ? folder : L""),
+                              [](const HandlerStep&, const std::function<void()>& work) { work(); }, &additions);
+        if (applied.outcome.complete()) {
+            CopyOut(L"registered for mail links", report, size);
+            return 1;
+        }
+        std::wstring text = L"the registry refused";
+        for (const RefusedKey& refused : applied.outcome.refused()) text += L" " + refused.key + L" (" + refused.reason + L")";
+        text += applied.putBack ? L"; nothing was changed" : L"; not every change could be taken back";
+        CopyOut(text, report, size);
+        return 0;
+    } catch (...) {
+        CopyOut(L"the mail links could not be registered", report, size);
+        return 0;
+    }
+}
+
+extern "C" __declspec(dllexport) int __stdcall RemoveMailLinksIn(HKEY root, const wchar_t* folder, wchar_t* report,
+                                                                int size) {
+    try {
+        // For the machine, the uninstalling user's own registration goes too:
+        // that user's class would otherwise win over the machine's.
+        const MailLinksRemoved done = root == HKEY_CURRENT_USER
+                                          ? RemoveMailLinks({HKEY_CURRENT_USER}, folder ? folder : L"")
+                                          : RemoveMailLinks({root, HKEY_CURRENT_USER}, folder ? folder : L"");
         CopyOut(done.report, report, size);
-        return static_cast<int>(done.plan.action);
+        return done.done ? 1 : 0;
     } catch (...) {
         CopyOut(L"the mail links could not be given back", report, size);
-        return -1;
+        return 0;
     }
 }

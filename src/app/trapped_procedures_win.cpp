@@ -99,8 +99,14 @@ void TrappedProcedures::SetUpMailLinks() {
         return;
     }
 
-    // Each registry step runs under the trap with its own number.
+    // A command in a folder whose name the shell would read otherwise could
+    // never start: nothing is written, and the press says why.
     const std::wstring folder = ProgramFolder();
+    if (ShellWouldChangeFolder(folder)) {
+        trap.Step(kResult, [&] { window_.ShowMessage(FolderShellWouldChangeText(folder), MB_OK | MB_ICONWARNING); });
+        return;
+    }
+    // Each registry step runs under the trap with its own number.
     const MailHandlerRegistration registration = RegisterMailHandler(
         folder, [&](const HandlerStep& step, const std::function<void()>& work) { trap.Step(step.line, work); });
     const bool registered = registration.registeredFor != RegisteredFor::Nobody;

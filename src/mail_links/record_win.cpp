@@ -1,8 +1,26 @@
+#include "mail_links/record_store.h"
+
 #include "mail_links/registration_steps.h"
-#include "mail_links/removal.h"
 #include "registry/registry_access.h"
 
 namespace inboxhop {
+
+namespace {
+
+// Writes one value of the record into its key, made when missing, in the
+// program's own view.
+LONG WriteRecordValue(RegistryJournal& journal, HKEY root, std::wstring_view name, const RegistryValue& value) {
+    const LONG made = journal.CreateKey(root, kRecordKey, false);
+    if (made != ERROR_SUCCESS) return made;
+    return journal.WriteValue(root, kRecordKey, name, value, false);
+}
+
+bool IsOne(HKEY root, std::wstring_view name) {
+    DWORD number = 0;
+    return ReadRegistryNumber(root, kRecordKey, name, number) == ERROR_SUCCESS && number == 1;
+}
+
+}  // namespace
 
 std::optional<MailtoCommand> ReadMailtoCommand(HKEY root) {
     MailtoCommand command;
@@ -13,15 +31,57 @@ std::optional<MailtoCommand> ReadMailtoCommand(HKEY root) {
     return command;
 }
 
-bool RecordReplacedMailtoCommand(HKEY root) {
+std::optional<MailtoCommand> ReadRecordedCommand(HKEY root) {
+    StoredRecord stored;
+    std::wstring text;
+    DWORD type = REG_NONE, number = 0;
+    if (ReadRegistryText(root, kRecordKey, kRecordCommand, text, type) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        stored.command = text;
+    }
+    if (ReadRegistryNumber(root, kRecordKey, kRecordCommandType, number) == ERROR_SUCCESS) stored.commandType = number;
+    if (ReadRegistryNumber(root, kRecordKey, kRecordSaved, number) == ERROR_SUCCESS) stored.saved = number;
+    return RecordedCommand(stored);
+}
+
+LONG RecordReplacedMailtoCommand(RegistryJournal& journal, HKEY root) {
     const std::optional<MailtoCommand> replaced = ReadMailtoCommand(root);
-    if (!RecordsReplacedCommand(replaced)) return true;
-    const LONG unmarked = DeleteRegistryValue(root, kRecordKey, kRecordSaved);
-    if (unmarked != ERROR_SUCCESS && unmarked != ERROR_FILE_NOT_FOUND) return false;
-    return WriteOwnViewValue(root, kRecordKey, kRecordCommand, replaced->text) == ERROR_SUCCESS &&
-           WriteOwnViewValue(root, kRecordKey, kRecordCommandType, static_cast<std::int32_t>(replaced->type)) ==
-               ERROR_SUCCESS &&
-           WriteOwnViewValue(root, kRecordKey, kRecordSaved, std::int32_t{1}) == ERROR_SUCCESS;
+    if (!RecordsReplacedCommand(replaced)) return ERROR_SUCCESS;
+    LONG status = journal.DeleteValue(root, kRecordKey, kRecordSaved, false);
+    if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    if (status == ERROR_SUCCESS) status = WriteRecordValue(journal, root, kRecordCommand, replaced->text);
+    if (status == ERROR_SUCCESS) {
+        status = WriteRecordValue(journal, root, kRecordCommandType, static_cast<std::int32_t>(replaced->type));
+    }
+    if (status == ERROR_SUCCESS) status = WriteRecordValue(journal, root, kRecordSaved, std::int32_t{1});
+    return status;
+}
+
+std::optional<MailtoClassNotes> ReadMailtoClassNotes() {
+    if (!IsOne(HKEY_CURRENT_USER, kClassNotesSaved)) return std::nullopt;
+    return MailtoClassNotes{IsOne(HKEY_CURRENT_USER, kClassMade), IsOne(HKEY_CURRENT_USER, kClassNameMade),
+                            IsOne(HKEY_CURRENT_USER, kUrlProtocolMade)};
+}
+
+LONG NoteMailtoClass(RegistryJournal& journal) {
+    const HKEY user = HKEY_CURRENT_USER;
+    if (IsOne(user, kClassNotesSaved)) return ERROR_SUCCESS;
+    const bool classThere = RegistryKeyExists(user, kMailtoClassKey);
+    auto lacks = [&](std::wstring_view name) {
+        std::wstring text;
+        DWORD type = REG_NONE;
+        return classThere && ReadRegistryText(user, kMailtoClassKey, name, text, type, true) == ERROR_FILE_NOT_FOUND;
+    };
+    // The mark last, so that notes cut short read as none.
+    const bool noted[] = {!classThere, lacks(L""), lacks(kUrlProtocolValue), true};
+    const std::wstring_view names[] = {kClassMade, kClassNameMade, kUrlProtocolMade, kClassNotesSaved};
+    for (int i = 0; i < 4; ++i) {
+        if (!noted[i]) continue;
+        if (LONG status = WriteRecordValue(journal, user, names[i], std::int32_t{1}); status != ERROR_SUCCESS) {
+            return status;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 }  // namespace inboxhop

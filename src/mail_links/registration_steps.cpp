@@ -92,6 +92,60 @@ bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, s
     return true;
 }
 
+bool IsKeyBelow(std::wstring_view key, std::wstring_view tree) {
+    key = KeyPathWithoutTrailingBackslash(key);
+    tree = KeyPathWithoutTrailingBackslash(tree);
+    return key.size() >= tree.size() && SameKeyName(key.substr(0, tree.size()), tree) &&
+           (key.size() == tree.size() || key[tree.size()] == L'\\');
+}
+
+std::vector<OwnKeyTree> OwnKeyTrees() {
+    const std::span<const HandlerStep> steps = MachineRegistrationSteps();
+    std::vector<OwnKeyTree> trees;
+    for (const HandlerStep& made : steps) {
+        if (made.action != KeyAction::Create) continue;
+        const std::wstring_view key = KeyPathWithoutTrailingBackslash(made.path);
+        bool nested = false;
+        for (const OwnKeyTree& tree : trees) nested = nested || IsKeyBelow(key, tree.key);
+        if (nested) continue;
+        OwnKeyTree tree{key, {}};
+        for (const HandlerStep& step : steps) {
+            if (step.action == KeyAction::Write && step.valueName.empty() && IsKeyBelow(step.path, key) &&
+                (step.value == KeyValue::LinkCommand || step.value == KeyValue::PlainCommand)) {
+                tree.commandKeys.push_back(step.path);
+            }
+        }
+        if (!tree.commandKeys.empty()) trees.push_back(std::move(tree));
+    }
+    return trees;
+}
+
+std::vector<ValueNamingOwnKey> ValuesNamingOwnKeys() {
+    std::vector<ValueNamingOwnKey> values;
+    for (const HandlerStep& step : MachineRegistrationSteps()) {
+        if (step.action != KeyAction::Write || step.value != KeyValue::Text) continue;
+        for (const OwnKeyTree& tree : OwnKeyTrees()) {
+            if (!IsKeyBelow(step.path, tree.key) && IsKeyBelow(step.text, tree.key)) {
+                values.push_back({step.path, step.valueName, step.text});
+            }
+        }
+    }
+    return values;
+}
+
+bool ShellWouldChangeFolder(std::wstring_view folder) { return folder.find(L'%') != std::wstring_view::npos; }
+
+std::wstring FolderShellWouldChangeText(std::wstring_view folder) {
+    std::wstring text(kProductTitle);
+    text += L" cannot be set up for mail links from ";
+    text += folder;
+    text += L": the folder's name holds a %, and Windows may read a command there as naming another folder, so "
+            L"mail links would not start. Move ";
+    text += kProductTitle;
+    text += L" to a folder without % in its name.";
+    return text;
+}
+
 RegistryValue StepValue(const HandlerStep& step, std::wstring_view programFolder) {
     switch (step.value) {
     case KeyValue::LinkCommand:

@@ -82,6 +82,32 @@ std::span<const HandlerStep> CurrentUserRegistrationSteps();
 // own mailto class key).
 bool IsOnlyWrittenInto(std::span<const HandlerStep> steps, std::uint32_t root, std::wstring_view path);
 
+// A tree of keys the registration makes on its own (the mail client's, the
+// ProgID's), with the keys in it whose default value is a command naming the
+// program: a removal takes the tree away when one of them names it.
+struct OwnKeyTree {
+    std::wstring_view key;
+    std::vector<std::wstring_view> commandKeys;
+};
+// A value the registration writes into a key others share, which names one
+// of its own keys (its registered application names its capabilities): it
+// goes once that key is gone.
+struct ValueNamingOwnKey {
+    std::wstring_view key, name, named;
+};
+// Both from the machine-wide registration's steps, in the table's order.
+std::vector<OwnKeyTree> OwnKeyTrees();
+std::vector<ValueNamingOwnKey> ValuesNamingOwnKeys();
+// Whether `key` is `tree` or below it.
+bool IsKeyBelow(std::wstring_view key, std::wstring_view tree);
+
+// Whether the shell would read a command naming a program in this folder as
+// naming another: a % in the folder's name starts a variable's name, which
+// the shell may expand (Windows' handling of it is not to be relied on).
+bool ShellWouldChangeFolder(std::wstring_view folder);
+// The message for such a folder, for the press and the installers.
+std::wstring FolderShellWouldChangeText(std::wstring_view folder);
+
 // The value a write step stores.
 RegistryValue StepValue(const HandlerStep& step, std::wstring_view programFolder);
 

@@ -4,8 +4,9 @@
 
 #include "base/failure.h"
 #include "base/system_error.h"
-#include "mail_links/removal.h"
+#include "mail_links/record_store.h"
 #include "registry/registry_access.h"
+#include "registry/registry_journal.h"
 
 namespace inboxhop {
 
@@ -16,59 +17,95 @@ HKEY RootHandle(std::uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
 }
 
-// Runs one step; answers the registry's status.
-LONG ApplyMailHandlerStep(const HandlerStep& step, std::wstring_view programFolder) {
+// Runs one step through the journal; answers the registry's status.
+LONG ApplyStep(RegistryJournal& journal, const HandlerStep& step, std::wstring_view programFolder) {
     HKEY root = RootHandle(step.root);
-    if (step.action == KeyAction::Write && step.value == KeyValue::LinkCommand &&
-        KeyPathWithoutTrailingBackslash(step.path) == kMailtoCommandKey) {
-        // What it replaces goes into the record, for a removal to give back;
-        // a record that cannot be written is no failure of the press.
-        RecordReplacedMailtoCommand(root);
-    }
     if (step.action == KeyAction::Create) {
-        LONG status = CreateRegistryKey(root, step.path);
+        LONG status = journal.CreateKey(root, step.path);
         return status != ERROR_SUCCESS && RegistryKeyExists(root, step.path) ? ERROR_SUCCESS : status;
     }
     RegistryValue value = StepValue(step, programFolder);
-    LONG status = WriteRegistryValue(root, step.path, step.valueName, value);
+    LONG status = journal.WriteValue(root, step.path, step.valueName, value);
     if (status != ERROR_SUCCESS && RegistryValueEquals(root, step.path, step.valueName, value)) return ERROR_SUCCESS;
     return status;
 }
 
+void Refuse(RegistrationOutcome& outcome, std::span<const HandlerStep> steps, std::uint32_t root,
+            std::wstring_view path, LONG status) {
+    const bool missingClass = status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(steps, root, path);
+    outcome.Refused(root, path, SystemMessage(status), missingClass, status == ERROR_ACCESS_DENIED);
+}
+
+// Runs `work` (which answers a registry status) as one step through `run`,
+// noting a refusal or a failure in the outcome.
+void RunStep(const StepRunner& run, const HandlerStep& step, std::span<const HandlerStep> steps,
+             RegistrationOutcome& outcome, const std::function<LONG()>& work) {
+    run(step, [&] {
+        try {
+            if (LONG status = work(); status != ERROR_SUCCESS) Refuse(outcome, steps, step.root, step.path, status);
+        } catch (...) {
+            // The step wrote nothing: its key is not registered either.
+            outcome.Refused(step.root, step.path, DescribeCurrentException());
+            throw;
+        }
+    });
+}
+
 }  // namespace
 
-RegistrationOutcome ApplyMailHandlerSteps(std::span<const HandlerStep> steps, std::wstring_view programFolder,
-                                          const StepRunner& run) {
-    RegistrationOutcome outcome;
+AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::wstring_view programFolder,
+                                      const StepRunner& run, const InstallerAdditions* installer) {
+    AppliedRegistration result;
+    if (steps.empty()) return result;
+    const std::uint32_t rootNumber = steps.front().root;
+    const HKEY root = RootHandle(rootNumber);
+    RegistryJournal journal;
+
+    // A step into a key the registration never makes, which is not there.
+    auto leftOut = [&](const HandlerStep& step) {
+        return installer && IsOnlyWrittenInto(steps, step.root, step.path) &&
+               !RegistryKeyExists(root, step.path);
+    };
+    bool writesCommand = false;
     for (const HandlerStep& step : steps) {
-        run(step, [&] {
-            try {
-                LONG status = ApplyMailHandlerStep(step, programFolder);
-                if (status != ERROR_SUCCESS) {
-                    bool missingClass =
-                        status == ERROR_FILE_NOT_FOUND && IsOnlyWrittenInto(steps, step.root, step.path);
-                    outcome.Refused(step.root, step.path, SystemMessage(status), missingClass,
-                                    status == ERROR_ACCESS_DENIED);
-                }
-            } catch (...) {
-                // The step wrote nothing: its key is not registered either.
-                outcome.Refused(step.root, step.path, DescribeCurrentException());
-                throw;
-            }
+        writesCommand = writesCommand || (step.action == KeyAction::Write && step.value == KeyValue::LinkCommand &&
+                                          SameKeyName(KeyPathWithoutTrailingBackslash(step.path), kMailtoCommandKey) &&
+                                          !leftOut(step));
+    }
+    // The record first: without it, a removal could not give back what the
+    // registration replaces. It runs as part of the first step.
+    const HandlerStep& first = steps.front();
+    const bool beforeSteps = installer && installer->beforeSteps;
+    if (writesCommand || beforeSteps) {
+        const HandlerStep record{first.line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};
+        RunStep(run, record, steps, result.outcome, [&] {
+            LONG status = writesCommand ? RecordReplacedMailtoCommand(journal, root) : ERROR_SUCCESS;
+            return status == ERROR_SUCCESS && beforeSteps ? installer->beforeSteps(journal) : status;
         });
     }
-    return outcome;
+
+    if (result.outcome.complete()) {
+        for (const HandlerStep& step : steps) {
+            if (leftOut(step)) continue;
+            RunStep(run, step, steps, result.outcome, [&] { return ApplyStep(journal, step, programFolder); });
+        }
+    }
+    if (!result.outcome.complete()) result.putBack = journal.Undo();
+    return result;
 }
 
 MailHandlerRegistration RegisterMailHandler(std::wstring_view programFolder, const StepRunner& run) {
     MailHandlerRegistration result;
-    result.outcome = ApplyMailHandlerSteps(MachineRegistrationSteps(), programFolder, run);
+    const AppliedRegistration machine = ApplyRegistration(MachineRegistrationSteps(), programFolder, run);
+    result.outcome = machine.outcome;
     if (result.outcome.complete()) {
         result.registeredFor = RegisteredFor::Machine;
-    } else if (result.outcome.RefusedForWantOfRights()) {
-        RegistrationOutcome user = ApplyMailHandlerSteps(CurrentUserRegistrationSteps(), programFolder, run);
-        if (user.complete()) result.registeredFor = RegisteredFor::CurrentUser;
-        result.outcome.Add(user);
+    } else if (machine.putBack && result.outcome.RefusedForWantOfRights()) {
+        // Only with the machine as it was: a user's registration beside a
+        // half-changed machine would say "this user account only" untruly.
+        const AppliedRegistration user = ApplyRegistration(CurrentUserRegistrationSteps(), programFolder, run);
+        if (user.outcome.complete()) result.registeredFor = RegisteredFor::CurrentUser;
+        result.outcome.Add(user.outcome);
     }
     return result;
 }

@@ -1,13 +1,10 @@
-// The mail-link record and the removal's give-back in the registry: the
-// rules of mail_links/record.h applied through the registry layer
-// (registry/registry_access.h). In the root given (HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER), the mailto command is read and written where the
-// 64-bit shell reads it, the record in the program's own view.
+// The removal of an installation's mail links: the undo of its registration,
+// whole, as one transaction. The installers only call it (through
+// RestoreMailLinks.dll) and log its one-line report.
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,28 +16,29 @@ namespace inboxhop {
 // or trailing backslash (but a drive's own).
 std::wstring FullFolderPath(std::wstring_view folder);
 
-// The root's mailto command, when it is text.
-std::optional<MailtoCommand> ReadMailtoCommand(HKEY root);
+// Whether two folders are one: the same folder on disk, whatever the
+// spelling (another drive letter for the same drive, a short name); for
+// folders not there yet, the same full, long path in any case.
+bool SameFolder(std::wstring_view a, std::wstring_view b);
 
-// Just before Inboxhop writes its own mailto command into the root: the
-// command there now goes into the record when the rules say so. The mark is
-// taken away first and written last, so that a record cut short reads as
-// none. Answers whether the record was written (or needed no change).
-bool RecordReplacedMailtoCommand(HKEY root);
-
-// What a removal did: its plan, and the line saying so.
-struct MailLinksGivenBack {
-    RemovalPlan plan;
-    std::wstring report;
+// What a removal did, or why it did nothing.
+struct MailLinksRemoved {
+    // False when the mailto command (or another key that names the program)
+    // could not be given back or removed: then nothing was changed.
+    bool done = true;
+    std::wstring report;  // one line, for the installers' logs
 };
 
-// The removal of the installation in `folder` (its Inboxhop.exe may be gone
-// already; the folder is still there): gives back the recorded command, or
-// removes Inboxhop's, as PlanRemoval says; removes the record unless another
-// copy of Inboxhop still holds the command; and removes every Default-apps
-// key (the mail client, the ProgID, the registered application) whose
-// command names this installation's program, in the shell's view and, on
-// 64-bit Windows, in the program's own view too.
-MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder);
+// Removes the mail links of the installation in `folder` (its Inboxhop.exe
+// may be gone already; the folder is still there) from each root given:
+// gives back the recorded command, or removes Inboxhop's, as PlanRemoval
+// says; for the current user, takes away what the registration added to the
+// user's mailto class; removes the record unless another copy of Inboxhop
+// still holds the command; and removes every Default-apps key (the mail
+// client, the ProgID, the registered application) whose command names this
+// installation's program, in the shell's view and, on 64-bit Windows, in the
+// program's own view too. All of it or nothing: when any of it is refused,
+// everything is put back as it was.
+MailLinksRemoved RemoveMailLinks(std::initializer_list<HKEY> roots, std::wstring_view folder);
 
 }  // namespace inboxhop

@@ -3,9 +3,11 @@
 #include "base/failure.h"
 #include "base/scoped.h"
 #include "base/windows_version.h"
+#include "mail_links/record_store.h"
 #include "mail_links/registration_steps.h"
 #include "mail_links/removal.h"
 #include "registry/registry_access.h"
+#include "registry/registry_journal.h"
 
 namespace inboxhop {
 
@@ -118,38 +120,58 @@ VariableLookup Variables(HKEY root) {
     };
 }
 
-std::optional<MailtoCommand> ReadRecord(HKEY root) {
-    StoredRecord stored;
-    std::wstring text;
-    DWORD type = REG_NONE, number = 0;
-    if (ReadRegistryText(root, kRecordKey, kRecordCommand, text, type) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        stored.command = text;
-    }
-    if (ReadRegistryNumber(root, kRecordKey, kRecordCommandType, number) == ERROR_SUCCESS) stored.commandType = number;
-    if (ReadRegistryNumber(root, kRecordKey, kRecordSaved, number) == ERROR_SUCCESS) stored.saved = number;
-    return RecordedCommand(stored);
-}
+// One removal's changes, through one journal: the first refusal is kept,
+// and the whole removal is taken back when there is one.
+class Removal {
+public:
+    explicit Removal(const std::wstring& executable) : executable_(executable) {}
 
-bool Below(std::wstring_view key, std::wstring_view tree) {
-    return key == tree || (key.starts_with(tree) && key.size() > tree.size() && key[tree.size()] == L'\\');
-}
+    bool failed() const { return !refused_.empty(); }
+    const std::wstring& refused() const { return refused_; }
+    RegistryJournal& journal() { return journal_; }
+    const std::wstring& executable() const { return executable_; }
+
+    // A change's status: a value or key that is not there, or a key another
+    // program still uses, is no failure.
+    void Check(LONG status, HKEY root, std::wstring_view key) {
+        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_DIR_NOT_EMPTY || failed()) {
+            return;
+        }
+        refused_ = std::wstring(root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER\\" : L"HKEY_LOCAL_MACHINE\\") +
+                   std::wstring(key) + L" (error " + DecimalText(status) + L")";
+    }
+    void DeleteValue(HKEY root, std::wstring_view key, std::wstring_view name, bool shellView) {
+        Check(journal_.DeleteValue(root, key, name, shellView), root, key);
+    }
+    // Answers ERROR_DIR_NOT_EMPTY when something is left in the key.
+    LONG DeleteEmptyKey(HKEY root, std::wstring_view key, bool shellView) {
+        const LONG status = journal_.DeleteEmptyKey(root, key, shellView);
+        Check(status, root, key);
+        return status;
+    }
+
+private:
+    std::wstring executable_;
+    RegistryJournal journal_;
+    std::wstring refused_;
+};
 
 // Takes away what the registration wrote into the tree of keys (the mail
 // client's or the ProgID's): its values, then each of its keys left empty.
 // Values another program put there since stay, and the keys holding them.
-void RemoveTree(HKEY root, std::wstring_view tree, bool shellView) {
+void RemoveTree(Removal& removal, HKEY root, std::wstring_view tree, bool shellView) {
     // The user's steps hold every row of the registration's table.
     const std::span<const HandlerStep> steps = CurrentUserRegistrationSteps();
     for (const HandlerStep& step : steps) {
-        if (step.action == KeyAction::Write && Below(step.path, tree)) {
-            DeleteRegistryValue(root, step.path, step.valueName, shellView);
+        if (step.action == KeyAction::Write && IsKeyBelow(step.path, tree)) {
+            removal.DeleteValue(root, step.path, step.valueName, shellView);
         }
     }
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-        if (step->action != KeyAction::Write || !Below(step->path, tree)) continue;
-        std::wstring_view key = step->path;
-        while (Below(key, tree) && DeleteEmptyRegistryKey(root, key, shellView) == ERROR_SUCCESS && key != tree) {
+        if (step->action != KeyAction::Write || !IsKeyBelow(step->path, tree)) continue;
+        std::wstring_view key = KeyPathWithoutTrailingBackslash(step->path);
+        while (IsKeyBelow(key, tree) && removal.DeleteEmptyKey(root, key, shellView) != ERROR_DIR_NOT_EMPTY) {
+            if (key.size() == tree.size()) break;
             key = key.substr(0, key.find_last_of(L'\\'));
         }
     }
@@ -163,65 +185,132 @@ bool NamesProgram(HKEY root, std::wstring_view key, const std::wstring& executab
 }
 
 // The Default-apps registration whose commands name this installation's
-// program, in one view.
-void RemoveDefaultAppsKeys(HKEY root, const std::wstring& executable, bool shellView) {
-    if (NamesProgram(root, kClientShellCommandKey, executable, shellView) ||
-        NamesProgram(root, kClientProtocolCommandKey, executable, shellView)) {
-        RemoveTree(root, kClientKey, shellView);
+// program, in one view: the trees the registration makes on its own, then
+// the values naming them in keys others share.
+void RemoveDefaultAppsKeys(Removal& removal, HKEY root, bool shellView) {
+    for (const OwnKeyTree& tree : OwnKeyTrees()) {
+        for (std::wstring_view command : tree.commandKeys) {
+            if (NamesProgram(root, command, removal.executable(), shellView)) {
+                RemoveTree(removal, root, tree.key, shellView);
+                break;
+            }
+        }
     }
-    if (NamesProgram(root, kProgIdCommandKey, executable, shellView)) RemoveTree(root, kProgIdKey, shellView);
-    // The registered application names the client's capabilities: once they
-    // are gone, so is the entry.
-    std::wstring named;
-    DWORD type = REG_NONE;
-    if (!RegistryKeyExists(root, kCapabilitiesKey, shellView) &&
-        ReadRegistryText(root, kRegisteredApplicationsKey, kRegisteredApplicationName, named, type, shellView) ==
-            ERROR_SUCCESS &&
-        CompareStringOrdinal(named.c_str(), -1, std::wstring(kCapabilitiesKey).c_str(), -1, TRUE) == CSTR_EQUAL) {
-        DeleteRegistryValue(root, kRegisteredApplicationsKey, kRegisteredApplicationName, shellView);
+    for (const ValueNamingOwnKey& value : ValuesNamingOwnKeys()) {
+        std::wstring named;
+        DWORD type = REG_NONE;
+        if (!RegistryKeyExists(root, value.named, shellView) &&
+            ReadRegistryText(root, value.key, value.name, named, type, shellView) == ERROR_SUCCESS &&
+            SameKeyName(named, value.named)) {
+            removal.DeleteValue(root, value.key, value.name, shellView);
+        }
     }
 }
 
-}  // namespace
+// What the registration added to the user's own mailto class goes with
+// Inboxhop's command: a class it made loses its name and mark and goes when
+// nothing else is left in it (another program may have put its own values
+// there since, and they stay); a class of the user's loses the values added
+// to it.
+void RemoveUserClassAdditions(Removal& removal, bool commandRemoved) {
+    const std::optional<MailtoClassNotes> notes = ReadMailtoClassNotes();
+    if (!notes) return;
+    const HKEY user = HKEY_CURRENT_USER;
+    if (notes->classMade ? commandRemoved : notes->nameMade) removal.DeleteValue(user, kMailtoClassKey, L"", true);
+    if (notes->classMade ? commandRemoved : notes->urlProtocolMade) {
+        removal.DeleteValue(user, kMailtoClassKey, kUrlProtocolValue, true);
+    }
+    if (!commandRemoved) return;
+    for (std::wstring_view key = kMailtoCommandKey; key.size() > kMailtoClassKey.size();
+         key = key.substr(0, key.find_last_of(L'\\'))) {
+        if (removal.DeleteEmptyKey(user, key, true) == ERROR_DIR_NOT_EMPTY) break;
+    }
+    if (notes->classMade) removal.DeleteEmptyKey(user, kMailtoClassKey, true);
+}
 
-MailLinksGivenBack GiveBackMailLinks(HKEY root, std::wstring_view folder) {
-    const std::wstring executable = ExecutablePath(FullFolderPath(std::wstring(folder)));
-    const std::optional<MailtoCommand> current = ReadMailtoCommand(root), record = ReadRecord(root);
-    RemovalFacts facts{[&](std::wstring_view program) { return SameProgram(program, executable); }, ShellFileState,
-                       Variables(root)};
-    MailLinksGivenBack done{PlanRemoval(current, record, facts), {}};
-    done.report = RemovalReport(done.plan, current, record);
+// The record and the notes beside it go, unless another copy of Inboxhop
+// holds the command: then the record stays for that copy's removal.
+void RemoveRecord(Removal& removal, HKEY root, bool keepRecord) {
+    if (!keepRecord) {
+        for (std::wstring_view name : {kRecordSaved, kRecordCommandType, kRecordCommand}) {
+            removal.DeleteValue(root, kRecordKey, name, false);
+        }
+    }
+    if (root == HKEY_CURRENT_USER) {
+        for (std::wstring_view name : {kClassNotesSaved, kClassMade, kClassNameMade, kUrlProtocolMade}) {
+            removal.DeleteValue(root, kRecordKey, name, false);
+        }
+    }
+    for (std::wstring_view key : {kRecordKey, kVendorKey}) {
+        if (removal.DeleteEmptyKey(root, key, false) == ERROR_DIR_NOT_EMPTY) break;
+    }
+}
 
-    LONG status = ERROR_SUCCESS;
-    switch (done.plan.action) {
+// One root's share of the removal; answers its report line.
+std::wstring RemoveFromRoot(Removal& removal, HKEY root, bool first) {
+    const std::optional<MailtoCommand> current = ReadMailtoCommand(root), record = ReadRecordedCommand(root);
+    RemovalFacts facts{[&](std::wstring_view program) { return SameProgram(program, removal.executable()); },
+                       ShellFileState, Variables(root)};
+    const RemovalPlan plan = PlanRemoval(current, record, facts);
+
+    switch (plan.action) {
     case RemovalAction::Restore: {
-        const MailtoCommand& back = done.plan.restored;
-        status = WriteRegistryText(root, kMailtoCommandKey, L"", back.text, back.type);
+        const std::wstring back = plan.restored.text;
+        StoredValue value{plan.restored.type, StoredBytes(back)};
+        removal.Check(removal.journal().WriteValue(root, kMailtoCommandKey, L"", value, true), root,
+                      kMailtoCommandKey);
         break;
     }
     case RemovalAction::DeleteUnrecorded:
     case RemovalAction::DeleteProgramGone:
-        status = DeleteRegistryValue(root, kMailtoCommandKey, L"", true);
+        removal.DeleteValue(root, kMailtoCommandKey, L"", true);
         break;
     default:
         break;
     }
-    if (status != ERROR_SUCCESS) {
-        // The command could not be given back or removed: the record stays,
-        // for another try or for the by-hand recipe.
-        done.report += L" (the registry refused it: error " + DecimalText(status) + L"; the record stays)";
-        done.plan.keepRecord = true;
+    const bool commandRemoved =
+        plan.action == RemovalAction::DeleteUnrecorded || plan.action == RemovalAction::DeleteProgramGone;
+    if (root == HKEY_CURRENT_USER && (commandRemoved || plan.action == RemovalAction::Restore)) {
+        RemoveUserClassAdditions(removal, commandRemoved);
     }
+    RemoveRecord(removal, root, plan.keepRecord);
 
-    if (!done.plan.keepRecord) {
-        for (std::wstring_view name : {kRecordSaved, kRecordCommandType, kRecordCommand}) {
-            DeleteRegistryValue(root, kRecordKey, name);
-        }
-        if (DeleteEmptyRegistryKey(root, kRecordKey) == ERROR_SUCCESS) DeleteEmptyRegistryKey(root, kVendorKey);
+    RemoveDefaultAppsKeys(removal, root, true);
+    if (RunsUnderWow64()) RemoveDefaultAppsKeys(removal, root, false);
+    // The shared keys above the client and the registered applications go
+    // when nothing is left in them; for the machine, only the latter, as the
+    // system's own Clients key stays.
+    std::vector<std::wstring_view> shared{kRegisteredApplicationsKey};
+    if (root == HKEY_CURRENT_USER) shared.insert(shared.end(), {kMailClientsKey, L"SOFTWARE\\Clients"});
+    for (std::wstring_view key : shared) removal.DeleteEmptyKey(root, key, true);
+    // For a root after the first, nothing to say when it had no command.
+    if (!first && plan.action == RemovalAction::NoCommand) return {};
+    return RemovalReport(plan, current, record);
+}
+
+}  // namespace
+
+bool SameFolder(std::wstring_view a, std::wstring_view b) {
+    const std::wstring first = FullFolderPath(a), second = FullFolderPath(b);
+    if (auto same = SameFile(first, second)) return *same;
+    return SameText(LongPath(first), LongPath(second));
+}
+
+MailLinksRemoved RemoveMailLinks(std::initializer_list<HKEY> roots, std::wstring_view folder) {
+    Removal removal(ExecutablePath(FullFolderPath(std::wstring(folder))));
+    MailLinksRemoved done;
+    for (HKEY root : roots) {
+        const std::wstring line = RemoveFromRoot(removal, root, done.report.empty());
+        if (removal.failed()) break;
+        if (!line.empty() && !done.report.empty()) done.report += L"; for this user: ";
+        done.report += line;
     }
-
-    RemoveDefaultAppsKeys(root, executable, true);
-    if (RunsUnderWow64()) RemoveDefaultAppsKeys(root, executable, false);
+    if (removal.failed()) {
+        done.done = false;
+        const bool putBack = removal.journal().Undo();
+        done.report = L"the mail links could not be given back: the registry refused " + removal.refused() +
+                      (putBack ? L"; nothing was changed" : L"; not every change could be taken back");
+    }
     return done;
 }
 

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "registry/registry_data.h"
 
@@ -20,10 +22,11 @@ inline constexpr REGSAM kRegistryAccess =
 // and on Wine) would otherwise land in a 32-bit copy the shell never reads.
 REGSAM RegistryAccess();
 
-// Creates the key and every missing key above it. A key that exists already
-// is only opened: neither it nor its values change. Returns the registry's
-// status (ERROR_SUCCESS when the key is there now); callers may ignore it.
-LONG CreateRegistryKey(HKEY root, std::wstring_view path);
+// Creates the key and every missing key above it, in the shell's view or the
+// program's own. A key that exists already is only opened: neither it nor its
+// values change. Returns the registry's status (ERROR_SUCCESS when the key is
+// there now); callers may ignore it.
+LONG CreateRegistryKey(HKEY root, std::wstring_view path, bool shellView = true);
 
 // Opens an existing key (never creates one) and writes one value into it.
 // The empty value name is the key's default value. Returns the status of the
@@ -64,6 +67,20 @@ LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valu
 // type answers ERROR_INVALID_DATA.
 LONG ReadRegistryNumber(HKEY root, std::wstring_view path, std::wstring_view name, DWORD& number,
                         bool shellView = false);
+
+// A value exactly as stored: its type and its bytes.
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<std::uint8_t> data;
+};
+// Reads a value of any type, in the program's own view or the shell's.
+// Answers the status of the open or the read (ERROR_FILE_NOT_FOUND when the
+// key or the value is missing).
+LONG ReadStoredValue(HKEY root, std::wstring_view path, std::wstring_view name, StoredValue& value,
+                     bool shellView = false);
+// Opens an existing key (never creates one) and writes the value as given.
+LONG WriteStoredValue(HKEY root, std::wstring_view path, std::wstring_view name, const StoredValue& value,
+                      bool shellView = false);
 
 // Deletes one value (the empty name: the default value), in the program's
 // own view or the shell's. Answers the registry's status.

@@ -43,11 +43,11 @@ RegistryApiOverride::RegistryApiOverride(const RegistryApi& api) : previous_(g_a
 
 RegistryApiOverride::~RegistryApiOverride() { g_api = previous_; }
 
-LONG CreateRegistryKey(HKEY root, std::wstring_view path) {
+LONG CreateRegistryKey(HKEY root, std::wstring_view path, bool shellView) {
     LayerKey key;
     DWORD disposition = 0;
     LONG status = g_api->createKey(root, KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                   RegistryAccess(), nullptr, key.put(), &disposition);
+                                   kRegistryAccess | (shellView ? View() : 0), nullptr, key.put(), &disposition);
     if (status != ERROR_SUCCESS) key.release();  // nothing was opened
     return status;
 }
@@ -132,16 +132,45 @@ LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name,
 
 LONG WriteRegistryText(HKEY root, std::wstring_view path, std::wstring_view valueName, std::wstring_view text,
                        DWORD type) {
+    return WriteStoredValue(root, path, valueName, {type, StoredBytes(std::wstring(text))}, true);
+}
+
+LONG ReadStoredValue(HKEY root, std::wstring_view path, std::wstring_view name, StoredValue& value, bool shellView) {
+    value = {};
     LayerKey key;
-    LONG status = g_api->openKey(root, KeyPath(path).c_str(), 0, RegistryAccess(), key.put());
+    LONG status = OpenForReading(root, path, shellView ? View() : 0, key);
+    if (status != ERROR_SUCCESS) return status;
+    const std::wstring valueName(name);
+    DWORD bytes = 0;
+    status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &value.type, nullptr, &bytes);
+    // The value can change between the size query and the read: try again
+    // with the new size while it grows.
+    while (status == ERROR_SUCCESS) {
+        value.data.resize(bytes);
+        DWORD got = bytes;
+        status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &value.type, value.data.data(), &got);
+        if (status != ERROR_MORE_DATA) {
+            value.data.resize(status == ERROR_SUCCESS ? got : 0);
+            break;
+        }
+        bytes = got;
+        status = ERROR_SUCCESS;
+    }
+    return status;
+}
+
+LONG WriteStoredValue(HKEY root, std::wstring_view path, std::wstring_view name, const StoredValue& value,
+                      bool shellView) {
+    LayerKey key;
+    LONG status =
+        g_api->openKey(root, KeyPath(path).c_str(), 0, kRegistryAccess | (shellView ? View() : 0), key.put());
     if (status != ERROR_SUCCESS) {
         key.release();  // nothing was opened
         return status;
     }
-    const std::vector<std::uint8_t> data = StoredBytes(std::wstring(text));
-    if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
-    return g_api->setValue(key.get(), std::wstring(valueName).c_str(), 0, type, data.data(),
-                           static_cast<DWORD>(data.size()));
+    if (value.data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+    return g_api->setValue(key.get(), std::wstring(name).c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
 }
 
 LONG ReadRegistryNumber(HKEY root, std::wstring_view path, std::wstring_view name, DWORD& number, bool shellView) {

@@ -35,7 +35,8 @@ public:
 
     StandInRegistry()
         : api_{&StandInRegistry::CreateKey, &StandInRegistry::OpenKey, &StandInRegistry::SetValue,
-               &StandInRegistry::CloseKey, &StandInRegistry::QueryValue, &StandInRegistry::DeleteValue},
+               &StandInRegistry::CloseKey, &StandInRegistry::QueryValue, &StandInRegistry::DeleteValue,
+               &StandInRegistry::DeleteKey, &StandInRegistry::QueryInfo},
           previous_(current_) {
         current_ = this;
         override_ = std::make_unique<inboxhop::RegistryApiOverride>(api_);
@@ -168,6 +169,32 @@ private:
         const std::wstring* key = self.KeyOf(handle);
         if (!key) return ERROR_INVALID_HANDLE;
         return self.values_.erase({*key, Normal(name ? name : L"")}) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+
+    static LSTATUS WINAPI DeleteKey(HKEY root, LPCWSTR path, REGSAM, DWORD) {
+        StandInRegistry& self = *current_;
+        const std::wstring key = Rooted(root, path ? path : L"");
+        if (auto refused = self.Refusal(Call::Set, key)) return *refused;
+        return self.keys_.erase(key) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    }
+
+    // Counts the key's values and the keys right below it.
+    static LSTATUS WINAPI QueryInfo(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD keys, LPDWORD, LPDWORD,
+                                    LPDWORD values, LPDWORD, LPDWORD, LPDWORD, PFILETIME) {
+        StandInRegistry& self = *current_;
+        const std::wstring* key = self.KeyOf(handle);
+        if (!key) return ERROR_INVALID_HANDLE;
+        DWORD subkeys = 0, count = 0;
+        for (const std::wstring& other : self.keys_) {
+            if (other.size() > key->size() + 1 && other.starts_with(*key + L"\\") &&
+                other.find(L'\\', key->size() + 1) == std::wstring::npos) {
+                ++subkeys;
+            }
+        }
+        for (const auto& [where, value] : self.values_) count += where.first == *key;
+        if (keys) *keys = subkeys;
+        if (values) *values = count;
+        return ERROR_SUCCESS;
     }
 
     // Keys compare without regard to case; a trailing backslash names the same key, as in the system's registry.
