@@ -296,12 +296,14 @@ struct Installation {
     std::wstring shortcutTarget;
     std::optional<KeyTree> entry, client, progId, mailtoClass;
     std::optional<RawValue> registeredApp;
+    std::optional<KeyTree> record;
     bool operator==(const Installation&) const = default;
 };
 Installation ReadInstallation(HKEY root, const std::wstring& folder, const std::wstring& shortcut) {
     return {FilesIn(folder), ReadFileBytes(folder + L"\\Inboxhop.exe").value_or(""), Lower(ShortcutTarget(shortcut)),
             ReadTree(root, kUninstallKey), ReadTree(root, kClientKey), ReadTree(root, kProgIdKey),
-            ReadTree(root, kMailtoClassKey), ReadRaw(root, kRegisteredApps, L"Inboxhop")};
+            ReadTree(root, kMailtoClassKey), ReadRaw(root, kRegisteredApps, L"Inboxhop"),
+            ReadTree(root, kVendorKey)};
 }
 
 class Installer : public ::testing::Test {
@@ -637,6 +639,34 @@ TEST_F(Installer, MailLinksOffInstallsTheProgramAlone) {
 
 // Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
 // each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
+// An install whose registration is refused part way leaves nothing behind; and a removal for anyone takes away the
+// registration the uninstalling user's press made for that user alone (it would win over the machine's).
+TEST_F(Installer, ARefusedInstallLeavesNothingAndARemovalTakesTheUsersOwnRegistration) {
+    const MailLinks machineBefore = ReadMailLinks();
+    {
+        ReadOnlyKeys refused;
+        ASSERT_TRUE(refused.Restrict(HKEY_LOCAL_MACHINE, kRegisteredApps, KEY_READ));
+        EXPECT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 2u);
+    }
+    EXPECT_FALSE(fs::exists(folder_));
+    EXPECT_FALSE(fs::exists(Shortcut()));
+    EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kVendorKey));
+    EXPECT_TRUE(ReadMailLinks() == machineBefore);
+
+    Install();
+    {
+        ReadOnlyKeys machine;
+        ASSERT_TRUE(machine.AddEvery(inboxhop::MachineRegistrationSteps()));
+        ASSERT_EQ(PressInstalledProgram(folder_ + L"\\Inboxhop.exe"), inboxhop::kCurrentUserDoneMessage);
+    }
+    ASSERT_TRUE(ReadMailLinks(HKEY_CURRENT_USER).command);
+    Uninstall();
+    EXPECT_TRUE(ReadMailLinks(HKEY_CURRENT_USER) == MailLinks{});
+    EXPECT_FALSE(ReadTree(HKEY_CURRENT_USER, kMailtoClassKey)) << "the class the press made stays";
+    ExpectNothingOfTheInstallationLeft();
+}
+
 TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     Install();
     ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
@@ -652,7 +682,13 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         std::wstring program, arguments;
         std::wstring unwritable = L"";  // a folder that refuses writing meanwhile
         std::wstring running = L"";     // a folder Inboxhop runs from meanwhile
+        std::wstring readOnlyKey = L"";  // a key of the machine's that refuses writing meanwhile
+        bool dllBlocked = false;         // RestoreMailLinks.dll cannot be loaded meanwhile
+        bool uninstallerCrashes = false; // the machine's Uninstall.exe ends as a crashed program meanwhile
     };
+    const std::wstring uninstaller = folder_ + L"\\Uninstall.exe", uninstall = L" /S _?=" + folder_;
+    const std::wstring otherDrive = SecondDriveLetter(L"C:\\");
+    ASSERT_FALSE(otherDrive.empty());
     const Failure failures[] = {
         {"an upgrade in a folder that refuses writing", setup_, L" /S /D=" + folder_, folder_},
         {"just for me, the same", setup_, L" /S /CurrentUser", UserFolder()},
@@ -668,6 +704,20 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {"a /MAILLINKS= other than 0 or 1", setup_, L" /S /MAILLINKS=yes /D=" + folder_ + L" new"},
         {"the quiet uninstall command while Inboxhop runs", quiet.substr(1, quiet.find(L'"', 1) - 1),
          quiet.substr(quiet.find(L'"', 1) + 1), L"", folder_},
+        {.what = "the quiet uninstall command when the uninstaller crashes",
+         .program = quiet.substr(1, quiet.find(L'"', 1) - 1),
+         .arguments = quiet.substr(quiet.find(L'"', 1) + 1),
+         .uninstallerCrashes = true},
+        {.what = "an uninstall whose mailto command refuses its give-back", .program = uninstaller,
+         .arguments = uninstall, .readOnlyKey = kMailtoCommandKey},
+        {.what = "an upgrade whose DLL cannot load", .program = setup_, .arguments = L" /S /D=" + folder_,
+         .dllBlocked = true},
+        {.what = "an uninstall whose DLL cannot load", .program = uninstaller, .arguments = uninstall,
+         .dllBlocked = true},
+        {.what = "a folder whose name holds %", .program = setup_,
+         .arguments = L" /S /D=" + scratch + L"\\a%windir%b"},
+        {.what = "just for me, into the installation for anyone's folder through another drive letter",
+         .program = setup_, .arguments = L" /S /CurrentUser /D=" + otherDrive + folder_.substr(3)},
     };
     for (const Failure& failure : failures) {
         SCOPED_TRACE(failure.what);
@@ -680,7 +730,18 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         {
             Unwritable unwritable(failure.unwritable);
             ASSERT_TRUE(unwritable.ok);
+            ReadOnlyKeys readOnly;
+            ASSERT_TRUE(failure.readOnlyKey.empty() ||
+                        readOnly.Restrict(HKEY_LOCAL_MACHINE, failure.readOnlyKey, KEY_READ));
+            // As AppLocker's DLL rules or an antivirus would: Wine's override stops the DLL from loading.
+            ScratchTree overrides(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides");
+            ASSERT_TRUE(!failure.dllBlocked ||
+                        WriteText(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"RestoreMailLinks", L""));
+            const std::optional<std::string> realUninstaller = ReadFileBytes(uninstaller);
+            ASSERT_TRUE(!failure.uninstallerCrashes ||
+                        CopyFileW((BuildFolder() + L"\\CrashingProgram.exe").c_str(), uninstaller.c_str(), FALSE));
             code = RunToEnd(failure.program, failure.arguments);
+            if (failure.uninstallerCrashes) ASSERT_TRUE(std::ofstream(fs::path(uninstaller), std::ios::binary) << *realUninstaller);
         }
         running.reset();
 
@@ -870,6 +931,7 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
         {HKEY_CURRENT_USER, L" /qb", 1603, L"for your user account by its EXE installer, in " + setupFolder + L"."},
         {nullptr, L" /qb MAILLINKS=no", 1603, L"MAILLINKS must be 0 or 1; it was no."},
         {nullptr, L" /qn \"INSTALLDIR=" + blocked + L"\\\"", 1603, L"no box"},
+        {nullptr, L" /qb \"INSTALLDIR=" + chosen + L"%windir%\"", 1603, L"has a % in its name"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.arguments);
@@ -891,6 +953,13 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
             // gives the command back.
             ASSERT_EQ(PressInstalledProgram(program), L"Done.");
             ASSERT_FALSE(ReadRegistration() == Registration{});
+            if (test.folder.empty()) {
+                // A command that cannot be given back fails the removal, which Windows Installer rolls back.
+                ReadOnlyKeys refused;
+                ASSERT_TRUE(refused.Restrict(HKEY_LOCAL_MACHINE, kMailtoCommandKey, KEY_READ));
+                EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 1603u);
+                EXPECT_TRUE(fs::exists(program));
+            }
             EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 0u);
             EXPECT_FALSE(fs::exists(test.folder.empty() ? folder_ : test.folder)) << "removal left files";
         }

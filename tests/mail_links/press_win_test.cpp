@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <span>
 
 #include "app/error_trap.h"
@@ -110,9 +111,9 @@ TEST_F(MailHandlerPress, AMissingMailtoKeyIsNotCreatedAndIsReported) {
               L"    The key does not exist: this machine has no mailto class to register Inboxhop into.");
     EXPECT_FALSE(bare.HasKey(std::wstring(kMailtoCommandKey)));
     EXPECT_FALSE(bare.HasKey(L"SOFTWARE\\Classes\\mailto"));
-    // The client keys are still registered.
-    EXPECT_EQ(bare.TextOf(std::wstring(kClientKey)), L"Inboxhop");
-    EXPECT_EQ(bare.TextOf(std::wstring(kClientShellCommandKey)), plain_);
+    // A registration is whole or not at all: the client keys written before the refusal were taken back.
+    EXPECT_FALSE(bare.HasKey(std::wstring(kClientKey)));
+    EXPECT_EQ(bare.ValueCount(), 0u);
 }
 
 // A refusal is named with the system's reason and the rest still runs; one of what is already in place is no failure.
@@ -123,6 +124,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
         size_t valuesWritten;
         std::vector<RefusedKey> refused;  // empty: "Done.", for the machine or for the user alone
         std::function<void(StandInRegistry&)> stage;
+        size_t valuesPutBack = 0;  // values the taking back wrote again
     };
     auto refuseEveryCreate = [](StandInRegistry& r, std::span<const HandlerStep> steps, const std::wstring& prefix) {
         for (const HandlerStep& step : steps) {
@@ -141,11 +143,11 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
     for (std::wstring_view key : keys) bothRefused.push_back(denied(FullKeyName(kCurrentUserRoot, key)));
     const Case cases[] = {
         // Creating the keys below the client key makes it exist, so only its own value is missing; the create's
-        // reason is the one given. The machine's thirteen values, and the user's sixteen (a complete mailto class of
-        // the user's own among them).
-        {"refused create of the client key", true, 29, {},
+        // reason is the one given. The machine's registration is taken back whole, so only the user's sixteen values
+        // (a complete mailto class of the user's own among them) remain.
+        {"refused create of the client key", true, 16, {},
          [](StandInRegistry& r) { r.RefuseCreate(std::wstring(kClientKey), ERROR_ACCESS_DENIED); }},
-        {"refused write of the plain command", true, 29, {},
+        {"refused write of the plain command", true, 16, {},
          [](StandInRegistry& r) { r.RefuseWrite(std::wstring(kClientShellCommandKey), ERROR_ACCESS_DENIED); }},
         {"no right to write under the local machine", true, 16, {},
          [&](StandInRegistry& r) {
@@ -168,11 +170,12 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", TextValue(link_));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
          }},
-        {"refused write of a value that differs", true, 30, {},
+        // The value that was there stays, beside the user's sixteen.
+        {"refused write of a value that differs", true, 17, {},
          [&](StandInRegistry& r) {
              r.AddValue(std::wstring(kClientProtocolCommandKey), L"", TextValue(L"\"C:\\Old\\Inboxhop.exe\" \"%1\""));
              r.RefuseWrite(std::wstring(kClientProtocolCommandKey), ERROR_ACCESS_DENIED);
-         }},
+         }, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,7 +199,7 @@ TEST_F(MailHandlerPress, RefusedKeysAreNamedWithTheSystemsReasonAndTheRestStillR
                      call.access == 0x3F;
         }
         EXPECT_EQ(asked, MachineRegistrationSteps().size() +
-                             (c.forCurrentUser ? CurrentUserRegistrationSteps().size() : 0));
+                             (c.forCurrentUser ? CurrentUserRegistrationSteps().size() : 0) + c.valuesPutBack);
         // The user's own registration is written only when the machine's was refused, and then whole.
         EXPECT_EQ(registry.TextOf(L"HKCU\\" + std::wstring(kMailtoCommandKey)).has_value(),
                   c.forCurrentUser && c.refused.empty());
@@ -243,6 +246,34 @@ TEST_F(MailHandlerPress, KeepsTheLastReplacedCommandOfAnotherProgramInTheInstall
     EXPECT_FALSE(registry_.HasKey(std::wstring(kRecordKey)));
 }
 
+// A registration is one transaction: whichever key is refused, the record's included, the registry is left exactly as
+// it was (the command it would replace, a value it would change, the keys it would make). A refusal no rights would
+// help leaves no registration for the user either.
+TEST_F(MailHandlerPress, EachRefusedKeyLeavesTheRegistryAsItWas) {
+    std::set<std::wstring> keys{std::wstring(kRecordKey)};
+    for (const HandlerStep& step : MachineRegistrationSteps()) {
+        keys.insert(std::wstring(KeyPathWithoutTrailingBackslash(step.path)));
+    }
+    for (const std::wstring& key : keys) {
+        for (bool create : {false, true}) {
+            SCOPED_TRACE((create ? L"refused create of " : L"refused write of ") + key);
+            StandInRegistry registry;
+            registry.AddValue(std::wstring(kMailtoCommandKey), L"", TextValue(L"\"C:\\Other\\Mail.exe\" \"%1\""));
+            registry.AddValue(std::wstring(kClientKey), L"", TextValue(L"Older"));
+            registry.AddValue(std::wstring(kRegisteredApplicationsKey), L"Other", TextValue(L"SOFTWARE\\Other"));
+            const auto before = registry.Contents();
+            create ? registry.RefuseCreate(key, ERROR_WRITE_PROTECT) : registry.RefuseWrite(key, ERROR_WRITE_PROTECT);
+            Mark(0);
+            const std::vector<SeenBox> boxes = Press();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_NE(boxes[0].text.find(FullKeyName(kLocalMachineRoot, key) + L"\r\n"), std::wstring::npos)
+                << boxes[0].text;
+            EXPECT_TRUE(registry.Contents() == before);
+            EXPECT_EQ(registry.OpenHandles(), 0u);
+        }
+    }
+}
+
 TEST_F(MailHandlerPress, AFailingStepIsReportedUnderItsLineAndTheEndIsNoSuccess) {
     registry_.ThrowOnOpen(std::wstring(kClientProtocolCommandKey), L"Bad DLL calling convention");
     Mark(3);
@@ -252,8 +283,9 @@ TEST_F(MailHandlerPress, AFailingStepIsReportedUnderItsLineAndTheEndIsNoSuccess)
     EXPECT_EQ(boxes[0].text, ErrorReportText(L"Bad DLL calling convention", L"PushButton1_Click", 112));
     EXPECT_EQ(boxes[1].text,
               RegistrationWarningText({{Hklm(kClientProtocolCommandKey), L"Bad DLL calling convention"}}));
-    // The steps after the failing one still wrote their keys.
-    EXPECT_EQ(registry_.TextOf(std::wstring(kClientShellCommandKey)), plain_);
+    // The steps after the failing one still ran, and then the whole attempt was taken back.
+    EXPECT_EQ(registry_.ValueCount(), 0u);
+    EXPECT_FALSE(registry_.HasKey(std::wstring(kClientKey)));
     EXPECT_EQ(registry_.OpenHandles(), 0u);
 }
 

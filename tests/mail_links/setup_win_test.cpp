@@ -101,9 +101,22 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
                                                   SystemMessage(ERROR_FILE_NOT_FOUND), true}}));
     EXPECT_NE(box.icon, nullptr);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientKey), L""), L"Inboxhop");
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kClientShellCommandKey), L""),
-              L"\"" + TestProgramFolder() + L"\\Inboxhop.exe\"");
+    // Nothing else stays registered either: a registration is whole or not at all.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)));
+}
+
+// From a folder whose name holds a %, the shell could read the command as naming another folder: the press writes
+// nothing and says why.
+TEST_F(MailHandlerSetup, FromAFolderWithAPercentSignNothingIsWritten) {
+    const std::wstring folder = NewScratchFolder(L"a%windir%b");
+    ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
+    ASSERT_TRUE(option_.Set(L"1"));
+    const SeenBox box = PressOnce(folder + L"\\Inboxhop.exe");
+    EXPECT_EQ(box.text, FolderShellWouldChangeText(folder));
+    EXPECT_NE(box.icon, nullptr);
+    EXPECT_EQ(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"), mailtoClass_.saved());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
 }
 
 // A user without administrator rights finds the machine's keys read-only: the press registers Inboxhop for this user

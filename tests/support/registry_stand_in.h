@@ -88,6 +88,10 @@ public:
         return text;
     }
     size_t ValueCount() const { return values_.size(); }
+    // Every key and value, to compare the whole registry before and after.
+    std::pair<std::set<std::wstring>, std::map<std::pair<std::wstring, std::wstring>, RawValue>> Contents() const {
+        return {keys_, values_};
+    }
 
     const std::vector<Call>& calls() const { return calls_; }
     size_t OpenHandles() const { return handles_.size(); }
