@@ -16,7 +16,7 @@
 ; macro takes. The other hooks are taken by MUI_LANGUAGE and
 ; MUI_FUNCTION_DESCRIPTION_END, which come later.
 
-!define MUI_PAGE_CUSTOMFUNCTION_SHOW PageColoursComponentsShow
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW PageColoursDescription
 !define MUI_CUSTOMFUNCTION_GUIINIT PageColoursGuiInit
 !define MUI_CUSTOMFUNCTION_UNGUIINIT un.PageColoursGuiInit
 !define MUI_CUSTOMFUNCTION_ONMOUSEOVERSECTION PageColoursDescription
@@ -47,11 +47,14 @@
 !insertmacro PAGECOLOURS_GUIINIT ""
 !insertmacro PAGECOLOURS_GUIINIT un.
 
-; The components page's description box stays enabled whatever it shows:
-; the hint reads as the descriptions do. It only ever shows text.
-Function PageColoursComponentsShow
-  EnableWindow $mui.ComponentsPage.DescriptionText 1
-FunctionEnd
+; The components page's description box (1043) stays enabled whatever it
+; shows: the hint reads as the descriptions do. It only ever shows text.
+; Called when the page shows and whenever the mouse moves over the
+; components, where $0 holds the section pointed at; kept as it was.
 Function PageColoursDescription
-  EnableWindow $mui.ComponentsPage.DescriptionText 1
+  Push $0
+  FindWindow $0 "#32770" "" $HWNDPARENT
+  GetDlgItem $0 $0 1043
+  EnableWindow $0 1
+  Pop $0
 FunctionEnd
