@@ -47,7 +47,7 @@ struct Annotation {
     WNDPROC previous;
     std::wstring name;
     std::wstring description;
-    bool hideValue;
+    bool outOfSight;
 };
 
 // The system's accessible object of a control, answering with the
@@ -59,7 +59,7 @@ public:
         : inner_(inner),
           name_(annotation.name),
           description_(annotation.description),
-          hideValue_(annotation.hideValue),
+          outOfSight_(annotation.outOfSight),
           library_(library) {
         inner_->AddRef();
     }
@@ -108,7 +108,7 @@ public:
     STDMETHODIMP get_accChildCount(LONG* count) override { return inner_->get_accChildCount(count); }
     STDMETHODIMP get_accChild(VARIANT child, IDispatch** out) override { return inner_->get_accChild(child, out); }
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
-        if (IsSelf(child) && hideValue_) {
+        if (IsSelf(child) && outOfSight_) {
             if (!value) return E_POINTER;
             *value = nullptr;
             return DISP_E_MEMBERNOTFOUND;  // no value to speak
@@ -116,7 +116,13 @@ public:
         return inner_->get_accValue(child, value);
     }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override { return inner_->get_accRole(child, role); }
-    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override { return inner_->get_accState(child, state); }
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        HRESULT result = inner_->get_accState(child, state);
+        if (SUCCEEDED(result) && IsSelf(child) && outOfSight_ && state->vt == VT_I4) {
+            state->lVal |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+        }
+        return result;
+    }
     STDMETHODIMP get_accHelp(VARIANT child, BSTR* help) override { return inner_->get_accHelp(child, help); }
     STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
         return inner_->get_accHelpTopic(file, child, topic);
@@ -155,7 +161,7 @@ private:
     IAccessible* inner_;  // the system's object, released with this one
     // Copies: a screen reader may hold the object longer than the control lives.
     const std::wstring name_, description_;
-    const bool hideValue_;
+    const bool outOfSight_;
     const AccessibilityLibrary& library_;
 };
 
@@ -195,9 +201,9 @@ LRESULT CALLBACK AnnotatedControlProc(HWND control, UINT message, WPARAM wParam,
 
 }  // namespace
 
-void AnnotateControl(HWND control, std::wstring_view name, std::wstring_view description, bool hideValue) {
+void AnnotateControl(HWND control, std::wstring_view name, std::wstring_view description, bool outOfSight) {
     if (!control || GetPropW(control, kAnnotationProp)) return;
-    auto* annotation = new Annotation{nullptr, std::wstring(name), std::wstring(description), hideValue};
+    auto* annotation = new Annotation{nullptr, std::wstring(name), std::wstring(description), outOfSight};
     if (!SetPropW(control, kAnnotationProp, annotation)) {
         delete annotation;
         return;

@@ -165,7 +165,8 @@ LRESULT InboxhopWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        // The colour scheme or high contrast may have changed.
+    case WM_THEMECHANGED:
+        // The colour scheme, high contrast or the visual style may have changed.
         OnColorsChanged();
         break;
     case WM_NEXTDLGCTL:
@@ -253,7 +254,8 @@ void InboxhopWindow::CreateControls() {
     ClipOverlappingServiceButtons();
 
     // Screen readers: each service button names its group, the push button
-    // says what it does, the text box where the user is.
+    // says what it does, the text box where the user is, while it answers
+    // that it is out of sight.
     for (const Control& c : controls_) {
         if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
         if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);

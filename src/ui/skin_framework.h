@@ -24,6 +24,13 @@
 // background and answers the controls' colour requests itself, and hands
 // every other message to the window. A skinned window carries the window
 // property kSkinAppliedProp, so tools and tests can tell it is skinned.
+//
+// Whenever the window draws in the system's colours (high contrast, a dark
+// scheme: UseSystemColors), the whole skin stays off: its colours, fonts,
+// plain drawing and title-bar colours. When the scheme changes while the
+// window is open (WM_SYSCOLORCHANGE, WM_SETTINGCHANGE, WM_THEMECHANGED),
+// the skin comes off, giving the controls back their own fonts and the
+// title bar the system's colours, or goes back on, and the window repaints.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +44,20 @@
 namespace inboxhop {
 
 inline constexpr wchar_t kSkinAppliedProp[] = L"Inboxhop.Skin";
+
+// The title bar's attributes that the skin sets (Windows 11 understands
+// them, earlier systems ignore them), and the value that gives one back to
+// the system.
+inline constexpr DWORD kDwmCaptionColor = 35;
+inline constexpr DWORD kDwmTextColor = 36;
+inline constexpr COLORREF kDwmColorDefault = 0xFFFFFFFF;
+
+// How the component sets a title-bar attribute: dwmapi's
+// DwmSetWindowAttribute, null where the system lacks it. Tests put a
+// recorder in its place, as Wine accepts the call and shows nothing.
+// Returns the setter before.
+using WindowAttributeSetter = HRESULT(WINAPI*)(HWND window, DWORD attribute, LPCVOID value, DWORD size);
+WindowAttributeSetter ReplaceWindowAttributeSetter(WindowAttributeSetter setter);
 
 class SkinFramework {
 public:

@@ -16,17 +16,25 @@ namespace inboxhop {
 
 namespace {
 
-// Title bar colours, understood by Windows 11 and ignored before it.
-constexpr DWORD kDwmCaptionColor = 35;
-constexpr DWORD kDwmTextColor = 36;
+// A control the skin gives a font or draws without its visual style, and
+// what it had before, so that the skin can be taken off and put back.
+struct StyledControl {
+    HWND control;
+    HFONT own;    // the control's font before the skin's
+    HFONT font;   // the skin's font for it; null: the skin gives it none
+    bool plain;   // drawn without the system's visual style while the skin shows
+};
 
 // What the component keeps for one skinned window, for the window's life.
 struct SkinnedWindow {
     WNDPROC previous = nullptr;  // the window's own message handling
     Skin skin;
     bool controls = false;
+    bool caption = false;  // the title bar takes the skin's colours while it shows
+    bool shown = false;    // the skin's fonts, visual styles and title-bar colours are in force
     BrushCache brushes;
-    std::vector<ScopedFont> fonts;  // fonts handed to controls, freed with the window
+    std::vector<ScopedFont> fonts;  // fonts made for controls, freed with the window
+    std::vector<StyledControl> styled;
 
     // Brushes are made when the skin is applied, so that painting never
     // allocates.
@@ -46,27 +54,50 @@ FARPROC SystemFunction(const wchar_t* library, const char* name) {
 }
 
 // Turns the system's visual style off for a control, so that it draws its
-// text and background in the colours the skin gives it.
-void DrawWithoutVisualStyle(HWND control) {
+// text and background in the colours the skin gives it; or back on.
+void SetVisualStyle(HWND control, bool on) {
     using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
     static auto setWindowTheme =
         reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(SystemFunction(L"uxtheme.dll", "SetWindowTheme")));
-    if (setWindowTheme) setWindowTheme(control, L"", L"");
+    if (!setWindowTheme) return;
+    // Empty names: no visual style; none: the system's own again.
+    if (on) {
+        setWindowTheme(control, nullptr, nullptr);
+    } else {
+        setWindowTheme(control, L"", L"");
+    }
 }
 
-void ColorTitleBar(HWND window, const SkinStyle& caption) {
-    using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    static auto setAttribute = reinterpret_cast<SetAttributeFn>(
+WindowAttributeSetter& AttributeSetter() {
+    static WindowAttributeSetter setter = reinterpret_cast<WindowAttributeSetter>(
         reinterpret_cast<void*>(SystemFunction(L"dwmapi.dll", "DwmSetWindowAttribute")));
+    return setter;
+}
+
+// The title bar in the skin's colours, or back in the system's.
+void ColorTitleBar(HWND window, const SkinStyle& caption, bool skinned) {
+    WindowAttributeSetter setAttribute = AttributeSetter();
     if (!setAttribute) return;
-    if (caption.back) {
-        COLORREF color = ToColorRef(*caption.back);
-        setAttribute(window, kDwmCaptionColor, &color, sizeof(color));
+    auto set = [&](DWORD attribute, const std::optional<SkinColor>& color) {
+        if (!color) return;  // the skin left it to the system
+        COLORREF value = skinned ? ToColorRef(*color) : kDwmColorDefault;
+        setAttribute(window, attribute, &value, sizeof(value));
+    };
+    set(kDwmCaptionColor, caption.back);
+    set(kDwmTextColor, caption.text);
+}
+
+// Puts the skin's fonts, plain drawing and title-bar colours on the window,
+// or takes them off, giving back what the controls had. Its colours need no
+// such step: they are chosen at each paint.
+void ShowSkin(HWND window, SkinnedWindow& state, bool show) {
+    state.shown = show;
+    for (const StyledControl& c : state.styled) {
+        if (c.font) SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(show ? c.font : c.own), TRUE);
+        if (c.plain) SetVisualStyle(c.control, !show);
     }
-    if (caption.text) {
-        COLORREF color = ToColorRef(*caption.text);
-        setAttribute(window, kDwmTextColor, &color, sizeof(color));
-    }
+    if (state.caption) ColorTitleBar(window, state.skin.Own(SkinPart::Caption), show);
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 // Which part of the skin styles a control, told from its window class and
@@ -155,6 +186,16 @@ LRESULT HandleSkinnedMessage(HWND window, SkinnedWindow* state, UINT message, WP
         }
         return answer;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED: {
+        // The scheme may have changed: the window follows it first, then the
+        // skin goes on or comes off as a whole.
+        LRESULT answer = CallWindowProcW(previous, window, message, wParam, lParam);
+        bool show = !UseSystemColors();
+        if (show != state->shown) ShowSkin(window, *state, show);
+        return answer;
+    }
     case WM_NCDESTROY:
         // The window is going: give it back its own handling and let go.
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
@@ -184,27 +225,31 @@ struct ControlPass {
     int dpi;
 };
 
+// Makes the skin's font for a control and notes what the skin changes on
+// it; ShowSkin puts that on.
 void SkinOneControl(HWND control, ControlPass* pass) {
     std::optional<SkinPart> part = PartOf(control);
     if (!part) return;
     SkinStyle style = pass->state->skin.StyleOf(*part);
+    StyledControl styled{control, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), nullptr, false};
     if (pass->fonts && style.font) {
         const SkinFont& f = *style.font;
         ScopedFont font = CreateUiFont(f.face, static_cast<int>(std::lround(f.points * 100)), f.bold, f.italic,
                                        DEFAULT_CHARSET, pass->dpi);
         if (font) {
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
             pass->state->fonts.push_back(std::move(font));
+            styled.font = pass->state->fonts.back().get();
         }
     }
     if (*part == SkinPart::Button) {
-        // The push button keeps its colours itself.
+        // The push button keeps its colours itself, and draws in the
+        // system's when the scheme asks for them.
         if (style.back) SetButtonBackColor(control, ToColorRef(*style.back));
         if (style.text) SetButtonTextColor(control, ToColorRef(*style.text));
     } else if ((*part == SkinPart::Frame || *part == SkinPart::Option) && (style.back || style.text)) {
-        DrawWithoutVisualStyle(control);
+        styled.plain = true;
     }
-    InvalidateRect(control, nullptr, TRUE);
+    if (styled.font || styled.plain) pass->state->styled.push_back(styled);
 }
 
 BOOL CALLBACK SkinControl(HWND control, LPARAM param) {
@@ -262,9 +307,11 @@ void SkinFramework::ApplyWindow(HWND window) {
 
     SkinnedWindow* state = StateOf(window);
     if (state) {
-        // Skinned before: the new skin takes the old one's place. The old
-        // fonts stay with the window, as controls may still use them; the
-        // old brushes go with `fresh`.
+        // Skinned before: the old skin comes off, and the new one takes its
+        // place. The old fonts stay with the window, as controls may still
+        // use them; the old brushes go with `fresh`.
+        if (state->shown) ShowSkin(window, *state, false);
+        state->styled.clear();
         std::swap(state->skin, fresh->skin);
         std::swap(state->controls, fresh->controls);
         std::swap(state->brushes, fresh->brushes);
@@ -286,8 +333,19 @@ void SkinFramework::ApplyWindow(HWND window) {
         ControlPass pass{state, applyFonts_, ScreenDpi()};
         EnumChildWindows(window, SkinControl, reinterpret_cast<LPARAM>(&pass));
     }
-    if (applyCaption_) ColorTitleBar(window, state->skin.Own(SkinPart::Caption));
-    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    state->caption = applyCaption_;
+    // In the system's colours (high contrast, a dark scheme) the whole skin
+    // stays off until the scheme changes: its fonts would clip the fixed-size
+    // captions, and its title-bar colour would paint over the scheme's.
+    if (!UseSystemColors()) {
+        ShowSkin(window, *state, true);
+    } else {
+        RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+WindowAttributeSetter ReplaceWindowAttributeSetter(WindowAttributeSetter setter) {
+    return std::exchange(AttributeSetter(), setter);
 }
 
 }  // namespace inboxhop

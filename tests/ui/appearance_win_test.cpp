@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -13,6 +14,7 @@
 
 #include "app/error_trap.h"
 #include "base/scoped.h"
+#include "colour_scheme.h"
 #include "failure_text.h"
 #include "program_run.h"
 #include "ui/appearance.h"
@@ -183,6 +185,72 @@ TEST_F(SkinComponent, PaintsAndAnswersForTheControlsAsItsSwitchesSay) {
     EXPECT_EQ(ErasedColor(kInsideFrame), RGB(0xC0, 0xFF, 0xEE));
     EXPECT_EQ(SendMessageW(window_, kCountedMessage, 0, 0), 42);
     EXPECT_EQ(countedMessages, 1);
+}
+
+// The title-bar attributes the skin component sets while a RecordedTitleBar lives, recorded in place of the system's
+// setter: Wine accepts them and shows nothing.
+std::vector<std::pair<DWORD, COLORREF>> titleBarCalls;
+HRESULT WINAPI RecordTitleBar(HWND, DWORD attribute, LPCVOID value, DWORD) {
+    titleBarCalls.push_back({attribute, *static_cast<const COLORREF*>(value)});
+    return S_OK;
+}
+struct RecordedTitleBar {
+    RecordedTitleBar() { titleBarCalls.clear(); }
+    ~RecordedTitleBar() { ReplaceWindowAttributeSetter(previous); }
+    WindowAttributeSetter previous = ReplaceWindowAttributeSetter(&RecordTitleBar);
+};
+
+// A font wider than the controls were laid out for, and title-bar colours; applied with every switch on.
+void ApplyWideSkin(SkinFramework& skin, HWND window) {
+    skin.LoadSkin(WriteSkin("[Wide]\nwindow.back = #102030\nframe.font = Courier New, 14, bold\n"
+                            "caption.back = #203040\ncaption.text = #F0E0D0\n"),
+                  L"");
+    skin.SetOptions(SkinFramework::kSkinControls);
+    skin.SetApplyFonts(true);
+    skin.SetApplyCaption(true);
+    skin.ApplyWindow(window);
+}
+const decltype(titleBarCalls) kWideTitleBar = {{kDwmCaptionColor, RGB(0x20, 0x30, 0x40)},
+                                               {kDwmTextColor, RGB(0xF0, 0xE0, 0xD0)}},
+                              kSystemTitleBar = {{kDwmCaptionColor, kDwmColorDefault},
+                                                 {kDwmTextColor, kDwmColorDefault}};
+
+TEST_F(SkinComponent, AWideSkinUnderADarkSchemeIsLeftOutWhole) {
+    // Wine cannot switch high contrast on; a dark scheme asks for the system's colours the same way.
+    ColourScheme dark(RGB(0, 0, 0), RGB(255, 255, 255));
+    RecordedTitleBar titleBar;
+    SkinFramework skin;
+    ApplyWideSkin(skin, window_);
+    EXPECT_NE(GetPropW(window_, kSkinAppliedProp), nullptr);
+    EXPECT_EQ(FaceOf(frame_), L"");
+    EXPECT_NE(ErasedColor(), RGB(0x10, 0x20, 0x30));
+    EXPECT_TRUE(titleBarCalls.empty());
+}
+
+TEST_F(SkinComponent, FollowsASchemeChangeWhileTheWindowIsOpenBothWays) {
+    RecordedTitleBar titleBar;
+    SkinFramework skin;
+    ApplyWideSkin(skin, window_);
+    EXPECT_EQ(titleBarCalls, kWideTitleBar);
+    // The scheme is set in this process and the window told of it, as Windows tells every window.
+    const struct {
+        bool dark;
+        UINT message;
+    } changes[] = {{true, WM_SYSCOLORCHANGE}, {false, WM_SETTINGCHANGE}, {true, WM_THEMECHANGED},
+                   {false, WM_SYSCOLORCHANGE}};
+    std::optional<ColourScheme> scheme;
+    for (const auto& change : changes) {
+        SCOPED_TRACE(testing::Message() << "dark " << change.dark << ", message " << change.message);
+        titleBarCalls.clear();
+        scheme.reset();
+        if (change.dark) scheme.emplace(RGB(0, 0, 0), RGB(255, 255, 255));
+        SendMessageW(window_, change.message, 0, 0);
+        EXPECT_EQ(FaceOf(frame_), change.dark ? L"" : L"Courier New");
+        EXPECT_EQ(ErasedColor() == RGB(0x10, 0x20, 0x30), !change.dark);
+        // Told again of the same scheme, the window sets nothing more.
+        SendMessageW(window_, WM_SETTINGCHANGE, 0, 0);
+        EXPECT_EQ(titleBarCalls, change.dark ? kSystemTitleBar : kWideTitleBar);
+    }
 }
 
 TEST_F(SkinComponent, AFailedLoadLeavesTheSkinInForceAndApplyNeedsOne) {

@@ -20,6 +20,7 @@
 #include "app_checks.h"
 #include "base/scoped.h"
 #include "base/system_error.h"
+#include "colour_scheme.h"
 #include "ui/contrast.h"
 #include "ui/inboxhop_window.h"
 #include "ui/skin_framework.h"
@@ -282,25 +283,13 @@ TEST_F(MainWindow, KeyboardAndScreenReaderUsersAlwaysKnowWhereTheFocusIs) {
     focusHolder->get_accValue(self, &value);
     EXPECT_EQ(value ? std::wstring(value) : L"", L"");
     SysFreeString(value);
+    // It answers that it is out of sight, so that screen readers and magnifiers pass it by.
+    VARIANT state = {};
+    ASSERT_EQ(focusHolder->get_accState(self, &state), S_OK);
+    constexpr LONG kOutOfSight = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    EXPECT_EQ(state.lVal & (kOutOfSight | STATE_SYSTEM_READONLY), kOutOfSight | STATE_SYSTEM_READONLY) << state.lVal;
     CoUninitialize();
 }
-
-// A colour scheme for the whole session while it lives: backgrounds in one colour, text in another. The colours
-// before are restored after, for the tests that follow in the same session.
-class ColourScheme {
-public:
-    ColourScheme(COLORREF back, COLORREF text) { Set(back, text); }
-    ~ColourScheme() { SetSysColors(4, kElements, saved_); }
-    void Set(COLORREF back, COLORREF text) {
-        const COLORREF colours[] = {back, back, text, text};
-        ASSERT_TRUE(SetSysColors(4, kElements, colours));
-    }
-
-private:
-    static constexpr int kElements[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
-    const COLORREF saved_[4] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT),
-                                GetSysColor(COLOR_BTNTEXT)};
-};
 
 // Each caption of the window lies on `back`, and its text reads on it at 4.5:1 or more.
 void MainWindow::ExpectReadableCaptions(COLORREF back) {
@@ -336,9 +325,13 @@ TEST_F(MainWindow, EveryCaptionReadsWellInADarkSchemeAndAfterTheSchemeChanges) {
     ASSERT_TRUE(here.Create());
     window_ = here.hwnd();
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    for (COLORREF back : {RGB(0, 0, 0), RGB(0, 0, 0x80)}) {
+    const struct {
+        COLORREF back;
+        UINT message;
+    } changes[] = {{RGB(0, 0, 0), WM_SYSCOLORCHANGE}, {RGB(0, 0, 0x80), WM_THEMECHANGED}};
+    for (const auto& [back, message] : changes) {
         scheme.Set(back, RGB(255, 255, 0));
-        SendMessageW(window_, WM_SYSCOLORCHANGE, 0, 0);
+        SendMessageW(window_, message, 0, 0);
         for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
         ExpectReadableCaptions(back);
     }
