@@ -24,6 +24,24 @@ TEST(MailHandlerCommands, TellACommandOfInboxhopsOwnFromAnothers) {
     }
 }
 
+// The program a command starts, which the record's rules and the removal look at.
+TEST(MailHandlerCommands, TakeTheProgramQuotedOrUpToAnExeThatEndsAWord) {
+    const struct {
+        const wchar_t* command;
+        const wchar_t* program;
+    } rows[] = {
+        {L" \t\"C:\\Mail Tools\\m.cmd\" %1", L"C:\\Mail Tools\\m.cmd"},
+        {L"\"C:\\unclosed %1", L"C:\\unclosed %1"},
+        {L"C:\\Mail Tools\\M.EXE\t/x %1", L"C:\\Mail Tools\\M.EXE"},
+        {L"C:\\Mail.exe.bak Tools\\m.exe", L"C:\\Mail.exe.bak Tools\\m.exe"},
+        {L"C:\\Mail\\m.cmd\t%1", L"C:\\Mail\\m.cmd"},
+        {L"  ", L""},
+    };
+    for (const auto& row : rows) EXPECT_EQ(CommandProgram(row.command), row.program) << testing::PrintToString(row.command);
+    EXPECT_EQ(FullKeyName(kCurrentUserRoot, L"SOFTWARE\\Classes\\"), L"HKEY_CURRENT_USER\\SOFTWARE\\Classes");
+    EXPECT_EQ(FullKeyName(kLocalMachineRoot, L""), L"HKEY_LOCAL_MACHINE");
+}
+
 TEST(RegistrationOutcome, ListsEachRefusedKeyOnceWithItsFirstReason) {
     RegistrationOutcome outcome;
     EXPECT_TRUE(outcome.complete());
