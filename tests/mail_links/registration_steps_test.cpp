@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace inboxhop {
 namespace {
 
@@ -26,10 +28,7 @@ TEST(MailHandlerCommands, TellACommandOfInboxhopsOwnFromAnothers) {
 
 // The program a command starts, which the record's rules and the removal look at.
 TEST(MailHandlerCommands, TakeTheProgramQuotedOrUpToAnExeThatEndsAWord) {
-    const struct {
-        const wchar_t* command;
-        const wchar_t* program;
-    } rows[] = {
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
         {L" \t\"C:\\Mail Tools\\m.cmd\" %1", L"C:\\Mail Tools\\m.cmd"},
         {L"\"C:\\unclosed %1", L"C:\\unclosed %1"},
         {L"C:\\Mail Tools\\M.EXE\t/x %1", L"C:\\Mail Tools\\M.EXE"},
@@ -37,7 +36,7 @@ TEST(MailHandlerCommands, TakeTheProgramQuotedOrUpToAnExeThatEndsAWord) {
         {L"C:\\Mail\\m.cmd\t%1", L"C:\\Mail\\m.cmd"},
         {L"  ", L""},
     };
-    for (const auto& row : rows) EXPECT_EQ(CommandProgram(row.command), row.program) << testing::PrintToString(row.command);
+    for (auto [command, program] : rows) EXPECT_EQ(CommandProgram(command), program) << testing::PrintToString(command);
     EXPECT_EQ(FullKeyName(kCurrentUserRoot, L"SOFTWARE\\Classes\\"), L"HKEY_CURRENT_USER\\SOFTWARE\\Classes");
     EXPECT_EQ(FullKeyName(kLocalMachineRoot, L""), L"HKEY_LOCAL_MACHINE");
 }
