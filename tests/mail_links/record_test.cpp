@@ -110,24 +110,26 @@ TEST(MailLinkRecord, ShellProgramPathExpandsAsThe64BitShell) {
     // 32-bit Windows: ProgramW6432 is empty or unset, and ProgramFiles is the one program folder.
     const Variables x86 = {{L"ProgramFiles", L"C:\\Program Files"}, {L"ProgramW6432", L""}};
     const struct {
-        MailtoCommand command;
+        const wchar_t* command;
+        std::uint32_t type;
         const Variables& variables;
-        std::optional<std::wstring> path;
+        const wchar_t* path;  // empty: undecided
     } rows[] = {
-        {{L"\"%ProgramFiles%\\A\\a.exe\" %1", 2}, kVariables, L"C:\\Program Files\\A\\a.exe"},
-        {{L"%PROGRAMFILES%\\A\\a.exe", 2}, kVariables, L"C:\\Program Files\\A\\a.exe"},
-        {{L"%ProgramFiles(x86)%\\A\\a.exe", 2}, kVariables, L"C:\\Program Files (x86)\\A\\a.exe"},
-        {{L"%CommonProgramFiles%\\a.exe", 2}, kVariables, L"C:\\Common\\a.exe"},
-        {{L"%ProgramFiles%\\A\\a.exe", 2}, x86, L"C:\\Program Files\\A\\a.exe"},
-        {{L"%ProgramFiles%\\A\\a.exe", 1}, kVariables, std::nullopt},
-        {{L"C:\\Program Files\\A b\\a.exe /x %1", 1}, kVariables, L"C:\\Program Files\\A b\\a.exe"},
-        {{L"\\\\server\\share\\a.exe %1", 1}, kVariables, L"\\\\server\\share\\a.exe"},
-        {{L"C:a.exe", 1}, kVariables, std::nullopt},  // relative to the drive's current folder
-        {{L"\\a.exe", 1}, kVariables, std::nullopt},   // relative to the current drive
-        {{L"C:\\a%%b.exe", 2}, kVariables, std::nullopt},
+        {L"\"%ProgramFiles%\\A\\a.exe\" %1", 2, kVariables, L"C:\\Program Files\\A\\a.exe"},
+        {L"%PROGRAMFILES%\\A\\a.exe", 2, kVariables, L"C:\\Program Files\\A\\a.exe"},
+        {L"%ProgramFiles(x86)%\\A\\a.exe", 2, kVariables, L"C:\\Program Files (x86)\\A\\a.exe"},
+        {L"%CommonProgramFiles%\\a.exe", 2, kVariables, L"C:\\Common\\a.exe"},
+        {L"%ProgramFiles%\\A\\a.exe", 2, x86, L"C:\\Program Files\\A\\a.exe"},
+        {L"%ProgramFiles%\\A\\a.exe", 1, kVariables, L""},
+        {L"C:\\Program Files\\A b\\a.exe /x %1", 1, kVariables, L"C:\\Program Files\\A b\\a.exe"},
+        {L"\\\\server\\share\\a.exe %1", 1, kVariables, L"\\\\server\\share\\a.exe"},
+        {L"C:a.exe", 1, kVariables, L""},  // relative to the drive's current folder
+        {L"\\a.exe", 1, kVariables, L""},   // relative to the current drive
+        {L"C:\\a%%b.exe", 2, kVariables, L""},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(ShellProgramPath(row.command, Lookup(row.variables)), row.path) << testing::PrintToString(row.command.text);
+        EXPECT_EQ(ShellProgramPath({row.command, row.type}, Lookup(row.variables)).value_or(L""), row.path)
+            << testing::PrintToString(row.command);
     }
     EXPECT_TRUE(IsMachineWideVariable(L"SYSTEMROOT"));
     EXPECT_FALSE(IsMachineWideVariable(L"LOCALAPPDATA"));
