@@ -81,5 +81,29 @@ TEST(Trap, AReporterThatFailsDoesNotStopTheProcedure) {
     EXPECT_EQ(ran, 1);
 }
 
+// What the actions, the reporter and the step hook did, in order: an action its line negated, a report 0, the hook
+// its line.
+std::vector<int> g_events;
+
+// The profiler times the procedures through the step hook: it hears every step and test once it is done, reported
+// failures included, and nothing once it is taken away.
+TEST(Trap, TheStepHookHearsEveryStepAndTestOnceItIsDone) {
+    Trap::SetStepHook([](int line) { g_events.push_back(line); });
+    Trap trap(L"Form_Load", [](const std::wstring&) { g_events.push_back(0); });
+    trap.Step(100, [] { g_events.push_back(-100); });
+    trap.Step(104, [] {
+        g_events.push_back(-104);
+        throw Failure(L"x");
+    });
+    trap.Test(106, [] {
+        g_events.push_back(-106);
+        return false;
+    });
+    trap.Test(108, []() -> bool { throw Failure(L"y"); });
+    Trap::SetStepHook(nullptr);
+    trap.Step(110, [] {});
+    EXPECT_EQ(g_events, (std::vector<int>{-100, 100, -104, 0, 104, -106, 106, 0, 108}));
+}
+
 }  // namespace
 }  // namespace inboxhop

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace inboxhop {
 namespace {
 
@@ -24,6 +26,21 @@ TEST(MailHandlerCommands, TellACommandOfInboxhopsOwnFromAnothers) {
     }
 }
 
+// The program a command starts, which the record's rules and the removal look at.
+TEST(MailHandlerCommands, TakeTheProgramQuotedOrUpToAnExeThatEndsAWord) {
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+        {L" \t\"C:\\Mail Tools\\m.cmd\" %1", L"C:\\Mail Tools\\m.cmd"},
+        {L"\"C:\\unclosed %1", L"C:\\unclosed %1"},
+        {L"C:\\Mail Tools\\M.EXE\t/x %1", L"C:\\Mail Tools\\M.EXE"},
+        {L"C:\\Mail.exe.bak Tools\\m.exe", L"C:\\Mail.exe.bak Tools\\m.exe"},
+        {L"C:\\Mail\\m.cmd\t%1", L"C:\\Mail\\m.cmd"},
+        {L"  ", L""},
+    };
+    for (auto [command, program] : rows) EXPECT_EQ(CommandProgram(command), program) << testing::PrintToString(command);
+    EXPECT_EQ(FullKeyName(kCurrentUserRoot, L"SOFTWARE\\Classes\\"), L"HKEY_CURRENT_USER\\SOFTWARE\\Classes");
+    EXPECT_EQ(FullKeyName(kLocalMachineRoot, L""), L"HKEY_LOCAL_MACHINE");
+}
+
 TEST(RegistrationOutcome, ListsEachRefusedKeyOnceWithItsFirstReason) {
     RegistrationOutcome outcome;
     EXPECT_TRUE(outcome.complete());
@@ -40,6 +57,45 @@ TEST(RegistrationOutcome, ListsEachRefusedKeyOnceWithItsFirstReason) {
     EXPECT_EQ(outcome.refused()[1].reason, L"Access is denied.");
 }
 
+// The press falls back to the user when administrator rights would have done: some key was refused for want of them,
+// and any other key was the machine's missing mailto class, which the user's own registration brings.
+TEST(RegistrationOutcome, FallsBackToTheUserOnlyWhenRightsWouldHaveDone) {
+    struct Key {
+        bool missingClass, accessDenied;
+    };
+    const Key denied{false, true}, missing{true, false}, other{false, false};
+    const struct {
+        const char* what;
+        std::vector<Key> keys;
+        bool fallBack;
+    } rows[] = {
+        {"nothing refused", {}, false},
+        {"refused for want of rights", {denied, denied}, true},
+        {"no mailto class, then refused for want of rights", {missing, denied}, true},
+        {"refused for want of rights, then no mailto class", {denied, missing}, true},
+        {"only no mailto class", {missing}, false},
+        {"refused for want of rights and for another reason", {denied, other}, false},
+        {"another reason, then refused for want of rights", {other, denied}, false},
+    };
+    for (const auto& row : rows) {
+        RegistrationOutcome outcome;
+        for (size_t i = 0; i < row.keys.size(); ++i) {
+            outcome.Refused(kLocalMachineRoot, L"K" + std::to_wstring(i), L"x", row.keys[i].missingClass,
+                            row.keys[i].accessDenied);
+        }
+        EXPECT_EQ(outcome.RefusedForWantOfRights(), row.fallBack) << row.what;
+    }
+}
+
+// The machine's mailto class is only written into; the user's own is created whole, so its absence is no missing class.
+TEST(RegistrationSteps, OnlyTheMachinesMailtoCommandKeyIsOnlyWrittenInto) {
+    const std::wstring commandKey(kMailtoCommandKey);
+    EXPECT_TRUE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, commandKey));
+    EXPECT_TRUE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, commandKey + L"\\"));
+    EXPECT_FALSE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, L"software\\clients\\mail\\INBOXHOP"));
+    EXPECT_FALSE(IsOnlyWrittenInto(CurrentUserRegistrationSteps(), kCurrentUserRoot, commandKey));
+}
+
 TEST(RegistrationWarning, NamesEveryRefusedKeyWithItsReasonAndWhatToDo) {
     std::wstring text = RegistrationWarningText({
         {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail\\Inboxhop", L"Access is denied."},
@@ -51,6 +107,11 @@ TEST(RegistrationWarning, NamesEveryRefusedKeyWithItsReasonAndWhatToDo) {
               L"\r\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto\\shell\\open\\command\r\n    File not found."
               L"\r\n\r\nStart Inboxhop as administrator (right-click it and choose \"Run as administrator\") "
               L"and press the button again.");
+    // A missing class alone: no rights would help, so none are advised.
+    EXPECT_EQ(RegistrationWarningText({{L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto", L"File not found.", true}}),
+              L"Inboxhop could not be registered as the mail handler. These registry keys were refused:\r\n"
+              L"\r\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto\r\n    The key does not exist: this machine has no "
+              L"mailto class to register Inboxhop into.");
 }
 
 }  // namespace

@@ -13,6 +13,13 @@
 namespace inboxhop {
 namespace {
 
+// A file's text as UTF-16 little-endian, with its mark.
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes;
+}
+
 // The failure's description; nothing when the file was accepted.
 std::optional<std::wstring> ErrorOf(std::string_view bytes, std::wstring_view scheme = L"") {
     return testing_support::FailureText([&] { ParseSkin(bytes, scheme); });
@@ -76,13 +83,29 @@ TEST(ParseSkin, AcceptsTheUsualEncodingsAndLineEnds) {
     EXPECT_EQ(skin.Own(SkinPart::Window).back, blue);
     EXPECT_EQ(skin.Own(SkinPart::Frame).font->face, L"Caf\u00e9");
     // UTF-16 little-endian with its mark, as older editors save "Unicode".
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("[a]\r\nwindow.back = #0000FF\r\n")) utf16 += std::string{c, '\0'};
-    EXPECT_EQ(ParseSkin(utf16, L"").Own(SkinPart::Window).back, blue);
-    // A face name beyond the basic plane survives as one character.
-    Skin wide = ParseSkin("[a]\nframe.font = \xF0\x9F\x98\x80, 9\n", L"");
-    std::wstring face = wide.Own(SkinPart::Frame).font->face;
-    EXPECT_EQ(face.size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+    EXPECT_EQ(ParseSkin(Utf16File(u"[a]\r\nwindow.back = #0000FF\r\n"), L"").Own(SkinPart::Window).back, blue);
+    // A face name beyond the basic plane survives as one character, from UTF-8 and from a UTF-16 surrogate pair.
+    for (const std::string& file : {std::string("[a]\nframe.font = \xF0\x9F\x98\x80, 9\n"),
+                                    Utf16File(u"[a]\nframe.font = \U0001F600, 9\n")}) {
+        EXPECT_EQ(ParseSkin(file, L"").Own(SkinPart::Frame).font->face, L"\U0001F600");
+    }
+}
+
+TEST(ParseSkin, ReadsFontsAtTheLimits) {
+    const struct {
+        const char* value;
+        SkinFont font;
+    } rows[] = {
+        {"Arial, 1", {L"Arial", 1}},
+        {"Arial, 72", {L"Arial", 72}},
+        {"Arial, 11.25, ITALIC", {L"Arial", 11.25, false, true}},
+        {"  Arial Narrow , 9. ,bold  ", {L"Arial Narrow", 9, true}},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde, 9", {L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde", 9}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ParseSkin(std::string("[a]\nwindow.font = ") + row.value, L"").Own(SkinPart::Window).font, row.font)
+            << row.value;
+    }
 }
 
 TEST(ParseSkin, RefusesFilesThatAreNoSkinNamingTheLine) {
@@ -103,10 +126,18 @@ TEST(ParseSkin, RefusesFilesThatAreNoSkinNamingTheLine) {
         {"[a]\nwindow.back = #FFFFFF\nWindow.Back = #000000\n", L"line 3: \"window.back\" is set twice in this scheme"},
         {"[a]\nwindow.back = ; comment only\n", L"line 2: \"window.back\" has no value"},
         {"[a]\nwindow.back = #FFF\n", L"line 2: \"#FFF\" is not a colour written as #RRGGBB"},
+        {"[a]\nwindow.back = #FFFFFG\n", L"line 2: \"#FFFFFG\" is not a colour written as #RRGGBB"},
+        {"[a]\nwindow = #FFFFFF\n", L"line 2: \"window\" is not a skin setting"},
+        // Lines counted alike at CR LF, LF and CR.
+        {"[a]\r\n\r\nwindw.back = #FFFFFF\r\n", L"line 3: \"windw.back\" is not a skin setting"},
+        {"[a]\r\rwindw.back = #FFFFFF", L"line 3: \"windw.back\" is not a skin setting"},
+        {"[a]\n\rwindw.back = #FFFFFF", L"line 3: \"windw.back\" is not a skin setting"},
         {"[a]\nwindow.back = #FFFFFF;x\n", L"line 2: \"#FFFFFF;x\" is not a colour written as #RRGGBB"},
         {"[a]\nframe.font = Arial\n", L"line 2: a font is written as: name, size in points[, bold][, italic]"},
         {"[a]\nframe.font = ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef, 9\n", L"line 2: a font name has 1 to 31 characters"},
         {"[a]\nframe.font = Arial, 72.5\n", L"line 2: \"72.5\" is not a font size from 1 to 72 points"},
+        {"[a]\nframe.font = Arial, .5\n", L"line 2: \".5\" is not a font size from 1 to 72 points"},
+        {"[a]\nframe.font = Arial, ,bold\n", L"line 2: \"\" is not a font size from 1 to 72 points"},
         {"[a]\nframe.font = Arial, 1.2.3\n", L"line 2: \"1.2.3\" is not a font size from 1 to 72 points"},
         {"[a]\nframe.font = Arial, 99999999999999999999999\n",
          L"line 2: \"99999999999999999999999\" is not a font size from 1 to 72 points"},
@@ -117,10 +148,17 @@ TEST(ParseSkin, RefusesFilesThatAreNoSkinNamingTheLine) {
         {"[a]\n\0\n"sv, L"it is not a text file"},
         {"[a]\nframe.font = Caf\xE9, 9\n", L"it is not UTF-8 text"},
         {"[a]\n\xC0\xAF\n", L"it is not UTF-8 text"},          // overlong
+        {"[a]\n\xE0\x80\xAF\n", L"it is not UTF-8 text"},      // overlong in three bytes
+        {"[a]\n\xE0\x9F\xBF\n", L"it is not UTF-8 text"},      // overlong: U+07FF in three bytes
+        {"[a]\n\xF0\x8F\xBF\xBF\n", L"it is not UTF-8 text"},  // overlong: U+FFFF in four bytes
+        {"[a]\n\xF4\x90\x80\x80\n", L"it is not UTF-8 text"},  // beyond Unicode
+        {"[a]\n\xC3\xC3\n", L"it is not UTF-8 text"},          // no continuation
         {"[a]\n\xED\xA0\x80\n", L"it is not UTF-8 text"},      // a surrogate
         {"[a]\n\xE2\x82", L"it is not UTF-8 text"},            // cut short
         {"\xFF\xFE[\0a\0]"sv, L"it is not UTF-16 text"},        // odd length
         {"\xFF\xFE\x00\xD8[\0"sv, L"it is not UTF-16 text"},    // a lone surrogate
+        {"\xFF\xFE[\0\x00\xD8"sv, L"it is not UTF-16 text"},    // a first half at the end
+        {"\xFF\xFE\x00\xDC\x00\xDC"sv, L"it is not UTF-16 text"},  // two second halves
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file));
