@@ -128,6 +128,11 @@ Var AppsEntryMade
 ; The components list as wide as the page, its descriptions below it, so
 ; that each option shows whole.
 !define MUI_COMPONENTSPAGE_SMALLDESC
+; The Welcome and Finish pages and the header in the scheme's window colours,
+; so that a high-contrast scheme is followed there too (installer/PageColours.nsh
+; does the other texts).
+!define MUI_BGCOLOR SYSCLR:WINDOW
+!define MUI_TEXTCOLOR SYSCLR:WINDOWTEXT
 !insertmacro MUI_PAGE_WELCOME
 Page custom ModePage ModePageLeave
 !include PageColours.nsh

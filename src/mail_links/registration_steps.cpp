@@ -139,10 +139,8 @@ std::wstring FolderShellWouldChangeText(std::wstring_view folder) {
     std::wstring text(kProductTitle);
     text += L" cannot be set up for mail links from ";
     text += folder;
-    text += L": the folder's name holds a %, and Windows may read a command there as naming another folder, so "
-            L"mail links would not start. Move ";
-    text += kProductTitle;
-    text += L" to a folder without % in its name.";
+    text += L": Windows may read the % in its name as a variable, and mail links would not start. Move it to a "
+            L"folder without %.";
     return text;
 }
 

@@ -36,21 +36,6 @@ void Refuse(RegistrationOutcome& outcome, std::span<const HandlerStep> steps, st
     outcome.Refused(root, path, SystemMessage(status), missingClass, status == ERROR_ACCESS_DENIED);
 }
 
-// Runs `work` (which answers a registry status) as one step through `run`,
-// noting a refusal or a failure in the outcome.
-void RunStep(const StepRunner& run, const HandlerStep& step, std::span<const HandlerStep> steps,
-             RegistrationOutcome& outcome, const std::function<LONG()>& work) {
-    run(step, [&] {
-        try {
-            if (LONG status = work(); status != ERROR_SUCCESS) Refuse(outcome, steps, step.root, step.path, status);
-        } catch (...) {
-            // The step wrote nothing: its key is not registered either.
-            outcome.Refused(step.root, step.path, DescribeCurrentException());
-            throw;
-        }
-    });
-}
-
 }  // namespace
 
 AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::wstring_view programFolder,
@@ -72,23 +57,31 @@ AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::w
                                           SameKeyName(KeyPathWithoutTrailingBackslash(step.path), kMailtoCommandKey) &&
                                           !leftOut(step));
     }
-    // The record first: without it, a removal could not give back what the
-    // registration replaces. It runs as part of the first step.
-    const HandlerStep& first = steps.front();
+    // The record first (at index 0, under the first step's number): without
+    // it, a removal could not give back what the registration replaces; when
+    // it cannot be written, no step runs.
     const bool beforeSteps = installer && installer->beforeSteps;
-    if (writesCommand || beforeSteps) {
-        const HandlerStep record{first.line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};
-        RunStep(run, record, steps, result.outcome, [&] {
-            LONG status = writesCommand ? RecordReplacedMailtoCommand(journal, root) : ERROR_SUCCESS;
-            return status == ERROR_SUCCESS && beforeSteps ? installer->beforeSteps(journal) : status;
+    const HandlerStep record{steps.front().line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};
+    for (size_t i = writesCommand || beforeSteps ? 0 : 1; i <= steps.size(); ++i) {
+        if (i == 1 && !result.outcome.complete()) break;
+        const HandlerStep& step = i == 0 ? record : steps[i - 1];
+        if (i > 0 && leftOut(step)) continue;
+        run(step, [&] {
+            try {
+                LONG status = ERROR_SUCCESS;
+                if (i > 0) {
+                    status = ApplyStep(journal, step, programFolder);
+                } else {
+                    if (writesCommand) status = RecordReplacedMailtoCommand(journal, root);
+                    if (status == ERROR_SUCCESS && beforeSteps) status = installer->beforeSteps(journal);
+                }
+                if (status != ERROR_SUCCESS) Refuse(result.outcome, steps, step.root, step.path, status);
+            } catch (...) {
+                // The step wrote nothing: its key is not registered either.
+                result.outcome.Refused(step.root, step.path, DescribeCurrentException());
+                throw;
+            }
         });
-    }
-
-    if (result.outcome.complete()) {
-        for (const HandlerStep& step : steps) {
-            if (leftOut(step)) continue;
-            RunStep(run, step, steps, result.outcome, [&] { return ApplyStep(journal, step, programFolder); });
-        }
     }
     if (!result.outcome.complete()) result.putBack = journal.Undo();
     return result;

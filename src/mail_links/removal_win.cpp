@@ -208,24 +208,27 @@ void RemoveDefaultAppsKeys(Removal& removal, HKEY root, bool shellView) {
 }
 
 // What the registration added to the user's own mailto class goes with
-// Inboxhop's command: a class it made loses its name and mark and goes when
+// Inboxhop's command. The command's keys go when empty: in the merged view of
+// the classes an empty key of the user's would hide the machine's command. A
+// class the installer noted as made loses its name and mark and goes when
 // nothing else is left in it (another program may have put its own values
 // there since, and they stay); a class of the user's loses the values added
 // to it.
 void RemoveUserClassAdditions(Removal& removal, bool commandRemoved) {
+    const HKEY user = HKEY_CURRENT_USER;
+    if (commandRemoved) {
+        for (std::wstring_view key = kMailtoCommandKey; key.size() > kMailtoClassKey.size();
+             key = key.substr(0, key.find_last_of(L'\\'))) {
+            if (removal.DeleteEmptyKey(user, key, true) == ERROR_DIR_NOT_EMPTY) break;
+        }
+    }
     const std::optional<MailtoClassNotes> notes = ReadMailtoClassNotes();
     if (!notes) return;
-    const HKEY user = HKEY_CURRENT_USER;
     if (notes->classMade ? commandRemoved : notes->nameMade) removal.DeleteValue(user, kMailtoClassKey, L"", true);
     if (notes->classMade ? commandRemoved : notes->urlProtocolMade) {
         removal.DeleteValue(user, kMailtoClassKey, kUrlProtocolValue, true);
     }
-    if (!commandRemoved) return;
-    for (std::wstring_view key = kMailtoCommandKey; key.size() > kMailtoClassKey.size();
-         key = key.substr(0, key.find_last_of(L'\\'))) {
-        if (removal.DeleteEmptyKey(user, key, true) == ERROR_DIR_NOT_EMPTY) break;
-    }
-    if (notes->classMade) removal.DeleteEmptyKey(user, kMailtoClassKey, true);
+    if (notes->classMade && commandRemoved) removal.DeleteEmptyKey(user, kMailtoClassKey, true);
 }
 
 // The record and the notes beside it go, unless another copy of Inboxhop

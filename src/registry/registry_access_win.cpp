@@ -68,19 +68,9 @@ bool RegistryKeyExists(HKEY root, std::wstring_view path, bool shellView) {
 }
 
 bool RegistryValueEquals(HKEY root, std::wstring_view path, std::wstring_view valueName, const RegistryValue& value) {
-    const std::vector<std::uint8_t> expected = StoredBytes(value);
-    LayerKey key;
-    if (OpenForReading(root, path, View(), key) != ERROR_SUCCESS) return false;
-    std::wstring name(valueName);
-    // One byte more than expected tells a longer value from an equal one.
-    std::vector<std::uint8_t> stored(expected.size() + 1);
-    DWORD storedType = 0;
-    DWORD size = static_cast<DWORD>(stored.size());
-    if (g_api->queryValue(key.get(), name.c_str(), nullptr, &storedType, stored.data(), &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    stored.resize(size);
-    return storedType == RegistryType(value) && stored == expected;
+    StoredValue stored;
+    return ReadStoredValue(root, path, valueName, stored, true) == ERROR_SUCCESS &&
+           stored.type == RegistryType(value) && stored.data == StoredBytes(value);
 }
 
 LONG SetOpenKeyValue(HKEY key, std::wstring_view valueName, const RegistryValue& value) {
@@ -103,30 +93,14 @@ LONG WriteOwnViewValue(HKEY root, std::wstring_view path, std::wstring_view valu
 
 LONG ReadRegistryText(HKEY root, std::wstring_view path, std::wstring_view name, std::wstring& text, DWORD& type,
                       bool shellView) {
+    StoredValue value;
+    const LONG status = ReadStoredValue(root, path, name, value, shellView);
+    type = value.type;
     text.clear();
-    type = REG_NONE;
-    LayerKey key;
-    LONG status = OpenForReading(root, path, shellView ? View() : 0, key);
-    if (status != ERROR_SUCCESS) return status;
-    std::wstring valueName(name);
-    DWORD bytes = 0;
-    status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &type, nullptr, &bytes);
-    // The value can change between the size query and the read: try again
-    // with the new size while it grows.
-    while (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        text.resize(bytes / sizeof(wchar_t) + 1);
-        DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = g_api->queryValue(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
-                                   &got);
-        if (status == ERROR_MORE_DATA) {
-            bytes = got;
-            status = ERROR_SUCCESS;
-            continue;
-        }
-        text.resize(status == ERROR_SUCCESS ? got / sizeof(wchar_t) : 0);
-        break;
+    if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        text.assign(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
+        if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
     }
-    if (size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
     return status;
 }
 

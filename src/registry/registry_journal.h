@@ -2,7 +2,9 @@
 // journal first notes what was there (a value's type and bytes, or that it
 // was missing; the keys a create made; a key deleted while empty), so that
 // Undo puts the registry back exactly as it was, newest change first. The
-// changes themselves go through the registry layer (registry_access.h).
+// changes themselves go through the registry layer (registry_access.h). The
+// journal keeps the key paths and value names it is given, not copies: they
+// must outlive it (the registration's table's do).
 #pragma once
 
 #include <windows.h>
@@ -39,8 +41,8 @@ private:
     struct Change {
         enum Kind { MadeKey, ChangedValue, DeletedKey } kind;
         HKEY root;
-        std::wstring path;
-        std::wstring name;  // ChangedValue
+        std::wstring_view path;
+        std::wstring_view name;  // ChangedValue
         bool shellView;
         bool existed = false;  // ChangedValue: the value was there, as `before`
         StoredValue before;

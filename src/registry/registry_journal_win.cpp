@@ -3,7 +3,7 @@
 namespace inboxhop {
 
 LONG RegistryJournal::NoteValue(HKEY root, std::wstring_view path, std::wstring_view name, bool shellView) {
-    Change change{Change::ChangedValue, root, std::wstring(path), std::wstring(name), shellView};
+    Change change{Change::ChangedValue, root, path, name, shellView};
     const LONG status = ReadStoredValue(root, path, name, change.before, shellView);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return status;
     change.existed = status == ERROR_SUCCESS;
@@ -13,10 +13,10 @@ LONG RegistryJournal::NoteValue(HKEY root, std::wstring_view path, std::wstring_
 
 LONG RegistryJournal::CreateKey(HKEY root, std::wstring_view path, bool shellView) {
     // The keys this create makes: from `path` up to the first that is there.
-    std::vector<std::wstring> missing;
+    std::vector<std::wstring_view> missing;
     for (std::wstring_view key = KeyPathWithoutTrailingBackslash(path); !key.empty();) {
         if (RegistryKeyExists(root, key, shellView)) break;
-        missing.emplace_back(key);
+        missing.push_back(key);
         const size_t slash = key.find_last_of(L'\\');
         key = slash == std::wstring_view::npos ? std::wstring_view() : key.substr(0, slash);
     }
@@ -49,8 +49,7 @@ LONG RegistryJournal::DeleteValue(HKEY root, std::wstring_view path, std::wstrin
     const LONG read = ReadStoredValue(root, path, name, before, shellView);
     if (read == ERROR_FILE_NOT_FOUND) return ERROR_FILE_NOT_FOUND;
     if (read != ERROR_SUCCESS) return read;
-    changes_.push_back({Change::ChangedValue, root, std::wstring(path), std::wstring(name), shellView, true,
-                        std::move(before)});
+    changes_.push_back({Change::ChangedValue, root, path, name, shellView, true, std::move(before)});
     const LONG status = DeleteRegistryValue(root, path, name, shellView);
     if (status != ERROR_SUCCESS) changes_.pop_back();
     return status;
@@ -59,7 +58,7 @@ LONG RegistryJournal::DeleteValue(HKEY root, std::wstring_view path, std::wstrin
 LONG RegistryJournal::DeleteEmptyKey(HKEY root, std::wstring_view path, bool shellView) {
     const bool existed = RegistryKeyExists(root, path, shellView);
     const LONG status = DeleteEmptyRegistryKey(root, path, shellView);
-    if (status == ERROR_SUCCESS && existed) changes_.push_back({Change::DeletedKey, root, std::wstring(path), {}, shellView});
+    if (status == ERROR_SUCCESS && existed) changes_.push_back({Change::DeletedKey, root, path, {}, shellView});
     return status;
 }
 
