@@ -98,41 +98,51 @@ extern "C" __declspec(dllexport) UINT __stdcall RestoreUserMailLinks(MSIHANDLE i
     return RemoveForPackage(install, HKEY_CURRENT_USER);
 }
 
-extern "C" __declspec(dllexport) int __stdcall FullFolderPathFor(const wchar_t* folder, wchar_t* full, int size) {
+namespace {
+
+// One call of the EXE installer's: `work` answers 1 or 0 and the text for the
+// caller's buffer of `size` characters. No exception leaves the DLL: one
+// answers 0, with `failed` as the text.
+template <typename Work>
+int Answer(wchar_t* buffer, int size, const std::wstring& failed, Work work) {
     try {
-        CopyOut(FullFolderPath(folder ? folder : L""), full, size);
-        return 1;
+        std::wstring text;
+        const int result = work(text);
+        CopyOut(text, buffer, size);
+        return result;
     } catch (...) {
-        CopyOut(folder ? folder : L"", full, size);
+        CopyOut(failed, buffer, size);
         return 0;
     }
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int __stdcall FullFolderPathFor(const wchar_t* folder, wchar_t* full, int size) {
+    const std::wstring given = folder ? folder : L"";
+    return Answer(full, size, given, [&](std::wstring& text) {
+        text = FullFolderPath(given);
+        return 1;
+    });
 }
 
 extern "C" __declspec(dllexport) int __stdcall CheckInstallFolder(const wchar_t* folder, const wchar_t* otherModes,
                                                                  wchar_t* message, int size) {
-    try {
+    return Answer(message, size, L"The installation folder could not be checked.", [&](std::wstring& text) {
         const std::wstring chosen = folder ? folder : L"";
         if (ShellWouldChangeFolder(chosen)) {
-            CopyOut(FolderShellWouldChangeText(chosen), message, size);
-            return 0;
+            text = FolderShellWouldChangeText(chosen);
+        } else if (otherModes && *otherModes && SameFolder(chosen, otherModes)) {
+            text = chosen + L" holds the other installation of Inboxhop (for anyone, or just for you). Choose another "
+                            L"folder.";
         }
-        if (otherModes && *otherModes && SameFolder(chosen, otherModes)) {
-            CopyOut(chosen + L" holds the other installation of Inboxhop (for anyone, or just for you). Choose "
-                             L"another folder.",
-                    message, size);
-            return 0;
-        }
-        CopyOut(L"", message, size);
-        return 1;
-    } catch (...) {
-        CopyOut(L"The installation folder could not be checked.", message, size);
-        return 0;
-    }
+        return text.empty() ? 1 : 0;
+    });
 }
 
 extern "C" __declspec(dllexport) int __stdcall ApplyMailLinksIn(HKEY root, const wchar_t* folder, wchar_t* report,
                                                                int size) {
-    try {
+    return Answer(report, size, L"the mail links could not be registered", [&](std::wstring& text) {
         // Just for me, the notes on what the user's mailto class lacked go
         // with the record, so that the removal takes away exactly that.
         const bool user = root == HKEY_CURRENT_USER;
@@ -142,32 +152,25 @@ extern "C" __declspec(dllexport) int __stdcall ApplyMailLinksIn(HKEY root, const
                               FullFolderPath(folder ? folder : L""),
                               [](const HandlerStep&, const std::function<void()>& work) { work(); }, &additions);
         if (applied.outcome.complete()) {
-            CopyOut(L"registered for mail links", report, size);
+            text = L"registered for mail links";
             return 1;
         }
-        std::wstring text = L"the registry refused";
+        text = L"the registry refused";
         for (const RefusedKey& refused : applied.outcome.refused()) text += L" " + refused.key + L" (" + refused.reason + L")";
         text += applied.putBack ? L"; nothing was changed" : L"; not every change could be taken back";
-        CopyOut(text, report, size);
         return 0;
-    } catch (...) {
-        CopyOut(L"the mail links could not be registered", report, size);
-        return 0;
-    }
+    });
 }
 
 extern "C" __declspec(dllexport) int __stdcall RemoveMailLinksIn(HKEY root, const wchar_t* folder, wchar_t* report,
                                                                 int size) {
-    try {
+    return Answer(report, size, L"the mail links could not be given back", [&](std::wstring& text) {
         // For the machine, the uninstalling user's own registration goes too:
         // that user's class would otherwise win over the machine's.
-        const MailLinksRemoved done = root == HKEY_CURRENT_USER
-                                          ? RemoveMailLinks({HKEY_CURRENT_USER}, folder ? folder : L"")
-                                          : RemoveMailLinks({root, HKEY_CURRENT_USER}, folder ? folder : L"");
-        CopyOut(done.report, report, size);
+        const std::wstring installation = folder ? folder : L"";
+        const MailLinksRemoved done = root == HKEY_CURRENT_USER ? RemoveMailLinks({HKEY_CURRENT_USER}, installation)
+                                                                : RemoveMailLinks({root, HKEY_CURRENT_USER}, installation);
+        text = done.report;
         return done.done ? 1 : 0;
-    } catch (...) {
-        CopyOut(L"the mail links could not be given back", report, size);
-        return 0;
-    }
+    });
 }
