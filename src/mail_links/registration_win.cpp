@@ -62,26 +62,33 @@ AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::w
     // it cannot be written, no step runs.
     const bool beforeSteps = installer && installer->beforeSteps;
     const HandlerStep record{steps.front().line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};
-    for (size_t i = writesCommand || beforeSteps ? 0 : 1; i <= steps.size(); ++i) {
-        if (i == 1 && !result.outcome.complete()) break;
-        const HandlerStep& step = i == 0 ? record : steps[i - 1];
-        if (i > 0 && leftOut(step)) continue;
-        run(step, [&] {
-            try {
-                LONG status = ERROR_SUCCESS;
-                if (i > 0) {
-                    status = ApplyStep(journal, step, programFolder);
-                } else {
-                    if (writesCommand) status = RecordReplacedMailtoCommand(journal, root);
-                    if (status == ERROR_SUCCESS && beforeSteps) status = installer->beforeSteps(journal);
+    // A failure that leaves a step's runner (the installers' runs none of
+    // its own) takes the attempt back before it goes on.
+    try {
+        for (size_t i = writesCommand || beforeSteps ? 0 : 1; i <= steps.size(); ++i) {
+            if (i == 1 && !result.outcome.complete()) break;
+            const HandlerStep& step = i == 0 ? record : steps[i - 1];
+            if (i > 0 && leftOut(step)) continue;
+            run(step, [&] {
+                try {
+                    LONG status = ERROR_SUCCESS;
+                    if (i > 0) {
+                        status = ApplyStep(journal, step, programFolder);
+                    } else {
+                        if (writesCommand) status = RecordReplacedMailtoCommand(journal, root);
+                        if (status == ERROR_SUCCESS && beforeSteps) status = installer->beforeSteps(journal);
+                    }
+                    if (status != ERROR_SUCCESS) Refuse(result.outcome, steps, step.root, step.path, status);
+                } catch (...) {
+                    // The step wrote nothing: its key is not registered either.
+                    result.outcome.Refused(step.root, step.path, DescribeCurrentException());
+                    throw;
                 }
-                if (status != ERROR_SUCCESS) Refuse(result.outcome, steps, step.root, step.path, status);
-            } catch (...) {
-                // The step wrote nothing: its key is not registered either.
-                result.outcome.Refused(step.root, step.path, DescribeCurrentException());
-                throw;
-            }
-        });
+            });
+        }
+    } catch (...) {
+        journal.Undo();
+        throw;
     }
     if (!result.outcome.complete()) result.putBack = journal.Undo();
     return result;

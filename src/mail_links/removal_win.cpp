@@ -302,11 +302,16 @@ bool SameFolder(std::wstring_view a, std::wstring_view b) {
 MailLinksRemoved RemoveMailLinks(std::initializer_list<HKEY> roots, std::wstring_view folder) {
     Removal removal(ExecutablePath(FullFolderPath(std::wstring(folder))));
     MailLinksRemoved done;
-    for (HKEY root : roots) {
-        const std::wstring line = RemoveFromRoot(removal, root, done.report.empty());
-        if (removal.failed()) break;
-        if (!line.empty() && !done.report.empty()) done.report += L"; for this user: ";
-        done.report += line;
+    try {
+        for (HKEY root : roots) {
+            const std::wstring line = RemoveFromRoot(removal, root, done.report.empty());
+            if (removal.failed()) break;
+            if (!line.empty() && !done.report.empty()) done.report += L"; for this user: ";
+            done.report += line;
+        }
+    } catch (...) {
+        removal.journal().Undo();
+        throw;
     }
     if (removal.failed()) {
         done.done = false;
