@@ -61,7 +61,7 @@ AllowSkipFiles off
 !include Registration.nsh
 
 ; The mail-link registration, its record and its undo are the program's own,
-; in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which the
+; in RestoreMailLinks.dll (installer/mail_links_action_win.cpp), which the
 ; Windows Installer package uses too: unpacked into $PLUGINSDIR and called
 ; through the System plug-in, which unloads it after each call (?u) so that
 ; the plug-ins folder can be deleted. Each call answers 1 when it did its
@@ -199,7 +199,7 @@ FunctionEnd
 ; and waits: the copy removes everything, Uninstall.exe and the folder
 ; included. Then the command deletes the copy and ends with the copy's exit
 ; code: 0, 1, 2 (nothing removed: Inboxhop runs, or its mail links could not
-; be given back) or 740 (administrator rights needed), told apart with "if
+; be removed) or 740 (administrator rights needed), told apart with "if
 ; errorlevel", as deleting may reset the code. A copy that crashed ends with
 ; a negative code, which no "if errorlevel 1" catches: it ends the command
 ; with 2. Just for me, the uninstaller is told so, whatever became of the
@@ -523,8 +523,8 @@ FunctionEnd
 Section "Uninstall"
   ; The program first: while it runs, Windows keeps it, and nothing else is
   ; removed either, so that the installation stays whole. A copy is kept
-  ; until the mail links are given back, so that an installation whose mail
-  ; links cannot be given back stays whole too, for another try.
+  ; until the mail links are removed, so that an installation whose mail
+  ; links cannot be removed stays whole too, for another try.
   InitPluginsDir
   CopyFiles /SILENT "$INSTDIR\Inboxhop.exe" "$PLUGINSDIR\Inboxhop.exe"
   ${Do}

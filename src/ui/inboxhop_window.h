@@ -26,7 +26,7 @@ enum ControlId : int {
 
 // SetUpButton is the system's button, drawn by the window (owner-drawn) in
 // its own font and colours.
-inline constexpr DWORD kPushButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
+inline constexpr DWORD kSetUpButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
 
 // The main window's class, under the name it has always had: tools that
 // look for the window find it by this name.
@@ -42,7 +42,7 @@ enum PointerStyle : int { kPointerDefault = 0, kPointerBusy = 11, kPointerCustom
 // style is part of the window's visible state.
 inline constexpr wchar_t kPointerStyleProp[] = L"Inboxhop.PointerStyle";
 
-enum class ControlKind { TextBox, Frame, OptionButton, PushButton };
+enum class ControlKind { TextBox, Frame, ServiceButton, SetUpButton };
 
 struct Control {
     ControlKind kind;

@@ -35,8 +35,8 @@ constexpr Placement kLayout[] = {
 
 // No WS_CLIPCHILDREN: a group box draws only its line and caption, so the
 // window paints the background inside the frame, as dialogs do.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW;
 
 constexpr wchar_t kFrameCaption[] = L"Default Email Option";
 
@@ -45,7 +45,7 @@ constexpr wchar_t kFrameCaption[] = L"Default Email Option";
 // heard: where the user is and what to do first.
 constexpr wchar_t kFocusHolderAccessibleName[] =
     L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service";
-constexpr wchar_t kPushButtonDescription[] =
+constexpr wchar_t kSetUpButtonDescription[] =
     L"Makes the chosen web-mail service open the mail links on this computer.";
 
 ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
@@ -91,13 +91,13 @@ bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
         // A message-only window never reaches the screen, so it needs no
         // size; working one out asks the screen for its dpi, which costs a
         // mail-link start time. It gets its size if it is ever shown.
-        CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                         instance_, this);
         return hwnd_ != nullptr;
     }
 
     RECT place = PlaceOnScreen();
-    CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, place.left, place.top,
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, place.left, place.top,
                     place.right - place.left, place.bottom - place.top, nullptr, nullptr, instance_, this);
     if (hwnd_) BuildControls();
     return hwnd_ != nullptr;
@@ -106,7 +106,7 @@ bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
 RECT InboxhopWindow::PlaceOnScreen() {
     dpi_ = ScreenDpi();
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, kMainWindowExStyle);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -227,7 +227,7 @@ void InboxhopWindow::CreateControls() {
         HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
                                     r.right - r.left, r.bottom - r.top, hwnd_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-        HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
+        HFONT font = kind == ControlKind::SetUpButton ? buttonFont_.get() : font_.get();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         controls_.push_back({kind, hwnd, white, {}});
     };
@@ -245,11 +245,11 @@ void InboxhopWindow::CreateControls() {
     for (int i = 0; i < kServiceButtonCount; ++i) {
         // The group starts at the first; a checked button takes the group's tab stop.
         DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-        child(ControlKind::OptionButton, 0, L"BUTTON", kServices[i].caption, style, kServiceButtonId + i);
+        child(ControlKind::ServiceButton, 0, L"BUTTON", kServices[i].caption, style, kServiceButtonId + i);
     }
     // The system's button, drawn by the window in its own font and colours;
     // the system gives it the mouse, Space, focus and screen-reader support.
-    child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kSetUpButtonId);
+    child(ControlKind::SetUpButton, 0, L"BUTTON", L"Mailvane", kSetUpButtonStyle, kSetUpButtonId);
     if (const Control* button = FindControl(kSetUpButtonId)) SetButtonBackColor(button->hwnd, white);
     ClipOverlappingServiceButtons();
 
@@ -257,8 +257,8 @@ void InboxhopWindow::CreateControls() {
     // says what it does, the text box where the user is, while it answers
     // that it is out of sight.
     for (const Control& c : controls_) {
-        if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
-        if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);
+        if (c.kind == ControlKind::ServiceButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
+        if (c.kind == ControlKind::SetUpButton) AnnotateControl(c.hwnd, L"", kSetUpButtonDescription);
         if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kFocusHolderAccessibleName, L"", true);
     }
 }
@@ -444,7 +444,7 @@ void InboxhopWindow::SetBackColors(COLORREF color) {
     backColor_ = color;
     InvalidateRect(hwnd_, nullptr, TRUE);
     for (Control& control : controls_) {
-        if (control.kind == ControlKind::OptionButton || control.kind == ControlKind::Frame) {
+        if (control.kind == ControlKind::ServiceButton || control.kind == ControlKind::Frame) {
             SetControlBackColor(control, color);
         }
     }
@@ -452,7 +452,7 @@ void InboxhopWindow::SetBackColors(COLORREF color) {
 
 void InboxhopWindow::SetControlBackColor(Control& control, COLORREF color) {
     control.backColor = color;
-    if (control.kind == ControlKind::PushButton) SetButtonBackColor(control.hwnd, color);
+    if (control.kind == ControlKind::SetUpButton) SetButtonBackColor(control.hwnd, color);
     InvalidateRect(control.hwnd, nullptr, TRUE);
     if (control.kind == ControlKind::Frame) {
         // The window paints the frame's inside, and the controls over it
