@@ -21,6 +21,10 @@ struct IncludeFile {
 // installer/Inboxhop.wxs: a RegistryValue for every row of the machine-wide
 // registration in a key it creates (a Windows Installer component owns only
 // keys it makes); RegistrationNames.wxi: a <?define?> for every key and text.
+// And the product's facts (base/product.h, resources/version.h: name, maker,
+// file, Apps entry, upgrade code, version, the services' names), as
+// Product.nsh, Product.wxi and Product.cmake, for the installers, CMake and
+// the winget manifests.
 // Throws std::runtime_error for a text that an include cannot hold as it is.
 std::vector<IncludeFile> RegistrationIncludes();
 
