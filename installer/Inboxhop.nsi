@@ -7,7 +7,7 @@
 ;
 ; It installs for anyone using this computer or just for the user who runs
 ; it (InstallMode.nsh). "Use Inboxhop for mail links" writes exactly what a
-; press of the program's push button writes, under HKEY_LOCAL_MACHINE or
+; press of the program's set-up button writes, under HKEY_LOCAL_MACHINE or
 ; for the current user: the rows of the program's own table, written into
 ; Registration.nsh (installer/registration_includes.cpp).
 ; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/MAILLINKS=0|1]
@@ -448,7 +448,7 @@ Section "${PRODUCT}" SecProgram
 SectionEnd
 
 Section "Use ${PRODUCT} for mail links" SecMailLinks
-  ; What a press of the program's push button writes, value for value, as
+  ; What a press of the program's set-up button writes, value for value, as
   ; one transaction that puts back everything it wrote when any key is
   ; refused: the record of the mailto command it replaces, the shell's
   ; command for mail links and the mail client Inboxhop, and the Default-apps

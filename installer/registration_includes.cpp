@@ -198,7 +198,7 @@ std::vector<IncludeFile> RegistrationIncludes() {
     const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n  " + generated + "  " + notToEdit;
     files.push_back({"Registration.wxi",
                      xmlHead +
-                         "  The keys that a press of the program's push button makes machine-wide, with\n"
+                         "  The keys that a press of the program's set-up button makes machine-wide, with\n"
                          "  their values, for a component of installer/Inboxhop.wxs, which defines\n"
                          "  ProgramPath (the installed Inboxhop.exe) and RegistrationKeyPath (the row\n"
                          "  that is the component's key path: its key's name, and /value name for a\n"

@@ -1,7 +1,7 @@
 // The installers' includes, written from the registration's one table
 // (src/mail_links/registration_table.inc) by the code that the program runs
 // the table with: what the EXE installer and the MSI write is what a press of
-// the push button writes. The files are kept in installer/; a unit test
+// the set-up button writes. The files are kept in installer/; a unit test
 // regenerates them and fails on any difference. Pure text.
 #pragma once
 

@@ -234,7 +234,7 @@ void InboxhopWindow::CreateControls() {
     // Creation order is the tab order. The frame comes first, so that screen
     // readers meet its caption before the service buttons; it takes no focus,
     // and as a group of its own it keeps the arrow keys from moving the focus
-    // from the push button onto it.
+    // from the set-up button onto it.
     child(ControlKind::Frame, 0, L"BUTTON", kFrameCaption, BS_GROUPBOX | WS_GROUP, kServiceFrameId);
     // The text box out of sight holds the focus when the window opens, so
     // that no control shows a focus mark. It is no tab stop: once the user
@@ -253,7 +253,7 @@ void InboxhopWindow::CreateControls() {
     if (const Control* button = FindControl(kSetUpButtonId)) SetButtonBackColor(button->hwnd, white);
     ClipOverlappingServiceButtons();
 
-    // Screen readers: each service button names its group, the push button
+    // Screen readers: each service button names its group, the set-up button
     // says what it does, the text box where the user is, while it answers
     // that it is out of sight.
     for (const Control& c : controls_) {
@@ -369,7 +369,7 @@ void InboxhopWindow::SetPointerStyle(int style) {
 }
 
 bool InboxhopWindow::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
-    // The pointer moving over the push button sets the custom style. (Moves
+    // The pointer moving over the set-up button sets the custom style. (Moves
     // over the background and the frame, which lets the pointer through,
     // arrive as the window's own WM_MOUSEMOVE.)
     if (mouseMessage == WM_MOUSEMOVE && over && GetDlgCtrlID(over) == kSetUpButtonId && IsChild(hwnd_, over)) {
@@ -394,7 +394,7 @@ bool InboxhopWindow::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
 }
 
 LRESULT InboxhopWindow::OnDefaultId() {
-    // The dialog manager asks which button Enter presses: the push button
+    // The dialog manager asks which button Enter presses: the set-up button
     // while it has the focus, as a focused push button in a dialog is the
     // default one. Elsewhere Enter presses nothing.
     const Control* button = FindControl(kSetUpButtonId);
@@ -540,7 +540,7 @@ void InboxhopWindow::ApplySkin() {
     if (!MatchesNormalFile(path)) return;
 
     // The window, the frame and the service buttons take the button-face
-    // colour first (the text box and the push button keep theirs), following
+    // colour first (the text box and the set-up button keep theirs), following
     // the system's if it changes; the skin then paints over that as it says.
     SetBackColors(kButtonFaceColor);
 
