@@ -24,7 +24,7 @@
 #include "minimal_handoff.h"
 #include "app/command_line.h"
 #include "app/error_trap.h"
-#include "app/trapped_procedures.h"
+#include "app/program_actions.h"
 #include "base/scoped.h"
 #include "ui/inboxhop_window.h"
 
@@ -139,13 +139,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Trap::SetStepHook(MarkStep);
     const std::wstring commandText = CommandLineText(GetCommandLineW());
     InboxhopWindow mainWindow(instance);
-    TrappedProcedures procedures(mainWindow);
+    ProgramActions procedures(mainWindow);
     Step(window ? "create the window and its controls" : "create the window (message-only)",
          [&] {
              mainWindow.Create(window ? InboxhopWindow::Purpose::Show : InboxhopWindow::Purpose::HandOff,
                                &procedures);
          });
-    if (procedures.StartUp(commandText) == TrappedProcedures::AfterLoad::ShowWindow) {
+    if (procedures.StartUp(commandText) == ProgramActions::AfterStartUp::ShowWindow) {
         // The harness times the showing; the close's own step is no start-up step.
         Trap::SetStepHook(nullptr);
         mainWindow.Run(SW_SHOWNORMAL);

@@ -17,11 +17,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/HAND-M.CUR DESTINATION . COMPONENT
 install(FILES ${PROJECT_SOURCE_DIR}/installer/InboxhopAssociations.xml DESTINATION . COMPONENT installer
         EXCLUDE_FROM_ALL)
 
-set(CPACK_PACKAGE_NAME Inboxhop)
-set(CPACK_PACKAGE_VENDOR Kestrelon)
+set(CPACK_PACKAGE_NAME ${INBOXHOP_PRODUCT})
+set(CPACK_PACKAGE_VENDOR ${INBOXHOP_PUBLISHER})
 set(CPACK_PACKAGE_VERSION ${inboxhop_package_version})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Makes a web-mail service the handler of mail links")
-set(CPACK_PACKAGE_FILE_NAME Inboxhop-${inboxhop_package_version}-win32)
+set(CPACK_PACKAGE_FILE_NAME ${INBOXHOP_PRODUCT}-${inboxhop_package_version}-win32)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 # One package of what a plain `cmake --install` installs.
 set(CPACK_MONOLITHIC_INSTALL ON)
@@ -31,8 +31,8 @@ set(CPACK_EXTERNAL_ENABLE_STAGING OFF)
 # Read by installer/make-setup.cmake.
 set(CPACK_INBOXHOP_BUILD_DIR ${CMAKE_BINARY_DIR})
 set(CPACK_INBOXHOP_SOURCE_DIR ${PROJECT_SOURCE_DIR})
-set(CPACK_INBOXHOP_SETUP Inboxhop-${inboxhop_package_version}-setup.exe)
-set(CPACK_INBOXHOP_MSI Inboxhop-${inboxhop_package_version}.msi)
+set(CPACK_INBOXHOP_SETUP ${INBOXHOP_PRODUCT}-${inboxhop_package_version}-setup.exe)
+set(CPACK_INBOXHOP_MSI ${INBOXHOP_PRODUCT}-${inboxhop_package_version}.msi)
 
 # Releases: the same bytes from every build of a commit (one date, one time
 # zone: cmake/CPackRelease.cmake), and beside the packages SHA256SUMS and

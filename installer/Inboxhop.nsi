@@ -7,7 +7,7 @@
 ;
 ; It installs for anyone using this computer or just for the user who runs
 ; it (InstallMode.nsh). "Use Inboxhop for mail links" writes exactly what a
-; press of the program's push button writes, under HKEY_LOCAL_MACHINE or
+; press of the program's set-up button writes, under HKEY_LOCAL_MACHINE or
 ; for the current user: the rows of the program's own table, written into
 ; Registration.nsh (installer/registration_includes.cpp).
 ; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/MAILLINKS=0|1]
@@ -38,30 +38,23 @@ AllowSkipFiles off
 !include Integration.nsh
 !include MUI2.nsh
 
-; One version for the program and its installer: the header that the
-; program's resource script reads.
-!searchparse /file "${RESOURCES}/version.h" '#define INBOXHOP_VERSION_TEXT "' VERSION_TEXT '"'
-!searchparse /file "${RESOURCES}/version.h" '#define INBOXHOP_VERSION_BINARY ' \
-    VERSION_MAJOR ', ' VERSION_MINOR ', ' VERSION_PATCH ', ' VERSION_BUILD
-
-!define PRODUCT "Inboxhop"
-; The Windows Installer package's upgrade code, the same for all its
-; versions (makensis reads the WiX source from this script's folder).
-!searchparse /file "Inboxhop.wxs" 'UpgradeCode="' MSI_UPGRADE_CODE '"'
-!define PUBLISHER "Kestrelon"
-; In the mode's root: HKEY_LOCAL_MACHINE for anyone, HKEY_CURRENT_USER just
-; for me (SHCTX, which follows SetShellVarContext).
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Inboxhop"
+; The product's facts, the program's own (generated from src/base/product.h
+; and resources/version.h): PRODUCT, PUBLISHER, PROGRAM_FILE, the version
+; (VERSION_TEXT, VERSION_MAJOR, ...), the Windows Installer package's upgrade
+; code (MSI_UPGRADE_CODE), and UNINSTALL_KEY, the Apps entry, in the mode's
+; root: HKEY_LOCAL_MACHINE for anyone, HKEY_CURRENT_USER just for me (SHCTX,
+; which follows SetShellVarContext).
+!include Product.nsh
 ; The exit code of every failure of this script's own.
 !define FAILED 2
 
 ; The names of a press's registration, for the program installed here: its
 ; keys and its commands (ICON_PATH, ...).
-!define PROGRAM_PATH "$INSTDIR\Inboxhop.exe"
+!define PROGRAM_PATH "$INSTDIR\${PROGRAM_FILE}"
 !include Registration.nsh
 
 ; The mail-link registration, its record and its undo are the program's own,
-; in RestoreMailLinks.dll (installer/restore_mail_links_win.cpp), which the
+; in RestoreMailLinks.dll (installer/mail_links_action_win.cpp), which the
 ; Windows Installer package uses too: unpacked into $PLUGINSDIR and called
 ; through the System plug-in, which unloads it after each call (?u) so that
 ; the plug-ins folder can be deleted. Each call answers 1 when it did its
@@ -184,9 +177,9 @@ FunctionEnd
 ; program to the running shell (Explorer), which starts it unelevated.
 Function RunProgram
   ${If} $Elevated = 1
-    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Inboxhop.exe"'
+    Exec '"$WINDIR\explorer.exe" "${PROGRAM_PATH}"'
   ${Else}
-    ExecShell "" "$INSTDIR\Inboxhop.exe"
+    ExecShell "" "${PROGRAM_PATH}"
   ${EndIf}
 FunctionEnd
 
@@ -199,7 +192,7 @@ FunctionEnd
 ; and waits: the copy removes everything, Uninstall.exe and the folder
 ; included. Then the command deletes the copy and ends with the copy's exit
 ; code: 0, 1, 2 (nothing removed: Inboxhop runs, or its mail links could not
-; be given back) or 740 (administrator rights needed), told apart with "if
+; be removed) or 740 (administrator rights needed), told apart with "if
 ; errorlevel", as deleting may reset the code. A copy that crashed ends with
 ; a negative code, which no "if errorlevel 1" catches: it ends the command
 ; with 2. Just for me, the uninstaller is told so, whatever became of the
@@ -349,7 +342,7 @@ Function RemoveFilesWritten
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   ${EndIf}
   ${If} $FolderMade = 1
-    Delete "$INSTDIR\Inboxhop.exe"
+    Delete "${PROGRAM_PATH}"
     Delete "$INSTDIR\HAND-M.CUR"
     Delete "$INSTDIR\InboxhopAssociations.xml"
     Delete "$INSTDIR\Uninstall.exe"
@@ -415,7 +408,7 @@ Section "${PRODUCT}" SecProgram
 
   ; The files first: nothing is registered until they are in place.
   SetOutPath "$INSTDIR"
-  File "${STAGING}/Inboxhop.exe"
+  File "${STAGING}/${PROGRAM_FILE}"
   File "${STAGING}/HAND-M.CUR"
   File "${STAGING}/InboxhopAssociations.xml"
   ClearErrors
@@ -435,7 +428,7 @@ Section "${PRODUCT}" SecProgram
     StrCpy $AppsEntryMade 1
   ${EndIf}
   ClearErrors
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Inboxhop.exe" "" "$INSTDIR\Inboxhop.exe" 0
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "${PROGRAM_PATH}" "" "${PROGRAM_PATH}" 0
 
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_SHOWN}"
@@ -454,8 +447,8 @@ Section "${PRODUCT}" SecProgram
   ${EndIf}
 SectionEnd
 
-Section "Use Inboxhop for mail links" SecMailLinks
-  ; What a press of the program's push button writes, value for value, as
+Section "Use ${PRODUCT} for mail links" SecMailLinks
+  ; What a press of the program's set-up button writes, value for value, as
   ; one transaction that puts back everything it wrote when any key is
   ; refused: the record of the mailto command it replaces, the shell's
   ; command for mail links and the mail client Inboxhop, and the Default-apps
@@ -523,13 +516,13 @@ FunctionEnd
 Section "Uninstall"
   ; The program first: while it runs, Windows keeps it, and nothing else is
   ; removed either, so that the installation stays whole. A copy is kept
-  ; until the mail links are given back, so that an installation whose mail
-  ; links cannot be given back stays whole too, for another try.
+  ; until the mail links are removed, so that an installation whose mail
+  ; links cannot be removed stays whole too, for another try.
   InitPluginsDir
-  CopyFiles /SILENT "$INSTDIR\Inboxhop.exe" "$PLUGINSDIR\Inboxhop.exe"
+  CopyFiles /SILENT "${PROGRAM_PATH}" "$PLUGINSDIR\${PROGRAM_FILE}"
   ${Do}
-    Delete "$INSTDIR\Inboxhop.exe"
-    ${IfNot} ${FileExists} "$INSTDIR\Inboxhop.exe"
+    Delete "${PROGRAM_PATH}"
+    ${IfNot} ${FileExists} "${PROGRAM_PATH}"
       ${Break}
     ${EndIf}
     ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is running from $INSTDIR. Close it, then choose Retry. Cancel leaves ${PRODUCT} installed." /SD IDCANCEL IDCANCEL`
@@ -540,7 +533,7 @@ Section "Uninstall"
 
   Call un.RemoveMailLinks
   ${If} $0 <> 1
-    CopyFiles /SILENT "$PLUGINSDIR\Inboxhop.exe" "$INSTDIR"
+    CopyFiles /SILENT "$PLUGINSDIR\${PROGRAM_FILE}" "$INSTDIR"
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT}'s mail links could not be given back, so ${PRODUCT} stays installed: $1." /SD IDOK
     SetErrorLevel ${FAILED}
     Abort

@@ -70,8 +70,8 @@ endif()
 #   IncludeMaximum, and the Upgrade table's Attributes column is part of its
 #   key, so the row is replaced (513: migrate feature states, include the
 #   maximum version).
-file(STRINGS ${SOURCE_DIR}/installer/Inboxhop.wxs upgrade_line REGEX "UpgradeCode=\"")
-string(REGEX REPLACE ".*UpgradeCode=\"([0-9A-F-]+)\".*" "{\\1}" upgrade_code "${upgrade_line}")
+include(${SOURCE_DIR}/installer/Product.cmake)
+set(upgrade_code "{${INBOXHOP_MSI_UPGRADE_CODE}}")
 execute_process(
   COMMAND ${MSIBUILD} ${OUTPUT}
           -q "UPDATE `Component` SET `Condition` = 'MAILLINKS = \"1\"' WHERE `Component` = 'MailLinks'"

@@ -3,7 +3,9 @@
 # by installer/finish-packages.cmake, which gives the installers' SHA-256
 # (sha256_<file name>). InstallerUrl is the release download address
 # (INBOXHOP_RELEASE_URL) and the file's name.
-set(id Kestrelon.Inboxhop)
+# The product's facts: the program's own (installer/Product.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/Product.cmake)
+set(id ${INBOXHOP_PUBLISHER}.${INBOXHOP_PRODUCT})
 set(version ${CPACK_PACKAGE_VERSION})
 set(url ${CPACK_INBOXHOP_RELEASE_URL})
 string(REGEX REPLACE "/+$" "" url "${url}")
@@ -29,7 +31,7 @@ if(NOT status EQUAL 0 OR product_code STREQUAL "" OR upgrade_code STREQUAL "")
 endif()
 string(TIMESTAMP release_date "%Y-%m-%d" UTC)  # SOURCE_DATE_EPOCH's day
 
-set(header "# Created by the Inboxhop build (installer/make-winget.cmake).\n")
+set(header "# Created by the ${INBOXHOP_PRODUCT} build (installer/make-winget.cmake).\n")
 file(REMOVE_RECURSE ${winget})
 file(WRITE ${winget}/${id}.yaml "${header}\
 # yaml-language-server: $schema=https://aka.ms/winget-manifest.version.${schema}.schema.json
@@ -45,16 +47,16 @@ file(WRITE ${winget}/${id}.locale.en-US.yaml "${header}\
 PackageIdentifier: ${id}
 PackageVersion: ${version}
 PackageLocale: en-US
-Publisher: Kestrelon
-PackageName: Inboxhop
+Publisher: ${INBOXHOP_PUBLISHER}
+PackageName: ${INBOXHOP_PRODUCT}
 License: Proprietary
-Copyright: Kestrelon
+Copyright: ${INBOXHOP_PUBLISHER}
 ShortDescription: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Description: Inboxhop makes a web-mail service (Gmail, Yahoo! Mail, Windows Live Hotmail or AOL Mail) the handler for mailto links.
+Description: ${INBOXHOP_PRODUCT} makes a web-mail service (${INBOXHOP_SERVICE_NAMES}) the handler for mailto links.
 Tags:
 - mailto
 - email
-InstallationNotes: A silent install registers Inboxhop for mailto links. To install the program alone, give the EXE installer /MAILLINKS=0 (winget install --custom /MAILLINKS=0) or the MSI MAILLINKS=0.
+InstallationNotes: A silent install registers ${INBOXHOP_PRODUCT} for mailto links. To install the program alone, give the EXE installer /MAILLINKS=0 (winget install --custom /MAILLINKS=0) or the MSI MAILLINKS=0.
 ManifestType: defaultLocale
 ManifestVersion: ${schema}
 ")
@@ -71,10 +73,10 @@ set(setup_entry "\
   - InstallerReturnCode: 740
     ReturnResponse: cancelledByUser
   AppsAndFeaturesEntries:
-  - DisplayName: Inboxhop
-    Publisher: Kestrelon
+  - DisplayName: ${INBOXHOP_PRODUCT}
+    Publisher: ${INBOXHOP_PUBLISHER}
     DisplayVersion: '${version}'
-    ProductCode: Inboxhop
+    ProductCode: ${INBOXHOP_PRODUCT}
 ")
 file(WRITE ${winget}/${id}.installer.yaml "${header}\
 # yaml-language-server: $schema=https://aka.ms/winget-manifest.installer.${schema}.schema.json
@@ -106,8 +108,8 @@ ${setup_entry}\
   InstallerSha256: ${sha256_${CPACK_INBOXHOP_MSI}}
   ProductCode: '${product_code}'
   AppsAndFeaturesEntries:
-  - DisplayName: Inboxhop
-    Publisher: Kestrelon
+  - DisplayName: ${INBOXHOP_PRODUCT}
+    Publisher: ${INBOXHOP_PUBLISHER}
     DisplayVersion: '${version}'
     ProductCode: '${product_code}'
     UpgradeCode: '${upgrade_code}'

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "base/product.h"
+#include "base/services.h"
 #include "mail_links/registration_steps.h"
 
 namespace inboxhop {
@@ -110,6 +112,36 @@ bool MachineCreates(std::string_view key) {
 
 constexpr std::string_view kSource = "src/mail_links/registration_table.inc";
 
+// The product's facts (base/product.h, resources/version.h) for the
+// installers, CMake and the winget manifests: one line each, built by `line`
+// from a name and a text, in the include's own syntax.
+template <class Line>
+std::string ProductLines(Line line) {
+    constexpr int version[] = {INBOXHOP_VERSION_BINARY};
+    std::string services;
+    for (int i = 0; i < kServiceCount; ++i) {
+        std::wstring_view caption = kServices[i].caption;
+        caption.remove_prefix(caption.find_first_not_of(L' '));
+        services += (i == 0 ? "" : i + 1 == kServiceCount ? " or " : ", ") + Narrow(caption);
+    }
+    return line("Product", Checked(Narrow(kProductTitle))) + line("Publisher", Checked(Narrow(kCompanyName))) +
+           line("ProgramFile", Checked(Narrow(kProgramFile))) + line("UninstallKey", Checked(Narrow(kAppsEntryKey))) +
+           line("MsiUpgradeCode", Checked(Narrow(kUpgradeCode))) + line("VersionText", INBOXHOP_VERSION_TEXT) +
+           line("VersionMajor", std::to_string(version[0])) + line("VersionMinor", std::to_string(version[1])) +
+           line("VersionPatch", std::to_string(version[2])) + line("VersionBuild", std::to_string(version[3])) +
+           line("ServiceNames", Checked(services));
+}
+
+// A CMake string: backslashes and quotes escaped.
+std::string CmakeString(std::string_view text) {
+    std::string cmake = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"') cmake += '\\';
+        cmake += c;
+    }
+    return cmake + '"';
+}
+
 }  // namespace
 
 std::vector<IncludeFile> RegistrationIncludes() {
@@ -166,7 +198,7 @@ std::vector<IncludeFile> RegistrationIncludes() {
     const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n  " + generated + "  " + notToEdit;
     files.push_back({"Registration.wxi",
                      xmlHead +
-                         "  The keys that a press of the program's push button makes machine-wide, with\n"
+                         "  The keys that a press of the program's set-up button makes machine-wide, with\n"
                          "  their values, for a component of installer/Inboxhop.wxs, which defines\n"
                          "  ProgramPath (the installed Inboxhop.exe) and RegistrationKeyPath (the row\n"
                          "  that is the component's key path: its key's name, and /value name for a\n"
@@ -182,6 +214,32 @@ std::vector<IncludeFile> RegistrationIncludes() {
                          "  installer/Inboxhop.wxs.\n"
                          "-->\n<Include>\n" +
                          wixDefines + "</Include>\n"});
+
+    const std::string productGenerated =
+        "Generated from src/base/product.h and resources/version.h, the product's facts,\n";
+    files.push_back({"Product.nsh", "; " + productGenerated + "; " + notToEdit +
+                                        "; The product's name, maker, file, Apps entry, upgrade code and version, for\n"
+                                        "; installer/Inboxhop.nsi.\n" +
+                                        ProductLines([](std::string_view name, const std::string& text) {
+                                            return "!define " + NsisName(name) + " " + NsisString(text) + "\n";
+                                        })});
+    files.push_back({"Product.wxi", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!--\n  " + productGenerated + "  " +
+                                        notToEdit +
+                                        "  The product's name, maker, file, Apps entry, upgrade code and version, for\n"
+                                        "  installer/Inboxhop.wxs, and ProgramPath, the installed program, for\n"
+                                        "  Registration.wxi (a define's value takes no variable).\n"
+                                        "-->\n<Include>\n" +
+                                        ProductLines([](std::string_view name, const std::string& text) {
+                                            return "  <?define " + std::string(name) + " = \"" + XmlAttribute(text) + "\" ?>\n";
+                                        }) +
+                                        "  <?define ProgramPath = \"[INSTALLDIR]" + XmlAttribute(Narrow(kProgramFile)) +
+                                        "\" ?>\n</Include>\n"});
+    files.push_back({"Product.cmake", "# " + productGenerated + "# " + notToEdit +
+                                          "# The product's facts, for CMakeLists.txt, cmake/Packaging.cmake and the\n"
+                                          "# package scripts in installer/.\n" +
+                                          ProductLines([](std::string_view name, const std::string& text) {
+                                              return "set(INBOXHOP_" + NsisName(name) + " " + CmakeString(text) + ")\n";
+                                          })});
     return files;
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the window under Wine: docs/window.png
+# Takes the users' page's pictures of the window under Wine: docs/window.png
 # (plain) and docs/window-slate.png (with the sample skin,
 # resources/skins/slate.cjs). Runs the built program in a Wine virtual
 # desktop on Xvfb, whose screen Xvfb keeps in a file, and crops the picture

@@ -1,4 +1,4 @@
-// The error trap of the main window's three trapped procedures: steps carry
+// The error trap of the main window's three actions: steps carry
 // fixed line numbers, a failing step is reported in the error report box and
 // the procedure goes on with the next step. Pure logic: the box itself is a
 // callback, so the resume rules are unit-tested natively.

@@ -1,4 +1,4 @@
-// The numbered steps of the main window's trapped procedures, in one table:
+// The numbered steps of the main window's actions, in one table:
 // the error report box names a failing step by its number, so each step
 // keeps its own. Pure data.
 #pragma once
@@ -10,9 +10,9 @@
 
 namespace inboxhop {
 
-// The start-up (TrappedProcedures::StartUp), then the hand-off of a mail link (line
+// The start-up (ProgramActions::StartUp), then the hand-off of a mail link (line
 // 170, the end of the program, follows it).
-enum LoadStep : int {
+enum StartUpStep : int {
     kSkin = 100, kCaptionIconAndTitle = 104, kTestPointerFile = 106, kLoadPointerFile = 108, kVisitHomePage = 110,
     kReadChoice = 128, kTestChoice = 130, kReadCommandLine = 148, kTestCommandLine = 150, kCleanLink = 152,
 };
@@ -21,7 +21,7 @@ enum LoadStep : int {
 // of the stored choice and the selection of its button; in the hand-off, the
 // test of the choice and the building and opening of its compose address.
 struct ServiceSteps {
-    int loadTest, loadSelect, handOffTest, handOffOpen;
+    int startUpTest, startUpSelect, handOffTest, handOffOpen;
 };
 inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
     {132, 134, 154, 156}, {136, 138, 158, 160}, {140, 142, 162, 164}, {144, 146, 166, 168}};
@@ -31,7 +31,7 @@ inline constexpr ServiceSteps kServiceSteps[kServiceCount] = {
 // installers' includes are generated from. Then the close's
 // one step (BeforeClose).
 enum PressStep : int { kCheckService = 100, kNoService = 102, kAnnounce = 132, kDetect = 134, kResult = 138 };
-inline constexpr int kUnloadStep = 100;
+inline constexpr int kCloseStep = 100;
 
 inline constexpr std::wstring_view kNoServiceMessage = L"You must select a least one default email.";
 inline constexpr std::wstring_view kDoneMessage = L"Done.";

@@ -1,5 +1,5 @@
 // COM on the program's one thread, started the first time something needs
-// it (the shell's hand-off, the association queries of the push button). A
+// it (the shell's hand-off, the association queries of the set-up button). A
 // start that shows the window and is never pressed never pays for it.
 #pragma once
 

@@ -1,10 +1,10 @@
 // The record of the mailto command that Inboxhop replaced, and what a removal
-// gives back, as rules on text: no Windows. The press, the EXE installer and
+// puts back, as rules on text: no Windows. The press, the EXE installer and
 // uninstaller and the Windows Installer package's removal all follow them
 // (mail_links/removal.h does the reading and writing).
 //
 // The record holds the last command that Inboxhop replaced and that was not
-// an Inboxhop's, whole and with its type. A removal gives it back only while
+// an Inboxhop's, whole and with its type. A removal puts it back only while
 // the command still names this installation's program, and only while the
 // recorded program is there; otherwise it removes Inboxhop's command rather
 // than write one that cannot start. Another program's command is never
@@ -76,17 +76,17 @@ struct RemovalFacts {
 
 // By number, as the EXE uninstaller reads them (installer/Inboxhop.nsi).
 enum class RemovalAction {
-    NoCommand = 0,              // no text command is there: nothing to give back
+    NoCommand = 0,              // no text command is there: nothing to remove
     LeaveAnothers = 1,          // another program's command stays
     LeaveAnotherInboxhops = 2,  // another copy of Inboxhop's command stays, and the record with it
-    Restore = 3,                // the recorded command goes back
+    PutBackRecorded = 3,        // the recorded command goes back
     DeleteUnrecorded = 4,       // Inboxhop's command goes: no whole record
     DeleteProgramGone = 5,      // Inboxhop's command goes: the recorded program is gone
 };
 
 struct RemovalPlan {
     RemovalAction action = RemovalAction::NoCommand;
-    MailtoCommand restored;   // Restore: the command that goes back
+    MailtoCommand recorded;   // PutBackRecorded: the command that goes back
     std::wstring missing;     // DeleteProgramGone: the file that is gone
     bool keepRecord = false;  // the record stays for another copy of Inboxhop
 };

@@ -61,7 +61,7 @@ bool NamesInboxhop(std::wstring_view command) {
     std::wstring_view program = CommandProgram(command);
     const size_t slash = program.find_last_of(L"\\/");
     if (slash != std::wstring_view::npos) program.remove_prefix(slash + 1);
-    return SameKeyName(program, kExecutableName);
+    return SameKeyName(program, kProgramFile);
 }
 
 bool NamesExecutable(std::wstring_view command, std::wstring_view executable) {
@@ -71,7 +71,7 @@ bool NamesExecutable(std::wstring_view command, std::wstring_view executable) {
 std::wstring ExecutablePath(std::wstring_view programFolder) {
     std::wstring path(programFolder);
     path += L'\\';
-    path += kExecutableName;
+    path += kProgramFile;
     return path;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/product.h"
 #include "registry/registry_data.h"
 
 namespace inboxhop {
@@ -34,9 +35,6 @@ std::wstring_view CommandProgram(std::wstring_view command);
 bool NamesInboxhop(std::wstring_view command);
 // Whether that program is this executable, in any case.
 bool NamesExecutable(std::wstring_view command, std::wstring_view executable);
-
-// The product title and ".exe".
-inline constexpr std::wstring_view kExecutableName = L"Inboxhop.exe";
 
 // The executable the commands name: always Inboxhop.exe in the program
 // folder, whatever the running file is called.

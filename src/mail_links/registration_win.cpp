@@ -58,7 +58,7 @@ AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::w
                                           !leftOut(step));
     }
     // The record first (at index 0, under the first step's number): without
-    // it, a removal could not give back what the registration replaces; when
+    // it, a removal could not put back what the registration replaces; when
     // it cannot be written, no step runs.
     const bool beforeSteps = installer && installer->beforeSteps;
     const HandlerStep record{steps.front().line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};

@@ -24,14 +24,14 @@ bool SameFolder(std::wstring_view a, std::wstring_view b);
 // What a removal did, or why it did nothing.
 struct MailLinksRemoved {
     // False when the mailto command (or another key that names the program)
-    // could not be given back or removed: then nothing was changed.
+    // could not be put back or removed: then nothing was changed.
     bool done = true;
     std::wstring report;  // one line, for the installers' logs
 };
 
 // Removes the mail links of the installation in `folder` (its Inboxhop.exe
 // may be gone already; the folder is still there) from each root given:
-// gives back the recorded command, or removes Inboxhop's, as PlanRemoval
+// puts back the recorded command, or removes Inboxhop's, as PlanRemoval
 // says; for the current user, takes away what the registration added to the
 // user's mailto class; removes the record unless another copy of Inboxhop
 // still holds the command; and removes every Default-apps key (the mail

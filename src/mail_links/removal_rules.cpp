@@ -92,8 +92,8 @@ RemovalPlan PlanRemoval(const std::optional<MailtoCommand>& current, const std::
         plan.missing = *path;
         return plan;
     }
-    plan.action = RemovalAction::Restore;
-    plan.restored = *record;
+    plan.action = RemovalAction::PutBackRecorded;
+    plan.recorded = *record;
     return plan;
 }
 
@@ -107,8 +107,8 @@ std::wstring RemovalReport(const RemovalPlan& plan, const std::optional<MailtoCo
         return L"the mailto command is another program's and stays: " + now;
     case RemovalAction::LeaveAnotherInboxhops:
         return L"the mailto command names another Inboxhop.exe and stays, and so does the record: " + now;
-    case RemovalAction::Restore:
-        return L"the mailto command is back: " + plan.restored.text;
+    case RemovalAction::PutBackRecorded:
+        return L"the mailto command is back: " + plan.recorded.text;
     case RemovalAction::DeleteUnrecorded:
         return L"this installation's mailto command is removed: no earlier command was recorded";
     case RemovalAction::DeleteProgramGone:

@@ -257,9 +257,9 @@ std::wstring RemoveFromRoot(Removal& removal, HKEY root, bool first) {
     const RemovalPlan plan = PlanRemoval(current, record, facts);
 
     switch (plan.action) {
-    case RemovalAction::Restore: {
-        const std::wstring back = plan.restored.text;
-        StoredValue value{plan.restored.type, StoredBytes(back)};
+    case RemovalAction::PutBackRecorded: {
+        const std::wstring back = plan.recorded.text;
+        StoredValue value{plan.recorded.type, StoredBytes(back)};
         removal.Check(removal.journal().WriteValue(root, kMailtoCommandKey, L"", value, true), root,
                       kMailtoCommandKey);
         break;
@@ -273,7 +273,7 @@ std::wstring RemoveFromRoot(Removal& removal, HKEY root, bool first) {
     }
     const bool commandRemoved =
         plan.action == RemovalAction::DeleteUnrecorded || plan.action == RemovalAction::DeleteProgramGone;
-    if (root == HKEY_CURRENT_USER && (commandRemoved || plan.action == RemovalAction::Restore)) {
+    if (root == HKEY_CURRENT_USER && (commandRemoved || plan.action == RemovalAction::PutBackRecorded)) {
         RemoveUserClassAdditions(removal, commandRemoved);
     }
     RemoveRecord(removal, root, plan.keepRecord);

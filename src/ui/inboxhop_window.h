@@ -1,4 +1,4 @@
-// The main window: a frame of four service buttons, a push button that
+// The main window: a frame of four service buttons, a set-up button that
 // registers the program as the mail handler, and a text box kept out of
 // sight that holds the focus when the window opens.
 #pragma once
@@ -26,7 +26,7 @@ enum ControlId : int {
 
 // SetUpButton is the system's button, drawn by the window (owner-drawn) in
 // its own font and colours.
-inline constexpr DWORD kPushButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
+inline constexpr DWORD kSetUpButtonStyle = BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
 
 // The main window's class, under the name it has always had: tools that
 // look for the window find it by this name.
@@ -42,7 +42,7 @@ enum PointerStyle : int { kPointerDefault = 0, kPointerBusy = 11, kPointerCustom
 // style is part of the window's visible state.
 inline constexpr wchar_t kPointerStyleProp[] = L"Inboxhop.PointerStyle";
 
-enum class ControlKind { TextBox, Frame, OptionButton, PushButton };
+enum class ControlKind { TextBox, Frame, ServiceButton, SetUpButton };
 
 struct Control {
     ControlKind kind;
@@ -112,7 +112,7 @@ private:
     void CheckServiceButton(int index);  // checks one service button, clears the others
     // The window, its frame and its service buttons take `color` (which may
     // name a system colour, see ResolveColor) as their background; the text
-    // box and the push button keep theirs.
+    // box and the set-up button keep theirs.
     void SetBackColors(COLORREF color);
     void SetControlBackColor(Control& control, COLORREF color);
     void HoverRule(int style);
@@ -136,11 +136,11 @@ private:
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
     ScopedFont font_;        // Arial 9 pt bold: text box, frame, service buttons
-    ScopedFont buttonFont_;  // Arial 11.25 pt bold: the push button
+    ScopedFont buttonFont_;  // Arial 11.25 pt bold: the set-up button
     COLORREF backColor_ = RGB(255, 255, 255);
     std::vector<Control> controls_;
     BrushCache brushes_;
-    ScopedCursor customPointer_;  // shown over the push button
+    ScopedCursor customPointer_;  // shown over the set-up button
     int selectedService_ = -1;   // the selected service button; -1: none
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window went inactive
 };

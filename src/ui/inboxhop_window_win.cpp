@@ -35,8 +35,8 @@ constexpr Placement kLayout[] = {
 
 // No WS_CLIPCHILDREN: a group box draws only its line and caption, so the
 // window paints the background inside the frame, as dialogs do.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW;
 
 constexpr wchar_t kFrameCaption[] = L"Default Email Option";
 
@@ -45,7 +45,7 @@ constexpr wchar_t kFrameCaption[] = L"Default Email Option";
 // heard: where the user is and what to do first.
 constexpr wchar_t kFocusHolderAccessibleName[] =
     L"Inboxhop makes a web-mail service open your mail links. Press Tab to choose the service";
-constexpr wchar_t kPushButtonDescription[] =
+constexpr wchar_t kSetUpButtonDescription[] =
     L"Makes the chosen web-mail service open the mail links on this computer.";
 
 ScopedFont CreateArialBold(int hundredthsOfPoint, int dpi) {
@@ -91,13 +91,13 @@ bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
         // A message-only window never reaches the screen, so it needs no
         // size; working one out asks the screen for its dpi, which costs a
         // mail-link start time. It gets its size if it is ever shown.
-        CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                         instance_, this);
         return hwnd_ != nullptr;
     }
 
     RECT place = PlaceOnScreen();
-    CreateWindowExW(kFormExStyle, kMainWindowClass, L"Form1", kFormStyle, place.left, place.top,
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, place.left, place.top,
                     place.right - place.left, place.bottom - place.top, nullptr, nullptr, instance_, this);
     if (hwnd_) BuildControls();
     return hwnd_ != nullptr;
@@ -106,7 +106,7 @@ bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
 RECT InboxhopWindow::PlaceOnScreen() {
     dpi_ = ScreenDpi();
     RECT frame = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, kMainWindowExStyle);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -227,14 +227,14 @@ void InboxhopWindow::CreateControls() {
         HWND hwnd = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top,
                                     r.right - r.left, r.bottom - r.top, hwnd_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-        HFONT font = kind == ControlKind::PushButton ? buttonFont_.get() : font_.get();
+        HFONT font = kind == ControlKind::SetUpButton ? buttonFont_.get() : font_.get();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         controls_.push_back({kind, hwnd, white, {}});
     };
     // Creation order is the tab order. The frame comes first, so that screen
     // readers meet its caption before the service buttons; it takes no focus,
     // and as a group of its own it keeps the arrow keys from moving the focus
-    // from the push button onto it.
+    // from the set-up button onto it.
     child(ControlKind::Frame, 0, L"BUTTON", kFrameCaption, BS_GROUPBOX | WS_GROUP, kServiceFrameId);
     // The text box out of sight holds the focus when the window opens, so
     // that no control shows a focus mark. It is no tab stop: once the user
@@ -245,20 +245,20 @@ void InboxhopWindow::CreateControls() {
     for (int i = 0; i < kServiceButtonCount; ++i) {
         // The group starts at the first; a checked button takes the group's tab stop.
         DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-        child(ControlKind::OptionButton, 0, L"BUTTON", kServices[i].caption, style, kServiceButtonId + i);
+        child(ControlKind::ServiceButton, 0, L"BUTTON", kServices[i].caption, style, kServiceButtonId + i);
     }
     // The system's button, drawn by the window in its own font and colours;
     // the system gives it the mouse, Space, focus and screen-reader support.
-    child(ControlKind::PushButton, 0, L"BUTTON", L"Mailvane", kPushButtonStyle, kSetUpButtonId);
+    child(ControlKind::SetUpButton, 0, L"BUTTON", L"Mailvane", kSetUpButtonStyle, kSetUpButtonId);
     if (const Control* button = FindControl(kSetUpButtonId)) SetButtonBackColor(button->hwnd, white);
     ClipOverlappingServiceButtons();
 
-    // Screen readers: each service button names its group, the push button
+    // Screen readers: each service button names its group, the set-up button
     // says what it does, the text box where the user is, while it answers
     // that it is out of sight.
     for (const Control& c : controls_) {
-        if (c.kind == ControlKind::OptionButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
-        if (c.kind == ControlKind::PushButton) AnnotateControl(c.hwnd, L"", kPushButtonDescription);
+        if (c.kind == ControlKind::ServiceButton) AnnotateControl(c.hwnd, L"", kFrameCaption);
+        if (c.kind == ControlKind::SetUpButton) AnnotateControl(c.hwnd, L"", kSetUpButtonDescription);
         if (c.kind == ControlKind::TextBox) AnnotateControl(c.hwnd, kFocusHolderAccessibleName, L"", true);
     }
 }
@@ -369,7 +369,7 @@ void InboxhopWindow::SetPointerStyle(int style) {
 }
 
 bool InboxhopWindow::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
-    // The pointer moving over the push button sets the custom style. (Moves
+    // The pointer moving over the set-up button sets the custom style. (Moves
     // over the background and the frame, which lets the pointer through,
     // arrive as the window's own WM_MOUSEMOVE.)
     if (mouseMessage == WM_MOUSEMOVE && over && GetDlgCtrlID(over) == kSetUpButtonId && IsChild(hwnd_, over)) {
@@ -394,7 +394,7 @@ bool InboxhopWindow::OnSetCursor(HWND over, int hitTest, UINT mouseMessage) {
 }
 
 LRESULT InboxhopWindow::OnDefaultId() {
-    // The dialog manager asks which button Enter presses: the push button
+    // The dialog manager asks which button Enter presses: the set-up button
     // while it has the focus, as a focused push button in a dialog is the
     // default one. Elsewhere Enter presses nothing.
     const Control* button = FindControl(kSetUpButtonId);
@@ -444,7 +444,7 @@ void InboxhopWindow::SetBackColors(COLORREF color) {
     backColor_ = color;
     InvalidateRect(hwnd_, nullptr, TRUE);
     for (Control& control : controls_) {
-        if (control.kind == ControlKind::OptionButton || control.kind == ControlKind::Frame) {
+        if (control.kind == ControlKind::ServiceButton || control.kind == ControlKind::Frame) {
             SetControlBackColor(control, color);
         }
     }
@@ -452,7 +452,7 @@ void InboxhopWindow::SetBackColors(COLORREF color) {
 
 void InboxhopWindow::SetControlBackColor(Control& control, COLORREF color) {
     control.backColor = color;
-    if (control.kind == ControlKind::PushButton) SetButtonBackColor(control.hwnd, color);
+    if (control.kind == ControlKind::SetUpButton) SetButtonBackColor(control.hwnd, color);
     InvalidateRect(control.hwnd, nullptr, TRUE);
     if (control.kind == ControlKind::Frame) {
         // The window paints the frame's inside, and the controls over it
@@ -540,7 +540,7 @@ void InboxhopWindow::ApplySkin() {
     if (!MatchesNormalFile(path)) return;
 
     // The window, the frame and the service buttons take the button-face
-    // colour first (the text box and the push button keep theirs), following
+    // colour first (the text box and the set-up button keep theirs), following
     // the system's if it changes; the skin then paints over that as it says.
     SetBackColors(kButtonFaceColor);
 

@@ -13,7 +13,7 @@ namespace inboxhop {
 class MainWindow {
 public:
     // The skin beside the program, the caption, the program's icons, a
-    // pointer file for the push button. Each throws Failure when it fails.
+    // pointer file for the set-up button. Each throws Failure when it fails.
     virtual void ApplySkin() = 0;
     virtual void SetCaption(std::wstring_view caption) = 0;
     virtual void SetProgramIcon() = 0;

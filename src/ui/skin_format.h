@@ -15,7 +15,7 @@
 //   button.back  = #2F4A63
 //
 // Parts: window, caption (the title bar), frame, option (the service
-// buttons), textbox and button (the push button). Settings: back and text
+// buttons), textbox and button (the set-up button). Settings: back and text
 // (colours as #RRGGBB) and font (face, size in points, then optionally bold
 // and italic); the caption has no font. A value the frame does not set is
 // taken from the window, and one the option buttons do not set from the

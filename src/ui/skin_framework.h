@@ -8,7 +8,7 @@
 //                            before stays loaded then.
 //   Options / SetOptions     a word of option bits. kSkinControls: skin the
 //                            window's controls (frame, option buttons, text
-//                            box, push button), not only the window's own
+//                            box, set-up button), not only the window's own
 //                            background. The other bits are kept as written
 //                            and mean nothing yet.
 //   SetApplyFonts(true)      give the skinned controls the skin's fonts too;

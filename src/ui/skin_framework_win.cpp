@@ -109,7 +109,7 @@ std::optional<SkinPart> PartOf(HWND control) {
     if (lstrcmpiW(name, L"Button") == 0) {
         switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
         case BS_OWNERDRAW:
-            return SkinPart::Button;  // the push button, drawn by its window
+            return SkinPart::Button;  // the set-up button, drawn by its window
         case BS_GROUPBOX:
             return SkinPart::Frame;
         case BS_RADIOBUTTON:
@@ -242,7 +242,7 @@ void SkinOneControl(HWND control, ControlPass* pass) {
         }
     }
     if (*part == SkinPart::Button) {
-        // The push button keeps its colours itself, and draws in the
+        // The set-up button keeps its colours itself, and draws in the
         // system's when the scheme asks for them.
         if (style.back) SetButtonBackColor(control, ToColorRef(*style.back));
         if (style.text) SetButtonTextColor(control, ToColorRef(*style.text));

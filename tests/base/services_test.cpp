@@ -12,7 +12,7 @@ namespace {
 TEST(Services, CodesLinesAndOrder) {
     const struct {
         const wchar_t* code;
-        int loadTest, loadSelect, handOffTest, handOffOpen;
+        int startUpTest, startUpSelect, handOffTest, handOffOpen;
     } expected[kServiceCount] = {
         {L"1", 132, 134, 154, 156},
         {L"2", 136, 138, 158, 160},
@@ -22,8 +22,8 @@ TEST(Services, CodesLinesAndOrder) {
     for (int i = 0; i < kServiceCount; ++i) {
         const Service& s = kServices[i];
         EXPECT_EQ(s.code, expected[i].code);
-        EXPECT_EQ(kServiceSteps[i].loadTest, expected[i].loadTest);
-        EXPECT_EQ(kServiceSteps[i].loadSelect, expected[i].loadSelect);
+        EXPECT_EQ(kServiceSteps[i].startUpTest, expected[i].startUpTest);
+        EXPECT_EQ(kServiceSteps[i].startUpSelect, expected[i].startUpSelect);
         EXPECT_EQ(kServiceSteps[i].handOffTest, expected[i].handOffTest);
         EXPECT_EQ(kServiceSteps[i].handOffOpen, expected[i].handOffOpen);
         EXPECT_EQ(FindService(s.code), &s);

@@ -961,7 +961,7 @@ TEST_F(MsiPackage, WritesNoRegistrationWithMailLinksOffAndRefusesBesideTheExeIns
             ASSERT_EQ(PressInstalledProgram(program), L"Done.");
             ASSERT_FALSE(ReadRegistration() == Registration{});
             if (test.folder.empty()) {
-                // A command that cannot be given back fails the removal, which Windows Installer rolls back.
+                // A command that cannot be removed fails the removal, which Windows Installer rolls back.
                 ReadOnlyKeys refused;
                 ASSERT_TRUE(refused.Restrict(HKEY_LOCAL_MACHINE, kMailtoCommandKey, KEY_READ));
                 EXPECT_EQ(Msiexec(L"/x \"" + newer_ + L"\" /qn"), 1603u);

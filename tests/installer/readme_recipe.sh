@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The README's by-hand removal of a registration for one user: its `reg`
-# lines, run in a Wine command prompt exactly as the README gives them, take
+# The users' page's by-hand removal of a registration for one user
+# (docs/users.md): its `reg` lines, run in a Wine command prompt exactly as
+# the page gives them, take
 # away the keys they name and leave the mailto command and the record for the
 # PowerShell lines (Wine has no working PowerShell to run those).
 #
@@ -11,12 +12,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 reg() { wine reg "$@" >/dev/null 2>&1; }
 
-# The lines of the README's block that follows "In a command prompt, for the keys:".
+# The lines of the page's block that follows "In a command prompt, for the keys:".
 awk '/^In a command prompt, for the keys:/ {found = 1; next}
      found && /^```/ {if (inside) exit; inside = 1; next}
-     inside {print}' "$source_dir/README.md" >"$work/lines"
+     inside {print}' "$source_dir/docs/users.md" >"$work/lines"
 if ! grep -q '^reg delete' "$work/lines"; then
-  echo "README: no reg lines after \"In a command prompt, for the keys:\"" >&2
+  echo "docs/users.md: no reg lines after \"In a command prompt, for the keys:\"" >&2
   exit 1
 fi
 sed 's/$/\r/' "$work/lines" >"$work/recipe.bat"
@@ -45,7 +46,7 @@ reg add "$record" /v MailtoCommandType /t REG_DWORD /d 2 /f
 reg add "$record" /v MailtoCommandSaved /t REG_DWORD /d 1 /f
 
 status=0
-wine cmd /c "$(winepath -w "$work/recipe.bat")" >"$work/out" 2>&1 || { echo "the README's reg lines failed:" >&2; cat "$work/out" >&2; status=1; }
+wine cmd /c "$(winepath -w "$work/recipe.bat")" >"$work/out" 2>&1 || { echo "the users' page's reg lines failed:" >&2; cat "$work/out" >&2; status=1; }
 reg query "$classes\\Inboxhop.mailto" && { echo "Inboxhop.mailto is still there" >&2; status=1; }
 reg query 'HKCU\Software\Clients\Mail\Inboxhop' && { echo "the mail client is still there" >&2; status=1; }
 reg query 'HKCU\Software\RegisteredApplications' /v Inboxhop && { echo "the registered application is still there" >&2; status=1; }
@@ -55,5 +56,5 @@ grep -q 'MailtoCommandSaved' "$work/out" || { echo "the queries did not show the
 reg delete "$classes\\mailto" /f
 reg delete "$record" /f
 for key in "${made[@]}"; do reg delete "$key" /f; done
-[ $status -eq 0 ] && echo "The README's reg lines remove the user's registration and show the command and the record."
+[ $status -eq 0 ] && echo "The users' page's reg lines remove the user's registration and show the command and the record."
 exit $status

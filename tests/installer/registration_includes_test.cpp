@@ -12,7 +12,7 @@ namespace {
 
 TEST(RegistrationIncludes, MatchTheTable) {
     const auto files = RegistrationIncludes();
-    ASSERT_EQ(files.size(), 3u);
+    ASSERT_EQ(files.size(), 6u);
     for (const IncludeFile& file : files) {
         std::ifstream kept(std::string(INBOXHOP_INSTALLER_DIR "/") + file.name, std::ios::binary);
         std::ostringstream text;

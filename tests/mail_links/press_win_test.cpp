@@ -8,7 +8,7 @@
 
 #include "app/error_trap.h"
 #include "app/procedure_steps.h"
-#include "app/trapped_procedures.h"
+#include "app/program_actions.h"
 #include "app_checks.h"
 #include "base/system_error.h"
 #include "mail_links/registration_steps.h"
@@ -48,7 +48,7 @@ protected:
 
     std::vector<SeenBox> Press() {
         BoxAnswerer answerer;
-        TrappedProcedures(*mainWindow_).SetUpMailLinks();
+        ProgramActions(*mainWindow_).SetUpMailLinks();
         return answerer.boxes();
     }
 

@@ -47,11 +47,11 @@ TEST(MailLinkRecord, RecordsTheLastCommandOfAnotherProgramAndGivesItBackOnlyWhil
         bool recorded;  // whether replacing `current` updates the record
         Action action;
     } rows[] = {
-        {"quoted, with arguments, expandable: back with its type", ours, Whole(other), false, Action::Restore},
-        {"unquoted, with arguments", ours, Whole(unquoted), false, Action::Restore},
-        {"quoted, no arguments", ours, Whole({L"\"C:\\Other\\mail.exe\""}), false, Action::Restore},
-        {"unquoted, no arguments, plain text", ours, Whole({L"C:\\Other\\mail.exe"}), false, Action::Restore},
-        {"5,000 characters", ours, Whole({huge}), false, Action::Restore},
+        {"quoted, with arguments, expandable: back with its type", ours, Whole(other), false, Action::PutBackRecorded},
+        {"unquoted, with arguments", ours, Whole(unquoted), false, Action::PutBackRecorded},
+        {"quoted, no arguments", ours, Whole({L"\"C:\\Other\\mail.exe\""}), false, Action::PutBackRecorded},
+        {"unquoted, no arguments, plain text", ours, Whole({L"C:\\Other\\mail.exe"}), false, Action::PutBackRecorded},
+        {"5,000 characters", ours, Whole({huge}), false, Action::PutBackRecorded},
         {"no record", ours, {}, false, Action::DeleteUnrecorded},
         {"a partial record: no command", ours, {std::nullopt, 2, 1}, false, Action::DeleteUnrecorded},
         {"a partial record: no mark", ours, {other.text, 2, std::nullopt}, false, Action::DeleteUnrecorded},
@@ -68,22 +68,22 @@ TEST(MailLinkRecord, RecordsTheLastCommandOfAnotherProgramAndGivesItBackOnlyWhil
          Action::DeleteProgramGone},
         {"gone, unquoted, no .exe, nothing after it", ours, Whole({L"C:\\Gone\\m.cmd"}), false,
          Action::DeleteProgramGone},
-        {"undecided: a lone %", ours, Whole({L"C:\\Gone 100%\\m.exe", 2}), false, Action::Restore},
-        {"undecided: a % in plain text", ours, Whole({L"C:\\Gone\\100%.exe"}), false, Action::Restore},
+        {"undecided: a lone %", ours, Whole({L"C:\\Gone 100%\\m.exe", 2}), false, Action::PutBackRecorded},
+        {"undecided: a % in plain text", ours, Whole({L"C:\\Gone\\100%.exe"}), false, Action::PutBackRecorded},
         {"undecided: a variable without a value", ours, Whole({L"%Unknown%\\Gone\\m.exe", 2}), false,
-         Action::Restore},
-        {"undecided: a relative program", ours, Whole({L"Gone.exe %1"}), false, Action::Restore},
+         Action::PutBackRecorded},
+        {"undecided: a relative program", ours, Whole({L"Gone.exe %1"}), false, Action::PutBackRecorded},
         {"undecided: unquoted, no .exe, cut at a blank", ours, Whole({L"C:\\Gone Mail\\mail.cmd %1"}), false,
-         Action::Restore},
+         Action::PutBackRecorded},
         {"undecided: the file cannot be looked at", ours, Whole({L"\\\\server\\Gone\\m.exe"}), false,
-         Action::Restore},
+         Action::PutBackRecorded},
         {"another program wrote its command since", other, Whole(unquoted), true, Action::LeaveAnothers},
         {"MyInboxhop.exe is another program", MailtoCommand{L"C:\\MyInboxhop.exe %1"}, Whole(other), true,
          Action::LeaveAnothers},
         {"another copy of Inboxhop, in other case", MailtoCommand{L"D:\\Tools\\INBOXHOP.EXE %1"}, Whole(other), false,
          Action::LeaveAnotherInboxhops},
         {"this installation's command as expandable text", MailtoCommand{ours.text, 2}, Whole(other), false,
-         Action::Restore},
+         Action::PutBackRecorded},
         {"no command", std::nullopt, Whole(other), false, Action::NoCommand},
         {"a blank command", MailtoCommand{L"  "}, Whole(other), false, Action::NoCommand},
         {"a command of another type", MailtoCommand{L"x", 7}, Whole(other), false, Action::NoCommand},
@@ -95,8 +95,8 @@ TEST(MailLinkRecord, RecordsTheLastCommandOfAnotherProgramAndGivesItBackOnlyWhil
         const RemovalPlan plan = PlanRemoval(row.current, record, kFacts);
         EXPECT_EQ(plan.action, row.action);
         EXPECT_EQ(plan.keepRecord, row.action == Action::LeaveAnotherInboxhops);
-        if (row.action == Action::Restore) {
-            EXPECT_EQ(plan.restored, (MailtoCommand{*row.stored.command, *row.stored.commandType}));
+        if (row.action == Action::PutBackRecorded) {
+            EXPECT_EQ(plan.recorded, (MailtoCommand{*row.stored.command, *row.stored.commandType}));
             EXPECT_EQ(RemovalReport(plan, row.current, record), L"the mailto command is back: " + *row.stored.command);
         }
         if (row.action == Action::DeleteProgramGone) {

@@ -47,7 +47,7 @@ TEST(ParseSkin, ReadsColoursAndFontsOfEveryPart) {
     EXPECT_FALSE(skin.Own(SkinPart::Window).font.has_value());
 }
 
-TEST(ParseSkin, OptionButtonsTakeFromTheFrameAndTheFrameFromTheWindow) {
+TEST(ParseSkin, ServiceButtonsTakeFromTheFrameAndTheFrameFromTheWindow) {
     Skin skin = ParseSkin("[s]\nwindow.back = #010101\nwindow.text = #020202\nwindow.font = Arial, 8\n"
                           "frame.back = #030303\noption.text = #040404\n", L"");
     SkinStyle frame = skin.StyleOf(SkinPart::Frame);

@@ -81,7 +81,7 @@ protected:
         option_ = child(L"BUTTON", BS_AUTORADIOBUTTON);
         edit_ = child(L"EDIT", 0);
         label_ = child(L"STATIC", 0);
-        button_ = child(L"BUTTON", kPushButtonStyle);
+        button_ = child(L"BUTTON", kSetUpButtonStyle);
         ownColorAnswers = 0;
         countedMessages = 0;
     }

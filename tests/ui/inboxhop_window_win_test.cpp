@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/trapped_procedures.h"
+#include "app/program_actions.h"
 #include "app_checks.h"
 #include "base/scoped.h"
 #include "base/system_error.h"
@@ -417,7 +417,7 @@ TEST_F(MainWindow, ThePointerStyleFollowsTheHoverRule) {
     }
 }
 
-TEST_F(MainWindow, ThePushButtonIsPressedByMouseSpaceAndEnter) {
+TEST_F(MainWindow, TheSetUpButtonIsPressedByMouseSpaceAndEnter) {
     // With no service selected each press answers with a message box.
     Start(L"5");
     Foreground();
@@ -664,7 +664,7 @@ TEST_F(Appearance, ABrokenSkinFileIsReportedOnceUnderLine100AndTheWindowStillSho
     EXPECT_TRUE(Checked(0));
 }
 
-TEST_F(Appearance, TheShippedPointerShowsOverThePushButtonOnly) {
+TEST_F(Appearance, TheShippedPointerShowsOverTheSetUpButtonOnly) {
     Launch(ProgramWith(SkinFile::None, "", PointerFile::Shipped));
     EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
     Foreground();
@@ -750,10 +750,10 @@ protected:
     HWND window_ = nullptr, button_ = nullptr;
 };
 using WindowFonts = WindowHere;
-using PushButton = WindowHere;
+using SetUpButtonPress = WindowHere;
 using ServiceButtons = WindowHere;
 
-TEST_F(WindowFonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
+TEST_F(WindowFonts, ArialBoldNinePointAndElevenAndAQuarterForTheSetUpButton) {
     const int dpi = GetDeviceCaps(inboxhop::ScopedGetDC(nullptr).get(), LOGPIXELSY);
     const struct {
         int id;
@@ -780,7 +780,7 @@ TEST_F(WindowFonts, ArialBoldNinePointAndElevenAndAQuarterForThePushButton) {
     }
 }
 
-TEST_F(PushButton, TheMouseClicksWhenReleasedOverTheButton) {
+TEST_F(SetUpButtonPress, TheMouseClicksWhenReleasedOverTheButton) {
     const struct {
         const char* what;
         std::vector<POINT> path;  // down at the first point, up at the last, moves between
@@ -804,7 +804,7 @@ TEST_F(PushButton, TheMouseClicksWhenReleasedOverTheButton) {
     }
 }
 
-TEST_F(PushButton, SpaceClicksOnReleaseAndEnterWhileFocused) {
+TEST_F(SetUpButtonPress, SpaceClicksOnReleaseAndEnterWhileFocused) {
     SetFocus(button_);
     Key(WM_KEYDOWN, VK_SPACE);
     Key(WM_KEYDOWN, VK_SPACE, true);  // held: the key repeats
@@ -823,7 +823,7 @@ TEST_F(PushButton, SpaceClicksOnReleaseAndEnterWhileFocused) {
     EXPECT_EQ(g_clicks, 2);
 }
 
-TEST_F(PushButton, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
+TEST_F(SetUpButtonPress, AccessibilityToolsSeeTheSystemsButtonNamedByItsCaption) {
     // The system's own button class: screen readers get its role and its "Press" action from the system. (Wine 8's
     // accessibility library has no button object of its own and answers as for any client area, so only the name
     // and state are checked here.)
@@ -881,7 +881,7 @@ TEST(HandOffWindow, IsMessageOnlyAndKeepsTheChoiceUntilItIsShown) {
     EXPECT_FALSE(mainWindow.HasControls());
     EXPECT_EQ(GetDlgItem(mainWindow.hwnd(), kServiceButtonId), nullptr);
     // Marking a service still stores the choice.
-    inboxhop::TrappedProcedures(mainWindow).SelectService(2);
+    inboxhop::ProgramActions(mainWindow).SelectService(2);
     EXPECT_EQ(option.Read(), L"3");
     EXPECT_TRUE(mainWindow.IsServiceSelected(2));
     EXPECT_FALSE(mainWindow.IsServiceSelected(0));

@@ -1,4 +1,4 @@
-#include "app/trapped_procedures.h"
+#include "app/program_actions.h"
 
 #include <windows.h>
 
@@ -47,7 +47,7 @@ bool HandOffMailLink(Trap& trap, HWND owner, std::wstring_view choice, std::wstr
 
 }  // namespace
 
-TrappedProcedures::AfterLoad TrappedProcedures::StartUp(std::wstring_view commandLine) {
+ProgramActions::AfterStartUp ProgramActions::StartUp(std::wstring_view commandLine) {
     // The error report names each procedure as it always has, and a user may
     // send that text in: "Form_Load", "PushButton1_Click", "Form_QueryUnload".
     Trap trap(L"Form_Load", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
@@ -70,8 +70,8 @@ TrappedProcedures::AfterLoad TrappedProcedures::StartUp(std::wstring_view comman
               [&] { choice = GetSetting(kSettingsApplication, kSettingsSection, kOptionKey, kDefaultOption); });
     if (trap.Test(kTestChoice, [&] { return !choice.empty(); })) {
         for (int i = 0; i < kServiceCount; ++i) {
-            if (trap.Test(kServiceSteps[i].loadTest, [&] { return choice == kServices[i].code; })) {
-                trap.Step(kServiceSteps[i].loadSelect, [&] { SelectService(i); });
+            if (trap.Test(kServiceSteps[i].startUpTest, [&] { return choice == kServices[i].code; })) {
+                trap.Step(kServiceSteps[i].startUpSelect, [&] { SelectService(i); });
                 break;
             }
         }
@@ -79,14 +79,14 @@ TrappedProcedures::AfterLoad TrappedProcedures::StartUp(std::wstring_view comman
 
     std::wstring commandText;
     trap.Step(kReadCommandLine, [&] { commandText = commandLine; });
-    if (trap.Test(kTestCommandLine, [&] { return commandText.empty(); })) return AfterLoad::ShowWindow;
+    if (trap.Test(kTestCommandLine, [&] { return commandText.empty(); })) return AfterStartUp::ShowWindow;
     // The shell may show its own dialogs over the window; a message-only
     // window cannot own them.
-    return HandOffMailLink(trap, window_.DialogOwner(), choice, std::move(commandText)) ? AfterLoad::EndProgram
-                                                                                           : AfterLoad::EndUnopened;
+    return HandOffMailLink(trap, window_.DialogOwner(), choice, std::move(commandText)) ? AfterStartUp::EndProgram
+                                                                                           : AfterStartUp::EndUnopened;
 }
 
-void TrappedProcedures::SetUpMailLinks() {
+void ProgramActions::SetUpMailLinks() {
     Trap trap(L"PushButton1_Click", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
 
     if (trap.Test(kCheckService, [&] {
@@ -136,11 +136,11 @@ void TrappedProcedures::SetUpMailLinks() {
     });
 }
 
-void TrappedProcedures::SelectService(int index) {
+void ProgramActions::SelectService(int index) {
     if (window_.MarkService(index)) StoreChoice(index);
 }
 
-void TrappedProcedures::ServiceChosen(int index) {
+void ProgramActions::ServiceChosen(int index) {
     try {
         StoreChoice(index);
     } catch (...) {
@@ -148,9 +148,9 @@ void TrappedProcedures::ServiceChosen(int index) {
     }
 }
 
-void TrappedProcedures::BeforeClose() {
+void ProgramActions::BeforeClose() {
     Trap trap(L"Form_QueryUnload", [this](const std::wstring& text) { window_.ShowErrorReport(text); });
-    trap.Step(kUnloadStep, [] {
+    trap.Step(kCloseStep, [] {
         // One pass over the messages that are waiting.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

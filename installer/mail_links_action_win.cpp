@@ -11,7 +11,7 @@
 //   with the installation folder as CustomActionData: the removal for the
 //   machine and for that user. Each logs its one line, and fails the removal
 //   (which Windows Installer then rolls back) when the mail links could not
-//   be given back.
+//   be removed.
 // The EXE installer (installer/Inboxhop.nsi) unpacks the DLL and calls,
 // through its System plug-in, each answering 1 on success:
 // - FullFolderPathFor: the folder /D= named, in its full form;

@@ -1,4 +1,4 @@
-// The main window's trapped procedures (start-up, the push button's click,
+// The main window's actions (start-up, the set-up button's click,
 // the close) and the store of the service the user selects. A failing step
 // is reported under its number (app/procedure_steps.h) and the procedure
 // goes on with the next one.
@@ -10,16 +10,16 @@
 
 namespace inboxhop {
 
-class TrappedProcedures : public MainWindowEvents {
+class ProgramActions : public MainWindowEvents {
 public:
-    explicit TrappedProcedures(MainWindow& window) : window_(window) {}
+    explicit ProgramActions(MainWindow& window) : window_(window) {}
 
     // The start-up sequence, given the argument text of the command line.
     // Returns what follows it: the window is shown, or, after a mail link
     // was handed on, the program ends without showing it; EndUnopened when
     // the compose address could not be opened (the error report told so).
-    enum class AfterLoad { ShowWindow, EndProgram, EndUnopened };
-    AfterLoad StartUp(std::wstring_view commandText);
+    enum class AfterStartUp { ShowWindow, EndProgram, EndUnopened };
+    AfterStartUp StartUp(std::wstring_view commandText);
 
     // Marks a service button and, when that is a new selection, stores the
     // service as the user's choice. Throws Failure when the store refuses.
