@@ -7,8 +7,10 @@
 # (tools/in-test-prefix.sh) and runs alone there, so tests that change the
 # machine's keys, install programs or move the mouse never meet; the slots
 # are made afresh for every run. Takes ctest's options, e.g. `-R HandOff`.
-# INBOXHOP_WINE_SLOTS: how many tests run at once (default: one more than
-# the processors, as most of a test's time is waiting for Wine).
+# INBOXHOP_WINE_SLOTS: how many tests run under Wine at once (default: one
+# more than the processors, as most of a test's time is waiting for Wine);
+# ctest runs one test more, so that a long one without Wine (a release's
+# second build) leaves every slot in use.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
@@ -63,15 +65,16 @@ for ((slot = 1; slot <= count; slot++)); do
 done
 wait "${warming[@]}"
 echo "$count" >"$slots/count"
+jobs=$((count + 1))
 export INBOXHOP_WINE_SLOTS_DIR=$slots
 
 cd "$here"
 # INBOXHOP_WINDOWS_BUILD names another build folder of the windows preset
 # (for example one configured with `cmake --preset windows -B build/other`).
 if [ -n "${INBOXHOP_WINDOWS_BUILD:-}" ]; then
-  ctest --test-dir "$INBOXHOP_WINDOWS_BUILD" -j "$count" --timeout 120 --output-on-failure "$@"
+  ctest --test-dir "$INBOXHOP_WINDOWS_BUILD" -j "$jobs" --timeout 120 --output-on-failure "$@"
 else
-  ctest --preset windows -j "$count" "$@"
+  ctest --preset windows -j "$jobs" "$@"
 fi
 status=$?
 exit $status

@@ -17,12 +17,12 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 slots=${INBOXHOP_WINE_SLOTS_DIR:-}
 if [ -n "$slots" ] && [ -z "${INBOXHOP_WINE_SLOT:-}" ]; then
   count=$(cat "$slots/count") || exit 1
-  # ctest runs at most as many tests at once as there are slots, so a free
-  # one is found at once; the pause only spares the processor if not.
+  # Waits for a free one: ctest runs one test more than there are slots, for
+  # a test that runs no Wine.
   slot=1
   until { exec 9>"$slots/$slot.lock" && flock -n 9; }; do
     slot=$((slot % count + 1))
-    [ "$slot" -eq 1 ] && sleep 0.05
+    [ "$slot" -eq 1 ] && sleep 0.1
   done
   export INBOXHOP_WINE_SLOT=$slot WINEPREFIX=$slots/$slot
   DISPLAY=$(cat "$slots/$slot.display") || exit 1
