@@ -2,8 +2,8 @@
 # Runs the Windows tests under Wine, several side by side (ctest -j), each in
 # a slot of its own: a copy of the prepared prefix (build/wineprefix, or
 # WINEPREFIX), kept warm by its own wineserver, and an X display of its own
-# (Xvfb). Copying a prepared prefix takes a second, where booting one takes
-# half a minute. A test takes a free slot as it starts
+# (Xvfb). Copying a prepared prefix takes a fraction of a second, where
+# booting one takes half a minute. A test takes a free slot as it starts
 # (tools/in-test-prefix.sh) and runs alone there, so tests that change the
 # machine's keys, install programs or move the mouse never meet; the slots
 # are made afresh for every run. Takes ctest's options, e.g. `-R HandOff`.
