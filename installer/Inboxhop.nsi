@@ -8,8 +8,8 @@
 ; It installs for anyone using this computer or just for the user who runs
 ; it (InstallMode.nsh). "Use Inboxhop for mail links" writes exactly what a
 ; press of the program's set-up button writes, under HKEY_LOCAL_MACHINE or
-; for the current user: the rows of the program's own table, written into
-; Registration.nsh (installer/registration_includes.cpp).
+; for the current user: the program's own registration, applied and removed
+; by RestoreMailLinks.dll, all or nothing.
 ; Silent use: setup.exe /S [/AllUsers | /CurrentUser] [/MAILLINKS=0|1]
 ; [/D=<folder>] and Uninstall.exe /S.
 
