@@ -61,7 +61,7 @@ AllowSkipFiles off
 ; work, and a line for the details; a DLL that cannot be loaded answers
 ; "error", and the install or removal fails before it changes anything.
 !define MAIL_LINKS_DLL "$PLUGINSDIR\RestoreMailLinks.dll"
-!define MAIL_LINKS_DLL_MISSING "RestoreMailLinks.dll, which ${PRODUCT}'s installer needs, cannot be loaded (a security policy or an antivirus may block it). Nothing was changed."
+!define MAIL_LINKS_DLL_MISSING "RestoreMailLinks.dll, which ${PRODUCT}'s installer and uninstaller need, cannot be loaded (a security policy or an antivirus may block it). Nothing was changed."
 !macro MailLinksDll un
 Function ${un}UnpackMailLinksDll
   InitPluginsDir
@@ -534,7 +534,7 @@ Section "Uninstall"
   Call un.RemoveMailLinks
   ${If} $0 <> 1
     CopyFiles /SILENT "$PLUGINSDIR\${PROGRAM_FILE}" "$INSTDIR"
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT}'s mail links could not be given back, so ${PRODUCT} stays installed: $1." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} stays installed: $1." /SD IDOK
     SetErrorLevel ${FAILED}
     Abort
   ${EndIf}

@@ -1,5 +1,8 @@
 #include "mail_links/record_store.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include "mail_links/registration_steps.h"
 #include "registry/registry_access.h"
 
@@ -7,12 +10,15 @@ namespace inboxhop {
 
 namespace {
 
-// Writes one value of the record into its key, made when missing, in the
-// program's own view.
-LONG WriteRecordValue(RegistryJournal& journal, HKEY root, std::wstring_view name, const RegistryValue& value) {
-    const LONG made = journal.CreateKey(root, kRecordKey, false);
-    if (made != ERROR_SUCCESS) return made;
-    return journal.WriteValue(root, kRecordKey, name, value, false);
+// Writes values of the record, in order, into its key, made when missing, in
+// the program's own view; stops at the first refusal.
+LONG WriteRecordValues(RegistryJournal& journal, HKEY root,
+                       std::initializer_list<std::pair<std::wstring_view, RegistryValue>> values) {
+    LONG status = journal.CreateKey(root, kRecordKey, false);
+    for (auto value = values.begin(); status == ERROR_SUCCESS && value != values.end(); ++value) {
+        status = journal.WriteValue(root, kRecordKey, value->first, value->second, false);
+    }
+    return status;
 }
 
 bool IsOne(HKEY root, std::wstring_view name) {
@@ -49,12 +55,11 @@ LONG RecordReplacedMailtoCommand(RegistryJournal& journal, HKEY root) {
     if (!RecordsReplacedCommand(replaced)) return ERROR_SUCCESS;
     LONG status = journal.DeleteValue(root, kRecordKey, kRecordSaved, false);
     if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
-    if (status == ERROR_SUCCESS) status = WriteRecordValue(journal, root, kRecordCommand, replaced->text);
-    if (status == ERROR_SUCCESS) {
-        status = WriteRecordValue(journal, root, kRecordCommandType, static_cast<std::int32_t>(replaced->type));
-    }
-    if (status == ERROR_SUCCESS) status = WriteRecordValue(journal, root, kRecordSaved, std::int32_t{1});
-    return status;
+    if (status != ERROR_SUCCESS) return status;
+    return WriteRecordValues(journal, root,
+                             {{kRecordCommand, replaced->text},
+                              {kRecordCommandType, static_cast<std::int32_t>(replaced->type)},
+                              {kRecordSaved, std::int32_t{1}}});
 }
 
 std::optional<MailtoClassNotes> ReadMailtoClassNotes() {
@@ -72,16 +77,12 @@ LONG NoteMailtoClass(RegistryJournal& journal) {
         DWORD type = REG_NONE;
         return classThere && ReadRegistryText(user, kMailtoClassKey, name, text, type, true) == ERROR_FILE_NOT_FOUND;
     };
-    // The mark last, so that notes cut short read as none.
-    const bool noted[] = {!classThere, lacks(L""), lacks(kUrlProtocolValue), true};
-    const std::wstring_view names[] = {kClassMade, kClassNameMade, kUrlProtocolMade, kClassNotesSaved};
-    for (int i = 0; i < 4; ++i) {
-        if (!noted[i]) continue;
-        if (LONG status = WriteRecordValue(journal, user, names[i], std::int32_t{1}); status != ERROR_SUCCESS) {
-            return status;
-        }
-    }
-    return ERROR_SUCCESS;
+    // Each note 1 or 0; the mark last, so that notes cut short read as none.
+    return WriteRecordValues(journal, user,
+                             {{kClassMade, std::int32_t{!classThere}},
+                              {kClassNameMade, std::int32_t{lacks(L"")}},
+                              {kUrlProtocolMade, std::int32_t{lacks(kUrlProtocolValue)}},
+                              {kClassNotesSaved, std::int32_t{1}}});
 }
 
 }  // namespace inboxhop

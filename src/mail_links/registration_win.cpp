@@ -51,21 +51,16 @@ AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::w
         return installer && IsOnlyWrittenInto(steps, step.root, step.path) &&
                !RegistryKeyExists(root, step.path);
     };
-    bool writesCommand = false;
-    for (const HandlerStep& step : steps) {
-        writesCommand = writesCommand || (step.action == KeyAction::Write && step.value == KeyValue::LinkCommand &&
-                                          SameKeyName(KeyPathWithoutTrailingBackslash(step.path), kMailtoCommandKey) &&
-                                          !leftOut(step));
-    }
     // The record first (at index 0, under the first step's number): without
     // it, a removal could not put back what the registration replaces; when
-    // it cannot be written, no step runs.
+    // it cannot be written, no step runs. (Where the command's key is not
+    // there, there is no command to record.)
     const bool beforeSteps = installer && installer->beforeSteps;
     const HandlerStep record{steps.front().line, KeyAction::Write, rootNumber, kRecordKey, KeyValue::None};
     // A failure that leaves a step's runner (the installers' runs none of
     // its own) takes the attempt back before it goes on.
     try {
-        for (size_t i = writesCommand || beforeSteps ? 0 : 1; i <= steps.size(); ++i) {
+        for (size_t i = 0; i <= steps.size(); ++i) {
             if (i == 1 && !result.outcome.complete()) break;
             const HandlerStep& step = i == 0 ? record : steps[i - 1];
             if (i > 0 && leftOut(step)) continue;
@@ -75,7 +70,7 @@ AppliedRegistration ApplyRegistration(std::span<const HandlerStep> steps, std::w
                     if (i > 0) {
                         status = ApplyStep(journal, step, programFolder);
                     } else {
-                        if (writesCommand) status = RecordReplacedMailtoCommand(journal, root);
+                        status = RecordReplacedMailtoCommand(journal, root);
                         if (status == ERROR_SUCCESS && beforeSteps) status = installer->beforeSteps(journal);
                     }
                     if (status != ERROR_SUCCESS) Refuse(result.outcome, steps, step.root, step.path, status);
