@@ -81,28 +81,25 @@ TEST(Trap, AReporterThatFailsDoesNotStopTheProcedure) {
     EXPECT_EQ(ran, 1);
 }
 
-// What the actions, the reporter and the step hook did, in order: an action its line negated, a report 0, the hook
-// its line.
-std::vector<int> g_events;
-
 // The profiler times the procedures through the step hook: it hears every step and test once it is done, reported
-// failures included, and nothing once it is taken away.
+// failures included, and nothing once it is taken away. The events in order: an action its line negated, a report 0,
+// the hook its line.
+std::vector<int> g_events;
 TEST(Trap, TheStepHookHearsEveryStepAndTestOnceItIsDone) {
+    auto act = [](int line, bool fails) {
+        g_events.push_back(-line);
+        if (fails) throw Failure(L"x");
+        return false;
+    };
     Trap::SetStepHook([](int line) { g_events.push_back(line); });
     Trap trap(L"Form_Load", [](const std::wstring&) { g_events.push_back(0); });
-    trap.Step(100, [] { g_events.push_back(-100); });
-    trap.Step(104, [] {
-        g_events.push_back(-104);
-        throw Failure(L"x");
-    });
-    trap.Test(106, [] {
-        g_events.push_back(-106);
-        return false;
-    });
-    trap.Test(108, []() -> bool { throw Failure(L"y"); });
+    trap.Step(100, [&] { act(100, false); });
+    trap.Step(104, [&] { act(104, true); });
+    trap.Test(106, [&] { return act(106, false); });
+    trap.Test(108, [&] { return act(108, true); });
     Trap::SetStepHook(nullptr);
     trap.Step(110, [] {});
-    EXPECT_EQ(g_events, (std::vector<int>{-100, 100, -104, 0, 104, -106, 106, 0, 108}));
+    EXPECT_EQ(g_events, (std::vector<int>{-100, 100, -104, 0, 104, -106, 106, -108, 0, 108}));
 }
 
 }  // namespace

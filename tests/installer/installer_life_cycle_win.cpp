@@ -642,38 +642,32 @@ TEST_F(Installer, MailLinksOffInstallsTheProgramAlone) {
     EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, kMailtoCommandKey, L""), previous_);
 }
 
-// Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
-// each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
-// An install whose registration is refused part way leaves nothing behind; and a removal for anyone takes away the
-// registration the uninstalling user's press made for that user alone (it would win over the machine's).
-TEST_F(Installer, ARefusedInstallLeavesNothingAndARemovalTakesTheUsersOwnRegistration) {
+// A registration refused part way leaves the machine as it was: the install's leaves nothing behind, the press's
+// falls back to the user. A removal for anyone then takes away that user's own registration too (it would win over
+// the machine's), and no empty command key of the user's is left to hide the machine's.
+TEST_F(Installer, ARefusedRegistrationLeavesTheMachineAsItWasAndARemovalTakesTheUsersOwn) {
     const MailLinks machineBefore = ReadMailLinks();
     {
         ReadOnlyKeys refused;
         ASSERT_TRUE(refused.Restrict(HKEY_LOCAL_MACHINE, kRegisteredApps, KEY_READ));
         EXPECT_EQ(RunToEnd(setup_, L" /S /D=" + folder_), 2u);
-    }
-    EXPECT_FALSE(fs::exists(folder_));
-    EXPECT_FALSE(fs::exists(Shortcut()));
-    EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kVendorKey));
-    EXPECT_TRUE(ReadMailLinks() == machineBefore);
-
-    // Installed without the machine's registration, which the press then finds read-only.
-    ASSERT_EQ(RunToEnd(setup_, L" /S /MAILLINKS=0 /D=" + folder_), 0u);
-    {
-        ReadOnlyKeys machine;
-        ASSERT_TRUE(machine.AddEvery(inboxhop::MachineRegistrationSteps()));
+        EXPECT_FALSE(fs::exists(folder_));
+        EXPECT_FALSE(fs::exists(Shortcut()));
+        EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kUninstallKey));
+        ASSERT_EQ(RunToEnd(setup_, L" /S /MAILLINKS=0 /D=" + folder_), 0u);
         ASSERT_EQ(PressInstalledProgram(folder_ + L"\\Inboxhop.exe"), inboxhop::kCurrentUserDoneMessage);
+        EXPECT_TRUE(ReadMailLinks() == machineBefore);
+        EXPECT_FALSE(ReadTree(HKEY_LOCAL_MACHINE, kVendorKey));
     }
     ASSERT_TRUE(ReadMailLinks(HKEY_CURRENT_USER).command);
     Uninstall();
     EXPECT_TRUE(ReadMailLinks(HKEY_CURRENT_USER) == MailLinks{});
-    // No empty command key of the user's is left to hide the machine's.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMailtoCommandKey));
     EXPECT_FALSE(fs::exists(folder_));
 }
 
+// Failures end non-zero and leave both installations as they were: no file, shortcut, entry or key changes, and
+// each still works (its program is in place and uninstalls). The uninstallers run in place (_?=) to report.
 TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
     Install();
     ASSERT_EQ(RunToEnd(setup_, L" /S /CurrentUser"), 0u);
@@ -691,7 +685,7 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
         std::wstring running = L"";     // a folder Inboxhop runs from meanwhile
         std::wstring readOnlyKey = L"";  // a key of the machine's that refuses writing meanwhile
         bool dllBlocked = false;         // RestoreMailLinks.dll cannot be loaded meanwhile
-        bool uninstallerCrashes = false; // the machine's Uninstall.exe ends as a crashed program meanwhile
+        bool uninstallerCrashes = false;  // the machine's Uninstall.exe ends as a crashed program meanwhile
     };
     const std::wstring uninstaller = folder_ + L"\\Uninstall.exe", uninstall = L" /S _?=" + folder_;
     const std::wstring otherDrive = SecondDriveLetter(L"C:\\");
@@ -748,7 +742,9 @@ TEST_F(Installer, FailuresEndNonZeroAndLeaveBothInstallationsAsTheyWere) {
             ASSERT_TRUE(!failure.uninstallerCrashes ||
                         CopyFileW((BuildFolder() + L"\\CrashingProgram.exe").c_str(), uninstaller.c_str(), FALSE));
             code = RunToEnd(failure.program, failure.arguments);
-            if (failure.uninstallerCrashes) ASSERT_TRUE(std::ofstream(fs::path(uninstaller), std::ios::binary) << *realUninstaller);
+            if (failure.uninstallerCrashes) {
+                ASSERT_TRUE(std::ofstream(fs::path(uninstaller), std::ios::binary) << *realUninstaller);
+            }
         }
         running.reset();
 

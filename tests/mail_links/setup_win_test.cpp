@@ -84,38 +84,37 @@ INSTANTIATE_TEST_SUITE_P(Folders, MailHandlerSetupInFolder,
                          ::testing::Values(L"Inbox hop tools", L"\u041f\u043e\u0447\u0442\u0430 \u90ae\u4ef6 tools"),
                          [](const auto& info) { return info.index == 0 ? "WithSpaces" : "BeyondTheAnsiCodePage"; });
 
-TEST_F(MailHandlerSetup, WithNoServiceSelectedNothingIsWritten) {
-    ASSERT_TRUE(option_.Set(L"5"));
-    ExpectPlainBox(PressOnce(), L"You must select a least one default email.");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
-    EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass_.saved());
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
-}
-
-TEST_F(MailHandlerSetup, WithoutTheMailtoKeyTheWarningNamesItAndItStaysAbsent) {
-    ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
-    ASSERT_TRUE(option_.Set(L"2"));
-    const SeenBox box = PressOnce();
-    EXPECT_EQ(box.title, L"Inboxhop");
-    EXPECT_EQ(box.text, RegistrationWarningText({{FullKeyName(kLocalMachineRoot, kMailtoCommandKey),
-                                                  SystemMessage(ERROR_FILE_NOT_FOUND), true}}));
-    EXPECT_NE(box.icon, nullptr);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
-    // Nothing else stays registered either: a registration is whole or not at all.
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
-}
-
-// From a folder whose name holds a %, the shell could read the command as naming another folder: the press writes
-// nothing and says why.
-TEST_F(MailHandlerSetup, FromAFolderWithAPercentSignNothingIsWritten) {
-    const std::wstring folder = NewScratchFolder(L"a%windir%b");
-    ASSERT_TRUE(CopyProgram(ProgramPath(), folder + L"\\Inboxhop.exe"));
-    ASSERT_TRUE(option_.Set(L"1"));
-    const SeenBox box = PressOnce(folder + L"\\Inboxhop.exe");
-    EXPECT_EQ(box.text, FolderShellWouldChangeText(folder));
-    EXPECT_NE(box.icon, nullptr);
-    EXPECT_EQ(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto"), mailtoClass_.saved());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+// A press that cannot register writes nothing, and its box says why: no service is selected; the program's folder has
+// a % in its name, which the shell could read as naming another folder; the machine has no mailto class (a
+// registration is whole or not at all: nothing else stays registered either).
+TEST_F(MailHandlerSetup, APressThatCannotRegisterWritesNothingAndSaysWhy) {
+    const std::wstring percent = NewScratchFolder(L"a%windir%b");
+    ASSERT_TRUE(CopyProgram(ProgramPath(), percent + L"\\Inboxhop.exe"));
+    const struct {
+        const wchar_t* option;
+        std::wstring program, text;
+        bool noClass;
+    } cases[] = {
+        {L"5", ProgramPath(), L"You must select a least one default email.", false},
+        {L"1", percent + L"\\Inboxhop.exe", FolderShellWouldChangeText(percent), false},
+        {L"2", ProgramPath(),
+         RegistrationWarningText(
+             {{FullKeyName(kLocalMachineRoot, kMailtoCommandKey), SystemMessage(ERROR_FILE_NOT_FOUND), true}}),
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_TRUE(!c.noClass || DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kMailtoCommandKey)));
+        const std::optional<KeyTree> mailtoClass = ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto");
+        ASSERT_TRUE(option_.Set(c.option));
+        const SeenBox box = PressOnce(c.program);
+        EXPECT_EQ(box.title, L"Inboxhop");
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.icon != nullptr, c.option != std::wstring(L"5"));  // a warning but for the missing choice
+        EXPECT_TRUE(ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\mailto") == mailtoClass);
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kClientKey)));
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, std::wstring(kMailClientsKey), L""), L"Native Mail Client");
+    }
 }
 
 // A user without administrator rights finds the machine's keys read-only: the press registers Inboxhop for this user

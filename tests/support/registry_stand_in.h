@@ -176,27 +176,19 @@ private:
     }
 
     static LSTATUS WINAPI DeleteKey(HKEY root, LPCWSTR path, REGSAM, DWORD) {
-        StandInRegistry& self = *current_;
-        const std::wstring key = Rooted(root, path ? path : L"");
-        return self.keys_.erase(key) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        return current_->keys_.erase(Rooted(root, path ? path : L"")) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     }
 
-    // Counts the key's values and the keys right below it.
+    // Counts the key's values and the keys below it (any one below means one right below: keys are added with every
+    // key above them), which is all the layer asks: whether the key is empty.
     static LSTATUS WINAPI QueryInfo(HKEY handle, LPWSTR, LPDWORD, LPDWORD, LPDWORD keys, LPDWORD, LPDWORD,
                                     LPDWORD values, LPDWORD, LPDWORD, LPDWORD, PFILETIME) {
-        StandInRegistry& self = *current_;
-        const std::wstring* key = self.KeyOf(handle);
+        const std::wstring* key = current_->KeyOf(handle);
         if (!key) return ERROR_INVALID_HANDLE;
-        DWORD subkeys = 0, count = 0;
-        for (const std::wstring& other : self.keys_) {
-            if (other.size() > key->size() + 1 && other.starts_with(*key + L"\\") &&
-                other.find(L'\\', key->size() + 1) == std::wstring::npos) {
-                ++subkeys;
-            }
-        }
-        for (const auto& [where, value] : self.values_) count += where.first == *key;
-        if (keys) *keys = subkeys;
-        if (values) *values = count;
+        const auto& all = current_->keys_;
+        if (keys) *keys = std::count_if(all.begin(), all.end(), [&](auto& k) { return k.starts_with(*key + L"\\"); });
+        const auto& named = current_->values_;
+        if (values) *values = std::count_if(named.begin(), named.end(), [&](auto& v) { return v.first.first == *key; });
         return ERROR_SUCCESS;
     }
 

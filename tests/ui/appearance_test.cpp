@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "failure_text.h"
 
@@ -92,19 +93,15 @@ TEST(ParseSkin, AcceptsTheUsualEncodingsAndLineEnds) {
 }
 
 TEST(ParseSkin, ReadsFontsAtTheLimits) {
-    const struct {
-        const char* value;
-        SkinFont font;
-    } rows[] = {
+    const std::pair<const char*, SkinFont> rows[] = {
         {"Arial, 1", {L"Arial", 1}},
         {"Arial, 72", {L"Arial", 72}},
         {"Arial, 11.25, ITALIC", {L"Arial", 11.25, false, true}},
         {"  Arial Narrow , 9. ,bold  ", {L"Arial Narrow", 9, true}},
         {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde, 9", {L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde", 9}},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(ParseSkin(std::string("[a]\nwindow.font = ") + row.value, L"").Own(SkinPart::Window).font, row.font)
-            << row.value;
+    for (const auto& [value, font] : rows) {
+        EXPECT_EQ(ParseSkin(std::string("[a]\nwindow.font = ") + value, L"").Own(SkinPart::Window).font, font) << value;
     }
 }
 

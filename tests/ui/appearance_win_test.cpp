@@ -233,23 +233,20 @@ TEST_F(SkinComponent, FollowsASchemeChangeWhileTheWindowIsOpenBothWays) {
     ApplyWideSkin(skin, window_);
     EXPECT_EQ(titleBarCalls, kWideTitleBar);
     // The scheme is set in this process and the window told of it, as Windows tells every window.
-    const struct {
-        bool dark;
-        UINT message;
-    } changes[] = {{true, WM_SYSCOLORCHANGE}, {false, WM_SETTINGCHANGE}, {true, WM_THEMECHANGED},
-                   {false, WM_SYSCOLORCHANGE}};
+    const std::pair<bool, UINT> changes[] = {
+        {true, WM_SYSCOLORCHANGE}, {false, WM_SETTINGCHANGE}, {true, WM_THEMECHANGED}, {false, WM_SYSCOLORCHANGE}};
     std::optional<ColourScheme> scheme;
-    for (const auto& change : changes) {
-        SCOPED_TRACE(testing::Message() << "dark " << change.dark << ", message " << change.message);
+    for (const auto& [dark, message] : changes) {
+        SCOPED_TRACE(testing::Message() << "dark " << dark << ", message " << message);
         titleBarCalls.clear();
         scheme.reset();
-        if (change.dark) scheme.emplace(RGB(0, 0, 0), RGB(255, 255, 255));
-        SendMessageW(window_, change.message, 0, 0);
-        EXPECT_EQ(FaceOf(frame_), change.dark ? L"" : L"Courier New");
-        EXPECT_EQ(ErasedColor() == RGB(0x10, 0x20, 0x30), !change.dark);
+        if (dark) scheme.emplace(RGB(0, 0, 0), RGB(255, 255, 255));
+        SendMessageW(window_, message, 0, 0);
+        EXPECT_EQ(FaceOf(frame_), dark ? L"" : L"Courier New");
+        EXPECT_EQ(ErasedColor() == RGB(0x10, 0x20, 0x30), !dark);
         // Told again of the same scheme, the window sets nothing more.
         SendMessageW(window_, WM_SETTINGCHANGE, 0, 0);
-        EXPECT_EQ(titleBarCalls, change.dark ? kSystemTitleBar : kWideTitleBar);
+        EXPECT_EQ(titleBarCalls, dark ? kSystemTitleBar : kWideTitleBar);
     }
 }
 
