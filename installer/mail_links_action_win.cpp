@@ -156,7 +156,9 @@ extern "C" __declspec(dllexport) int __stdcall ApplyMailLinksIn(HKEY root, const
             return 1;
         }
         text = L"the registry refused";
-        for (const RefusedKey& refused : applied.outcome.refused()) text += L" " + refused.key + L" (" + refused.reason + L")";
+        for (const RefusedKey& refused : applied.outcome.refused()) {
+            text += L" " + refused.key + L" (" + refused.reason + L")";
+        }
         text += applied.putBack ? L"; nothing was changed" : L"; not every change could be taken back";
         return 0;
     });
@@ -168,8 +170,9 @@ extern "C" __declspec(dllexport) int __stdcall RemoveMailLinksIn(HKEY root, cons
         // For the machine, the uninstalling user's own registration goes too:
         // that user's class would otherwise win over the machine's.
         const std::wstring installation = folder ? folder : L"";
-        const MailLinksRemoved done = root == HKEY_CURRENT_USER ? RemoveMailLinks({HKEY_CURRENT_USER}, installation)
-                                                                : RemoveMailLinks({root, HKEY_CURRENT_USER}, installation);
+        const MailLinksRemoved done = root == HKEY_CURRENT_USER
+                                          ? RemoveMailLinks({HKEY_CURRENT_USER}, installation)
+                                          : RemoveMailLinks({root, HKEY_CURRENT_USER}, installation);
         text = done.report;
         return done.done ? 1 : 0;
     });

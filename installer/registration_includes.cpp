@@ -230,7 +230,8 @@ std::vector<IncludeFile> RegistrationIncludes() {
                                         "  Registration.wxi (a define's value takes no variable).\n"
                                         "-->\n<Include>\n" +
                                         ProductLines([](std::string_view name, const std::string& text) {
-                                            return "  <?define " + std::string(name) + " = \"" + XmlAttribute(text) + "\" ?>\n";
+                                            return "  <?define " + std::string(name) + " = \"" + XmlAttribute(text) +
+                                                   "\" ?>\n";
                                         }) +
                                         "  <?define ProgramPath = \"[INSTALLDIR]" + XmlAttribute(Narrow(kProgramFile)) +
                                         "\" ?>\n</Include>\n"});

@@ -91,8 +91,8 @@ bool InboxhopWindow::Create(Purpose purpose, MainWindowEvents* events) {
         // A message-only window never reaches the screen, so it needs no
         // size; working one out asks the screen for its dpi, which costs a
         // mail-link start time. It gets its size if it is ever shown.
-        CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                        instance_, this);
+        CreateWindowExW(kMainWindowExStyle, kMainWindowClass, L"Form1", kMainWindowStyle, 0, 0, 0, 0, HWND_MESSAGE,
+                        nullptr, instance_, this);
         return hwnd_ != nullptr;
     }
 

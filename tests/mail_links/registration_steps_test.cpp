@@ -78,7 +78,8 @@ TEST(RegistrationSteps, OnlyTheMachinesMailtoCommandKeyIsOnlyWrittenInto) {
     const std::wstring commandKey(kMailtoCommandKey);
     EXPECT_TRUE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, commandKey));
     EXPECT_TRUE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, commandKey + L"\\"));
-    EXPECT_FALSE(IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, L"software\\clients\\mail\\INBOXHOP"));
+    EXPECT_FALSE(
+        IsOnlyWrittenInto(MachineRegistrationSteps(), kLocalMachineRoot, L"software\\clients\\mail\\INBOXHOP"));
     EXPECT_FALSE(IsOnlyWrittenInto(CurrentUserRegistrationSteps(), kCurrentUserRoot, commandKey));
 }
 
